@@ -1,0 +1,29 @@
+// The application shell: start-up, the message loop, shutdown and the
+// dispatch of user commands. Process-wide state lives here.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+
+#define MONTH_CLASS "LoomhouseMonth"
+#define MONTH_TITLE "Loomhouse"
+#define INSTANCE_MUTEX_NAME "Local\\Loomhouse.SingleInstance"
+
+extern HINSTANCE AppInstance;
+extern HWND MonthWindow;
+extern int32_t ScreenWidth;     // SM_CXSCREEN, read once at start-up
+
+int InitApplication(HINSTANCE instance);   // 1 on success, 0 when the program must end
+int ShutdownApplication(HWND window);      // 0
+
+// The commands of the toolbar and the popup menu.
+LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam);
+int ShowPopupMenu(HWND window);
+
+// The midnight check of the one-second clock: when the local date is no
+// longer TodayDate, do what a change of the system time does. 1 if it did.
+int CheckDateChange(HWND window);
+// What WM_TIMECHANGE does: refresh TodayDate, re-arm the reminders, refresh
+// the tray icon and show today's month.
+void OnTimeChange(HWND window);
+// The one-second clock (TIMER_CLOCK callback).
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);

@@ -1,0 +1,13 @@
+// The day description behind the day tooltips, the tray tip and the lunar
+// caption under each day number.
+#pragma once
+#include "calendar.h"
+
+#define DAYTEXT_SOLAR       0x01   // the Gregorian line; starts the text
+#define DAYTEXT_LUNAR       0x02   // the lunar line
+#define DAYTEXT_HOLIDAYS    0x04   // one line per holiday or solar term
+#define DAYTEXT_LUNAR_SHORT 0x08   // only the short lunar day name
+#define DAYTEXT_CYCLE       0x10   // the stem-branch line (with the lunar line)
+
+extern char DayTextBuffer[1000];
+const char *DayText(PackedDate date, int flags);

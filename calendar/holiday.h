@@ -1,0 +1,24 @@
+// Holidays are rules: a Gregorian or lunar month and day, or the n-th weekday
+// of a month counted from its start or its end.
+#pragma once
+#include "calendar.h"
+#include "../store/records.h"
+
+typedef int32_t HolidayCode;
+// Kind in bits 12..15.
+#define HOLIDAY_TERM    0x1000   // solar term, index in bits 0..7 (never stored)
+#define HOLIDAY_SOLAR   0x2000   // month << 8 | day
+#define HOLIDAY_LUNAR   0x3000   // lunar month << 8 | day, regular months only
+#define HOLIDAY_WEEKDAY 0x4000   // month << 8 | n << 4 | weekday; n 1..5 from the start, 7..11 from the end
+#define HOLIDAY_NONE    0x5000   // this and above: no rule
+
+// The chain (through nextMatch) of the holidays falling on the date, the
+// solar term first when CTRL_SOLAR_TERMS is set; null when none. Valid until
+// the next call; overwrites the shared day record.
+HolidayEntry *HolidaysOn(PackedDate date);
+// The rule's date in the year of TodayDate; 0 for codes of 0x5000 and above.
+PackedDate HolidayDateThisYear(HolidayCode code);
+// The rule as text in the shared 500-byte buffer, or null.
+const char *DescribeHolidayCode(HolidayCode code);
+// Adds the 30 built-in rules to HolidayList in table order.
+void AddBuiltInHolidays();

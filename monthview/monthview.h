@@ -1,0 +1,41 @@
+// The month window: its procedure, painting, toolbar, tooltips and docking.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <stdint.h>
+#include "../calendar/calendar.h"
+
+#define HEADER_HEIGHT 26
+
+// Drawing surfaces and controls, created at start-up and kept for the run.
+extern HDC MemoryDC;
+extern HBITMAP CanvasBitmap;
+extern HBITMAP BackgroundBitmap;
+extern HWND MonthTooltip;
+extern HWND MonthToolbar;
+extern PackedDate ShownDate;    // its month is shown, its day is the selected day
+
+LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Painting (everything goes to a device context, so a test can paint into a bitmap).
+COLORREF DayColour(PackedDate date);
+int RenderBackground(HDC dc, const RECT *rect, COLORREF colour);
+int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect);
+void PresentMonth(HWND window);
+// The drawing rectangle: the client rectangle, kept in MonthPos during the run.
+RECT DrawingRect();
+
+// Toolbar and tooltips.
+HWND CreateMonthToolbar(HWND window);
+LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int ToolbarTipText(NMTTDISPINFOA *info);
+// The day under a client point (the tooltip's hit test), or 0.
+PackedDate DayAtPoint(HWND window, LPARAM point);
+
+// Docking and sliding, shared with the sticky note.
+enum { SLIDE_HIDE = 0, SLIDE_SHOW = 1 };
+extern POINT DragAnchor;
+extern int DockWindowActive;
+int SnapWhileMoving(HWND window, RECT *rect);
+void SlideWindow(HWND window, int direction);
+void AutoHideCheck(HWND window);

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what the build, the program and the tests need on a fresh Debian
+# machine, and only what is missing. Run as root.
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config
+  clang libclang-rt-14-dev
+  googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64
+  xvfb xauth x11-utils xdotool imagemagick
+  locales fonts-wqy-zenhei
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "deps: installing ${missing[*]}"
+  apt-get update -q
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+fi
+
+# Wine takes its ANSI code page from the locale: zh_CN.UTF-8 gives 936 (GBK),
+# but only when the locale is generated; otherwise it silently falls back to 1252.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+  echo "deps: generating the zh_CN.UTF-8 locale"
+  if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  elif ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+  fi
+  locale-gen >/dev/null
+fi

@@ -1,0 +1,67 @@
+// "dlm.db": a small file-backed hierarchical store of keyed items, each with
+// an optional data block and a user value. The program keeps one day note per
+// date in it: key = PackedDate, data = the note text with its NUL, user value = the mark.
+#pragma once
+#include <stdint.h>
+#include <stdio.h>
+#include "recordlist.h"
+
+#pragma pack(push, 1)
+struct StoreHeader {          // 284 bytes at offset 0, little-endian
+    int32_t id0;
+    int32_t version;
+    int32_t id1;
+    int32_t id2;
+    int32_t dataEnd;
+    int32_t liveBytes;
+    int32_t rootCount;
+    uint8_t reserved[256];
+};
+struct IndexEntry {           // 20 bytes per item
+    int32_t key;
+    int32_t dataOffset;
+    int32_t dataLength;
+    int32_t childCount;
+    int32_t userValue;
+};
+#pragma pack(pop)
+
+#define STORE_HEADER_SIZE 284
+#define STORE_ENTRY_SIZE 20
+
+struct RecordStore;
+
+struct StoreItem {
+    int32_t changed;          // the data block was replaced since the store was opened
+    KeyTree children;
+    StoreItem *parent;
+    RecordStore *store;
+    char *data;               // loaded block (owned) or null
+    IndexEntry entry;         // exactly as in the file
+};
+
+// How the file looked when it was opened.
+enum {
+    STORE_FILE_NEW = 0,       // no file, or a foreign header: the store starts empty
+    STORE_FILE_SOUND = 1,     // header and index read completely
+    STORE_FILE_DAMAGED = 2,   // the index could not be read completely; what was read is kept
+};
+
+struct RecordStore {
+    StoreHeader header;
+    int32_t storeChanged;
+    StoreItem root;
+    FILE *file;
+    int32_t fileState;        // STORE_FILE_*
+};
+
+RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2);
+StoreItem *StoreAddItem(StoreItem *parent, int32_t key);
+void StoreDeleteItem(StoreItem *item);
+char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length);
+char *StoreGetData(StoreItem *item);
+void StoreClose(RecordStore *store, const char *name);
+
+// The program's store of day notes, opened at start-up and closed at shutdown.
+extern RecordStore *DayNoteStore;
+StoreItem *FindDayNote(int32_t date);
