@@ -61,6 +61,8 @@ void StoreDeleteItem(StoreItem *item);
 char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length);
 char *StoreGetData(StoreItem *item);
 void StoreClose(RecordStore *store, const char *name);
+// Sets an item's user value (a day note's mark); a change counts as a change of the store.
+void StoreSetUserValue(StoreItem *item, int32_t value);
 
 // The program's store of day notes, opened at start-up and closed at shutdown.
 extern RecordStore *DayNoteStore;

@@ -1,0 +1,18 @@
+// Runs the program's real start-up and shutdown inside the test process, each
+// time in a fresh temporary program directory.
+#pragma once
+#include <windows.h>
+
+// Creates a fresh temporary directory, writes iniText there as "dlm.ini" when
+// it is not null, makes the program believe its executable lives there and
+// runs InitApplication. Returns 1 on success.
+int StartProgramInTempDir(const char *iniText);
+// Destroys the month window (which runs the shutdown and saves), pumps the
+// remaining messages and releases the single-instance guard for the next start.
+void StopProgram();
+// The temporary program directory of the last start (Windows path, no trailing backslash).
+const char *ProgramDir();
+// Dispatches window messages for about ms milliseconds.
+void PumpMessages(int ms);
+// Reads a whole file of the program directory; returns its size or -1.
+long ReadProgramFile(const char *name, char *buffer, long size);
