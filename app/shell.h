@@ -14,6 +14,9 @@ extern int32_t ScreenWidth;     // SM_CXSCREEN, read once at start-up
 
 int InitApplication(HINSTANCE instance);   // 1 on success, 0 when the program must end
 int ShutdownApplication(HWND window);      // 0
+// Closes the single-instance mutex. The program never calls it (the mutex lives
+// as long as the process); the in-process tests do, to start the program again.
+void ReleaseInstanceGuard();
 
 // The commands of the toolbar and the popup menu.
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam);

@@ -7,6 +7,12 @@
 
 #define HEADER_HEIGHT 26
 
+// cbSize of the day tools (TTTOOLINFOA, also inside TTHITTESTINFOA). The
+// structure is 44 bytes in its first form on 32-bit Windows only; on 64-bit
+// its pointers make it larger. The form up to lParam is accepted by the
+// version 5 and the version 6 controls alike, on both.
+#define MONTH_TOOLINFO_SIZE TTTOOLINFOA_V2_SIZE
+
 // Drawing surfaces and controls, created at start-up and kept for the run.
 extern HDC MemoryDC;
 extern HBITMAP CanvasBitmap;
@@ -39,3 +45,10 @@ extern int DockWindowActive;
 int SnapWhileMoving(HWND window, RECT *rect);
 void SlideWindow(HWND window, int direction);
 void AutoHideCheck(HWND window);
+// The window's DockState, kept in GWLP_USERDATA.
+int32_t GetDockState(HWND window);
+void SetDockState(HWND window, int32_t state);
+// WM_ENTERSIZEMOVE: anchor the drag at the cursor, stop the auto-hide timer
+// (KillTimer's result). WM_EXITSIZEMOVE: restart it (SetTimer's result).
+LRESULT BeginDockDrag(HWND window);
+LRESULT EndDockDrag(HWND window);

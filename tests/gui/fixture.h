@@ -14,5 +14,7 @@ void StopProgram();
 const char *ProgramDir();
 // Dispatches window messages for about ms milliseconds.
 void PumpMessages(int ms);
+// 1 once PumpMessages (or StopProgram) has taken the quit message of this run.
+int QuitMessageSeen();
 // Reads a whole file of the program directory; returns its size or -1.
 long ReadProgramFile(const char *name, char *buffer, long size);

@@ -1,0 +1,17 @@
+// The program's entry point.
+#include "shell.h"
+#include "../store/progdir.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    ChangeToProgramDirectory();
+    if (!InitApplication(instance))
+        return 0;
+    MSG message;
+    // No accelerators and no IsDialogMessage: the modeless windows get no
+    // dialog keyboard navigation.
+    while (GetMessageA(&message, 0, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return (int)message.wParam;
+}

@@ -1,0 +1,221 @@
+// Start-up, shutdown and the one-second clock of the Windows program.
+#include "shell.h"
+#include <commctrl.h>
+#include <string.h>
+#include "../calendar/calendar.h"
+#include "../calendar/today.h"
+#include "../calendar/strings.h"
+#include "../monthview/monthview.h"
+#include "../store/config.h"
+#include "../store/records.h"
+#include "../store/settings.h"
+
+HINSTANCE AppInstance;
+HWND MonthWindow;
+int32_t ScreenWidth;
+
+static HANDLE InstanceGuard;
+// The 1x1 bitmap a fresh memory DC comes with; selected back before the
+// canvas is deleted, because a bitmap still selected into a DC cannot be.
+static HGDIOBJ FirstBitmapOfMemoryDC;
+// WM_ENDSESSION runs the shutdown and a later WM_DESTROY may run it again.
+static int ShutdownDone;
+
+// ---- the later subsystems' call sites ----
+// The reminder pass (ScheduleReminder / ArmHourlyChime / the alarm queue),
+// the tray icon and the sticky note are not part of this program yet. Each
+// one gets its call here, so the start-up, shutdown and clock sequences are
+// already in their final order; the bodies are filled in with those parts.
+
+// RearmReminders: queue today's memos and the chime, alert today's holidays.
+static void RearmRemindersIfPresent() {}
+// The queue-head check of the clock tick: fire at most one due reminder.
+static void FireDueReminderIfPresent(DWORD tick) { (void)tick; }
+// AddTrayIcon / UpdateTrayIcon / RemoveTrayIcon.
+static void AddTrayIconIfPresent(HWND window) { (void)window; }
+static void UpdateTrayIconIfPresent(HWND window, PackedDate today) { (void)window; (void)today; }
+static void RemoveTrayIconIfPresent(HWND window) { (void)window; }
+// Reopening the sticky note (template 107) when it was open at the last exit.
+static void ReopenStickyNoteIfPresent(HWND window) { (void)window; }
+
+// ---- strings from the resources ----
+
+// LoadStringA writes into a caller's buffer while LoadProgramString hands out
+// a pointer that callers keep, so each id gets a buffer of its own, filled once.
+#define STRING_CACHE_FIRST 100
+#define STRING_CACHE_COUNT 32
+static char StringCache[STRING_CACHE_COUNT][256];
+static char StringCacheLoaded[STRING_CACHE_COUNT];
+
+static const char *LoadResourceString(int id) {
+    int slot = id - STRING_CACHE_FIRST;
+    if (slot < 0 || slot >= STRING_CACHE_COUNT)
+        return BuiltInString(id);
+    if (!StringCacheLoaded[slot]) {
+        if (LoadStringA(AppInstance, id, StringCache[slot], sizeof StringCache[slot]) <= 0)
+            return BuiltInString(id);   // not in this module's table: keep trying next time
+        StringCacheLoaded[slot] = 1;
+    }
+    return StringCache[slot];
+}
+
+// ---- start-up ----
+
+static void ClearStringCache() { memset(StringCacheLoaded, 0, sizeof StringCacheLoaded); }
+
+static int RegisterMonthClass(HINSTANCE instance) {
+    WNDCLASSEXA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = MonthWndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(0, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = MONTH_CLASS;
+    return RegisterClassExA(&wc) != 0;
+}
+
+static void CreateDrawingSurfaces(HWND window) {
+    HDC windowDC = GetDC(window);
+    MemoryDC = CreateCompatibleDC(windowDC);
+    RECT client;
+    GetClientRect(window, &client);
+    // From here to shutdown MonthPos holds the drawing rectangle.
+    Settings.MonthPos.left = client.left;
+    Settings.MonthPos.top = client.top;
+    Settings.MonthPos.right = client.right;
+    Settings.MonthPos.bottom = client.bottom;
+    int width = client.right - client.left, height = client.bottom - client.top;
+    CanvasBitmap = CreateCompatibleBitmap(windowDC, width, height);
+    BackgroundBitmap = CreateCompatibleBitmap(windowDC, width, height);
+    ReleaseDC(window, windowDC);
+    FirstBitmapOfMemoryDC = SelectObject(MemoryDC, CanvasBitmap);
+    SetTextAlign(MemoryDC, TA_LEFT | TA_TOP);
+    SetBkMode(MemoryDC, TRANSPARENT);
+}
+
+int InitApplication(HINSTANCE instance) {
+    HANDLE guard = CreateMutexA(0, FALSE, INSTANCE_MUTEX_NAME);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Only a test process ever gets here with the first instance alive in
+        // it; closing this second handle keeps the first one the only owner.
+        if (guard) CloseHandle(guard);
+        return 0;
+    }
+    InstanceGuard = guard;
+    ShutdownDone = 0;
+
+    if (!RegisterMonthClass(instance))
+        return 0;
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, MONTH_CLASS, MONTH_TITLE,
+                                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                  0, 0, 0, 0, 0, 0, instance, 0);
+    if (!window)
+        return 0;
+
+    MonthWindow = window;
+    AppInstance = instance;
+    ClearStringCache();
+    LoadProgramString = LoadResourceString;
+    // Early on purpose: the configuration loader drops expired memos by it.
+    SetTodayFromClock();
+    ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = sizeof icc;
+    icc.dwICC = 0x110D;   // list view, bar, tab, date picker, pager
+    InitCommonControlsEx(&icc);
+
+    AddChimeEntry();      // must head ReminderList before any memo is loaded
+    LoadConfig();
+    SetTimer(window, TIMER_CLOCK, 1000, ClockTick);
+    if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
+        LoadDefaults();
+
+    WindowPos *pos = &Settings.MonthPos;
+    SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left,
+                 pos->bottom - pos->top, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+    SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)(uint32_t)pos->dockState);
+
+    CreateDrawingSurfaces(window);
+    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                   window, 0, instance, 0);
+    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
+    AddTrayIconIfPresent(window);
+
+    RECT rect = DrawingRect();
+    RenderBackground(MemoryDC, &rect, Settings.colorBackground);
+    SetTodayFromClock();
+    RearmRemindersIfPresent();
+    UpdateTrayIconIfPresent(window, TodayDate.date);
+    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
+    // Still hidden, so nothing moves visibly: a docked window is seated at its edge.
+    SlideWindow(window, SLIDE_SHOW);
+    ShowWindow(window, SW_SHOWNA);
+    if (Settings.flags & CTRL_NOTE_OPEN)
+        ReopenStickyNoteIfPresent(window);
+    return 1;
+}
+
+// ---- shutdown ----
+
+int ShutdownApplication(HWND window) {
+    if (ShutdownDone)
+        return 0;
+    ShutdownDone = 1;
+    RECT r;
+    Settings.MonthPos.dockState = (int32_t)(uint32_t)GetWindowLongPtrA(window, GWLP_USERDATA);
+    GetWindowRect(window, &r);
+    Settings.MonthPos.left = r.left;
+    Settings.MonthPos.top = r.top;
+    Settings.MonthPos.right = r.right;
+    Settings.MonthPos.bottom = r.bottom;
+    SaveConfig();
+
+    if (MemoryDC) {
+        SelectObject(MemoryDC, FirstBitmapOfMemoryDC);
+        DeleteObject(CanvasBitmap);
+        DeleteObject(BackgroundBitmap);
+        DeleteDC(MemoryDC);
+    }
+    MemoryDC = 0;
+    CanvasBitmap = 0;
+    BackgroundBitmap = 0;
+    FirstBitmapOfMemoryDC = 0;
+    RemoveTrayIconIfPresent(window);
+    PostQuitMessage(0);
+    return 0;
+}
+
+void ReleaseInstanceGuard() {
+    if (InstanceGuard) CloseHandle(InstanceGuard);
+    InstanceGuard = 0;
+}
+
+// ---- the clock ----
+
+int CheckDateChange(HWND window) {
+    SYSTEMTIME now;
+    ReadLocalClock(&now);
+    if (PackedDateFromSystemTime(&now) == TodayDate.date)
+        return 0;
+    OnTimeChange(window);
+    return 1;
+}
+
+void OnTimeChange(HWND window) {
+    SetTodayFromClock();
+    RearmRemindersIfPresent();
+    UpdateTrayIconIfPresent(window, TodayDate.date);
+    RECT rect = DrawingRect();
+    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
+}
+
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick) {
+    // A calendar left running overnight would otherwise keep yesterday as
+    // today and never raise the new day's reminders.
+    CheckDateChange(window);
+    FireDueReminderIfPresent(tick);
+}

@@ -1,0 +1,125 @@
+// The note store with 100,000 notes: start-up (reading the index), lookups
+// while painting, and the close at shutdown, with and without compaction.
+#include <benchmark/benchmark.h>
+#include <stdio.h>
+#include <string.h>
+#include <filesystem>
+#include <string>
+#include "store/recordstore.h"
+
+namespace {
+
+const int NOTE_COUNT = 100000;
+
+int32_t KeyOf(int i)
+{
+    // Distinct, ascending packed dates from 1800 on (not all are real days).
+    return (1800 + i / 372) << 16 | (1 + i / 31 % 12) << 8 | (1 + i % 31);
+}
+
+void CopyFile(const char *from, const char *to)
+{
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+}
+
+// Builds, once, "full.db": 100,000 notes of about 36 bytes, every third marked.
+struct Files {
+    Files()
+    {
+        std::filesystem::path dir = std::filesystem::temp_directory_path() / "loom_notestore_bench";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+
+        RecordStore *store = StoreOpen("full.db", 0, 0, 0);
+        char text[64];
+        for (int i = 0; i < NOTE_COUNT; i++) {
+            StoreItem *item = StoreAddItem(&store->root, KeyOf(i));
+            int n = snprintf(text, sizeof text, "note number %d of the bench store", i);
+            StoreSetData(item, text, (uint32_t)n + 1);
+            StoreSetUserValue(item, i % 3 == 0);
+        }
+        StoreClose(store, "full.db");
+
+    }
+};
+
+const Files &TheFiles()
+{
+    static Files files;
+    return files;
+}
+
+void BM_OpenStore(benchmark::State &state)
+{
+    TheFiles();
+    for (auto _ : state) {
+        RecordStore *store = StoreOpen("full.db", 0, 0, 0);
+        benchmark::DoNotOptimize(store->root.children);
+        state.PauseTiming();
+        if (store->root.entry.childCount != NOTE_COUNT)
+            state.SkipWithError("store incomplete");
+        StoreClose(store, "full.db");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenStore)->Unit(benchmark::kMillisecond);
+
+void BM_FindDayNote(benchmark::State &state)
+{
+    TheFiles();
+    DayNoteStore = StoreOpen("full.db", 0, 0, 0);
+    uint32_t seed = 12345;
+    int64_t found = 0;
+    for (auto _ : state) {
+        seed = seed * 1103515245u + 12345u;
+        StoreItem *item = FindDayNote(KeyOf((int)(seed >> 8) % NOTE_COUNT));
+        found += item != 0;
+        benchmark::DoNotOptimize(item);
+    }
+    if (found != (int64_t)state.iterations())
+        state.SkipWithError("a note was not found");
+    StoreClose(DayNoteStore, "full.db");
+}
+BENCHMARK(BM_FindDayNote);
+
+void BM_CloseAfterOneEdit(benchmark::State &state)
+{
+    TheFiles();
+    CopyFile("full.db", "dlm.db");
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+        StoreItem *item = (StoreItem *)TreeFind(store->root.children, KeyOf(round++ % NOTE_COUNT))->record;
+        StoreSetData(item, "edited", 7);   // fits the slot: written in place
+        state.ResumeTiming();
+        StoreClose(store, "dlm.db");
+    }
+}
+BENCHMARK(BM_CloseAfterOneEdit)->Unit(benchmark::kMillisecond);
+
+void BM_CloseThatCompacts(benchmark::State &state)
+{
+    TheFiles();
+    for (auto _ : state) {
+        state.PauseTiming();
+        CopyFile("full.db", "dlm.db");
+        RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+        // Shortening every note in its slot leaves most of the data area dead.
+        char text[16];
+        for (int i = 0; i < NOTE_COUNT; i++) {
+            int n = snprintf(text, sizeof text, "n%d", i);
+            StoreSetData((StoreItem *)TreeFind(store->root.children, KeyOf(i))->record, text, (uint32_t)n + 1);
+        }
+        if (store->header.dataEnd <= 2 * store->header.liveBytes)
+            state.SkipWithError("no compaction");
+        state.ResumeTiming();
+        StoreClose(store, "dlm.db");
+    }
+}
+BENCHMARK(BM_CloseThatCompacts)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

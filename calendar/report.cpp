@@ -1,0 +1,192 @@
+#include "report.h"
+#include "holiday.h"
+#include "names.h"
+#include "../store/recordstore.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static void Append(const TextSink *sink, const char *text)
+{
+    if (sink && sink->append && text)
+        sink->append(sink->context, text);
+}
+
+void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry)
+{
+    if (!entry)
+        return;
+    if (entry->code < HOLIDAY_SOLAR) {
+        Append(sink, "节气：");
+        Append(sink, entry->name);
+        return;
+    }
+    Append(sink, "节日：");
+    Append(sink, entry->name);
+    const char *rule = DescribeHolidayCode(entry->code);
+    if (rule) {
+        Append(sink, "\r\n日期：");
+        Append(sink, rule);
+    }
+}
+
+void BuildDateReport(const TextSink *sink, PackedDate date)
+{
+    const CalendarDay *rec = GetDayInfo(date);
+    if (sink && sink->replace)
+        sink->replace(sink->context, "==========◆日期信息◆==========\r\n\r\n");
+
+    char piece[400];
+    snprintf(piece, sizeof piece,
+             "阳历日期\t%d年%d月%d日\r\n星期\t\t%s\r\n本年周计数\t%d\r\n阳历天计数\t%d\r\n阳历月天数\t%d",
+             DATE_YEAR(rec->packed), DATE_MONTH(rec->packed), DATE_DAY(rec->packed),
+             WeekdayName(rec->weekday), rec->weekOfYear, rec->dayOfYear, rec->daysInMonth);
+    Append(sink, piece);
+
+    if (rec->lunarValid == 1) {
+        snprintf(piece, sizeof piece,
+                 "\r\n农历日期\t%d年%d月%d日\r\n生肖\t\t%s\r\n农历年\t\t%s%s\r\n农历月\t\t%s%s"
+                 "\r\n农历日\t\t%s%s\r\n农历天计数\t%d\r\n农历月大小\t%s月",
+                 rec->lunarYear, rec->lunarMonth, rec->lunarDay, AnimalOf(rec->yearCycle),
+                 StemOf(rec->yearCycle), BranchOf(rec->yearCycle),
+                 StemOf(rec->monthCycle), BranchOf(rec->monthCycle),
+                 StemOf(rec->dayCycle), BranchOf(rec->dayCycle),
+                 rec->lunarDayOfYear, rec->lunarMonthDays > 29 ? "大" : "小");
+        Append(sink, piece);
+        if (rec->leapMonth != 0) {
+            snprintf(piece, sizeof piece, "\r\n本年闰\t\t%d月", rec->leapMonth);
+            Append(sink, piece);
+            if (rec->lunarMonth == rec->leapMonth) {
+                snprintf(piece, sizeof piece, "\r\n本月是闰月\t%s", rec->isLeapMonth == 1 ? "是" : "否");
+                Append(sink, piece);
+            }
+        }
+    }
+
+    // HolidaysOn rewrites the shared day record; everything from rec is written by now.
+    const HolidayEntry *chain = HolidaysOn(date);
+    if (chain) {
+        Append(sink, "\r\n\r\n==========◆节日信息◆==========");
+        for (const HolidayEntry *e = chain; e; e = e->nextMatch) {
+            Append(sink, "\r\n\r\n");
+            AppendHolidayLines(sink, e);
+        }
+    }
+    AppendMemoSection(sink, date);
+}
+
+const char *FormatMemoWhen(uint32_t when)
+{
+    const uint32_t value = when & 0x0FFFFFFF;
+    if ((when & 0xF0000000) == REMIND_MONTHLY && value >= 1 && value <= 31) {
+        snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "每月%d日", (int)value);
+        return SharedTextBuffer;
+    }
+    if ((when & 0xF0000000) == REMIND_WEEKLY && value <= 6) {
+        snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "每周%s", WeekdayName((int)value));
+        return SharedTextBuffer;
+    }
+    const char *text = FormatPackedDate((PackedDate)when);
+    return text ? text : "[无]";
+}
+
+void AppendMemoSection(const TextSink *sink, PackedDate date)
+{
+    if (!ReminderList)
+        return;
+    const uint32_t monthly = REMIND_MONTHLY | (uint32_t)DATE_DAY(date);
+    const uint32_t weekly = REMIND_WEEKLY | (uint32_t)WeekdayOf(date);
+    int first = 1;
+    // The head of the list is the chime entry, never a memo.
+    for (const ListNode *node = ReminderList->next; node; node = node->next) {
+        const ReminderEntry *m = (const ReminderEntry *)node->record;
+        if (m->when != (uint32_t)date && m->when != REMIND_EVERY_DAY && m->when != monthly &&
+            m->when != weekly)
+            continue;
+        if (first) {
+            Append(sink, "\r\n\r\n==========◆备忘事件◆==========");
+            first = 0;
+        }
+        Append(sink, "\r\n\r\n日期：");
+        // Both texts live in the shared buffer: each goes out before the next is made.
+        Append(sink, FormatMemoWhen(m->when));
+        Append(sink, "\r\n时间：");
+        const char *time = FormatPackedTime((PackedTime)m->time);
+        Append(sink, time ? time : "[无]");
+        Append(sink, "\r\n提醒：");
+        Append(sink, node->size > REMINDER_FIXED_SIZE ? m->text : "");
+    }
+}
+
+DayNoteView LoadDayNoteView(PackedDate date)
+{
+    DayNoteView view = {0, ""};
+    if (!DayNoteStore)
+        return view;
+    StoreItem *item = FindDayNote(date);
+    if (!item)
+        return view;
+    view.mark = item->entry.userValue != 0;
+    const char *data = StoreGetData(item);
+    // A block from a damaged file may lack its NUL; it is not shown then.
+    if (data && item->entry.dataLength > 0 && memchr(data, 0, (size_t)item->entry.dataLength))
+        view.text = data;
+    return view;
+}
+
+// ---- TextBuffer ----
+
+static int Reserve(TextBuffer *b, size_t extra)
+{
+    size_t need = b->length + extra + 1;
+    if (need <= b->capacity)
+        return 1;
+    size_t capacity = b->capacity ? b->capacity : 256;
+    while (capacity < need)
+        capacity *= 2;
+    char *text = (char *)realloc(b->text, capacity);
+    if (!text)
+        return 0;
+    b->text = text;
+    b->capacity = capacity;
+    return 1;
+}
+
+static void BufferAppend(void *context, const char *text)
+{
+    TextBuffer *b = (TextBuffer *)context;
+    if (!b || !text)
+        return;
+    size_t n = strlen(text);
+    if (!Reserve(b, n))
+        return;
+    memcpy(b->text + b->length, text, n + 1);
+    b->length += n;
+}
+
+static void BufferReplace(void *context, const char *text)
+{
+    TextBuffer *b = (TextBuffer *)context;
+    if (!b)
+        return;
+    b->length = 0;
+    if (b->text)
+        b->text[0] = 0;
+    BufferAppend(context, text);
+}
+
+TextSink TextBufferSink(TextBuffer *buffer)
+{
+    TextSink sink = {BufferReplace, BufferAppend, buffer};
+    return sink;
+}
+
+void TextBufferFree(TextBuffer *buffer)
+{
+    if (!buffer)
+        return;
+    free(buffer->text);
+    buffer->text = 0;
+    buffer->length = 0;
+    buffer->capacity = 0;
+}

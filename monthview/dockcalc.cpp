@@ -1,0 +1,129 @@
+#include "dockcalc.h"
+
+namespace {
+
+void MoveTopTo50(DockRect *r)
+{
+    r->bottom += SNAP_DISTANCE - r->top;
+    r->top = SNAP_DISTANCE;
+}
+
+void MoveLeftTo50(DockRect *r)
+{
+    r->right += SNAP_DISTANCE - r->left;
+    r->left = SNAP_DISTANCE;
+}
+
+// Releasing from an edge. Each test sees what the ones before changed, the
+// anchor included, so a release along one edge can keep the window on the
+// other edge of a corner.
+int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t screenWidth)
+{
+    if (p.y - anchor->y > UNSNAP_SLACK || r->top > SNAP_DISTANCE) {
+        if (u == DOCK_TOP) {
+            MoveTopTo50(r);
+            u = DOCK_NONE;
+            *anchor = p;
+        } else if (r->top < SNAP_DISTANCE) {
+            MoveTopTo50(r);
+            *anchor = p;
+        }
+    }
+    if (p.x - anchor->x > UNSNAP_SLACK || r->left > SNAP_DISTANCE) {
+        if (u == DOCK_LEFT) {
+            MoveLeftTo50(r);
+            u = DOCK_NONE;
+            *anchor = p;
+        } else if (r->left < SNAP_DISTANCE) {
+            MoveLeftTo50(r);
+            *anchor = p;
+        }
+    }
+    if (anchor->x - p.x > UNSNAP_SLACK || r->right + SNAP_DISTANCE < screenWidth) {
+        if (u == DOCK_RIGHT) {
+            r->left -= SNAP_DISTANCE;
+            r->right -= SNAP_DISTANCE;
+            u = DOCK_NONE;
+            *anchor = p;
+        } else if (r->right + SNAP_DISTANCE > screenWidth) {
+            r->left -= SNAP_DISTANCE;
+            r->right -= SNAP_DISTANCE;
+            *anchor = p;
+        }
+    }
+    return u;
+}
+
+}  // namespace
+
+int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor,
+                      int32_t screenWidth)
+{
+    int32_t u = state;
+    if (r->top < SNAP_DISTANCE) {
+        r->bottom -= r->top;
+        r->top = 0;
+        if (u == DOCK_NONE) {
+            *anchor = cursor;
+            return DOCK_TOP;
+        }
+    }
+    if (r->left < SNAP_DISTANCE) {
+        r->right -= r->left;
+        r->left = 0;
+        if (u == DOCK_NONE) {
+            *anchor = cursor;
+            return DOCK_LEFT;
+        }
+        return Release(r, u, cursor, anchor, screenWidth);
+    }
+    // The right edge is only looked at when the left one did not catch the
+    // window, so a window wider than the screen docks left.
+    if (r->right + SNAP_DISTANCE > screenWidth) {
+        int32_t width = r->right - r->left;
+        r->right = screenWidth;
+        r->left = screenWidth - width;
+        if (u == DOCK_NONE) {
+            *anchor = cursor;
+            return DOCK_RIGHT;
+        }
+    }
+    if (u == DOCK_NONE)
+        return DOCK_NONE;
+    return Release(r, u, cursor, anchor, screenWidth);
+}
+
+int PlanSlide(int32_t state, DockRect w, int direction, int32_t screenWidth, SlidePlan *plan)
+{
+    int32_t width = w.right - w.left;
+    int32_t height = w.bottom - w.top;
+    int32_t edge = state & DOCK_EDGE_MASK;
+    int hide = direction == 0;
+    SlidePlan p = {0, 0, w.left, w.top, 0};
+    switch (edge) {
+    case DOCK_TOP:
+        p.dy = hide ? w.bottom / -SLIDE_STEPS : w.top / -SLIDE_STEPS;
+        p.finalY = hide ? 1 - height : 0;
+        break;
+    case DOCK_LEFT:
+        p.dx = hide ? w.right / -SLIDE_STEPS : w.left / -SLIDE_STEPS;
+        p.finalX = hide ? 1 - width : 0;
+        break;
+    case DOCK_RIGHT:
+        p.dx = hide ? (screenWidth - w.left) / SLIDE_STEPS : (screenWidth - w.right) / SLIDE_STEPS;
+        p.finalX = hide ? screenWidth - 1 : screenWidth - width;
+        break;
+    default:
+        return 0;
+    }
+    // the hidden bit keeps the edge, so the next show knows where to go
+    p.newState = hide ? (state | DOCK_HIDDEN) : (state & DOCK_EDGE_MASK);
+    *plan = p;
+    return 1;
+}
+
+int ShouldAutoHide(DockRect w, DockPoint cursor, int windowActive)
+{
+    int inside = cursor.x >= w.left && cursor.x < w.right && cursor.y >= w.top && cursor.y < w.bottom;
+    return !inside && windowActive != 1;
+}

@@ -1,0 +1,43 @@
+// The arithmetic of edge docking, on plain numbers: where a dragged window
+// snaps to or is released from an edge, how a docked window slides, and when
+// it slides away. dock.cpp reads the cursor and the window rectangle, asks
+// these functions and moves the window.
+#pragma once
+#include <stdint.h>
+#include "../store/settings.h"
+
+#define SNAP_DISTANCE    50     // an edge catches a window closer than this
+#define UNSNAP_SLACK     5      // cursor travel that tears a window off its edge
+#define SLIDE_STEPS      20
+#define SLIDE_PAUSE_MS   5
+#define AUTOHIDE_PERIOD  500    // ms, TIMER_AUTOHIDE
+#define DOCK_HIDDEN_MASK 0xF0000
+#define DOCK_EDGE_MASK   0xFFFF
+
+struct DockRect {
+    int32_t left, top, right, bottom;
+};
+struct DockPoint {
+    int32_t x, y;
+};
+
+// One WM_MOVING: adjusts the proposed rectangle r in place and returns the
+// new dock state. cursor is where the mouse is now; anchor is the shared drag
+// anchor, moved when the window snaps or is released.
+int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor,
+                      int32_t screenWidth);
+
+// The 20 equal steps of a slide and where it lands.
+struct SlidePlan {
+    int32_t dx, dy;            // added to the position at each step
+    int32_t finalX, finalY;    // set after the last step
+    int32_t newState;          // the dock state once the slide is done
+};
+// 1 and the plan for a docked window, 0 (nothing to do) for any other state.
+// direction: 0 hide, 1 show (SLIDE_HIDE, SLIDE_SHOW).
+int PlanSlide(int32_t state, DockRect window, int direction, int32_t screenWidth, SlidePlan *plan);
+
+// The auto-hide check: 1 when the window should slide away now (cursor
+// outside its rectangle, right and bottom exclusive, and neither docking
+// window active).
+int ShouldAutoHide(DockRect window, DockPoint cursor, int windowActive);

@@ -1,0 +1,137 @@
+// The month window's procedure: it only routes each message to what it does.
+#include "monthview.h"
+#include "../app/shell.h"
+#include "../resources/resource.h"
+
+static void NoteActivation(WPARAM wParam)
+{
+    DockWindowActive = wParam != 0 ? 1 : 0;
+}
+
+// The note is the dialog owned by this window that holds the note's edit
+// control; finding it that way needs nothing from the note's own code.
+static BOOL CALLBACK MatchStickyNote(HWND candidate, LPARAM found)
+{
+    HWND *result = (HWND *)found;
+    if (GetWindow(candidate, GW_OWNER) == result[0] && GetDlgItem(candidate, IDC_NOTE_TEXT)) {
+        result[1] = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND FindStickyNote(HWND window)
+{
+    HWND search[2] = {window, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), MatchStickyNote, (LPARAM)search);
+    return search[1];
+}
+
+// The logon ends: the note saves itself when destroyed, and must have done so
+// before the shutdown writes the settings.
+static void EndSession(HWND window)
+{
+    HWND note = FindStickyNote(window);
+    if (note)
+        DestroyWindow(note);
+    ShutdownApplication(window);
+}
+
+static void MouseOverMonth(HWND window, LPARAM lParam)
+{
+    if (GetDockState(window) & 0xF0000)
+        SlideWindow(window, SLIDE_SHOW);
+    else if ((short)HIWORD(lParam) < HEADER_HEIGHT && MonthToolbar)
+        ShowWindow(MonthToolbar, SW_SHOW);
+}
+
+static void SelectDayAt(HWND window, LPARAM point)
+{
+    PackedDate day = DayAtPoint(window, point);
+    if (day) {
+        RECT r = DrawingRect();
+        DrawMonth(window, MemoryDC, day, &r);
+    }
+}
+
+static void OpenDayOrNote(HWND window, LPARAM point)
+{
+    PackedDate day = DayAtPoint(window, point);
+    if (day) {
+        RECT r = DrawingRect();
+        DrawMonth(window, MemoryDC, day, &r);
+        OnMonthCommand(window, IDM_DATE_INFO, 0, 0);
+    } else {
+        OnMonthCommand(window, IDM_STICKY_NOTE, 0, 0);
+    }
+}
+
+// Custom drawing of the two controls: the day tips may span several lines,
+// and the toolbar shows the calendar's own background instead of its face.
+static LRESULT MonthNotify(NMHDR *header, LPARAM lParam)
+{
+    if (header->hwndFrom == MonthTooltip) {
+        if (header->code == (UINT)NM_CUSTOMDRAW)
+            ((NMTTCUSTOMDRAW *)lParam)->uDrawFlags &= ~DT_SINGLELINE;
+        return CDRF_DODEFAULT;
+    }
+    if (header->hwndFrom == MonthToolbar) {
+        if (header->code == (UINT)NM_CUSTOMDRAW)
+            DrawStateA(((NMCUSTOMDRAW *)lParam)->hdc, NULL, NULL, (LPARAM)BackgroundBitmap, 0, 0, 0, 0, 0,
+                       DST_BITMAP);
+        return CDRF_DODEFAULT;
+    }
+    if (header->code == (UINT)TTN_NEEDTEXTA)
+        return ToolbarTipText((NMTTDISPINFOA *)lParam);
+    return 0;
+}
+
+// The date information dialog is not part of the program yet; the tray's
+// double click gets its call here once it is (today's date, not ShownDate).
+static void OpenTodayInfo(HWND window) { (void)window; }
+
+static void OnTrayIcon(HWND window, LPARAM lParam)
+{
+    switch (lParam) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        SetForegroundWindow(window);
+        break;
+    case WM_LBUTTONUP:
+        SlideWindow(window, SLIDE_SHOW);
+        break;
+    case WM_LBUTTONDBLCLK:
+        OpenTodayInfo(window);
+        break;
+    case WM_RBUTTONUP:
+        ShowPopupMenu(window);
+        break;
+    }
+}
+
+LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: return 0;
+    case WM_DESTROY: ShutdownApplication(window); return 0;
+    case WM_SIZE: return SendDlgItemMessageA(window, IDC_TOOLBAR, WM_SIZE, wParam, lParam);
+    case WM_ACTIVATE: NoteActivation(wParam); return 0;
+    case WM_PAINT:
+    case WM_ERASEBKGND: PresentMonth(window); return 0;
+    case WM_ENDSESSION: EndSession(window); return 0;
+    case WM_TIMECHANGE: OnTimeChange(window); return 0;
+    case WM_NOTIFY: return MonthNotify((NMHDR *)lParam, lParam);
+    case WM_COMMAND: return OnMonthCommand(window, LOWORD(wParam), HIWORD(wParam), lParam);
+    case WM_TIMER: AutoHideCheck(window); return 0;
+    case WM_MOUSEMOVE: MouseOverMonth(window, lParam); return 0;
+    case WM_LBUTTONDOWN: return PostMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+    case WM_LBUTTONDBLCLK: OpenDayOrNote(window, lParam); return 0;
+    case WM_RBUTTONDOWN: SelectDayAt(window, lParam); return 0;
+    case WM_RBUTTONUP: ShowPopupMenu(window); return 0;
+    case WM_MOVING: SnapWhileMoving(window, (RECT *)lParam); return 0;
+    case WM_ENTERSIZEMOVE: return BeginDockDrag(window);
+    case WM_EXITSIZEMOVE: return EndDockDrag(window);
+    case WM_TRAYICON: OnTrayIcon(window, lParam); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,232 @@
+// The month grid, drawn off-screen into MemoryDC; the window only ever copies it.
+#include <stdio.h>
+#include "monthview.h"
+#include "../app/shell.h"
+#include "../calendar/daytext.h"
+#include "../calendar/holiday.h"
+#include "../calendar/names.h"
+#include "../calendar/today.h"
+#include "../store/recordstore.h"
+#include "../store/settings.h"
+
+HDC MemoryDC;
+HBITMAP CanvasBitmap;
+HBITMAP BackgroundBitmap;
+PackedDate ShownDate;
+
+enum {
+    TIP_FLAGS = DAYTEXT_SOLAR | DAYTEXT_LUNAR | DAYTEXT_HOLIDAYS | DAYTEXT_CYCLE,
+    SMALL_FONT_HEIGHT = 12,
+};
+
+static int IsMarked(PackedDate date)
+{
+    StoreItem *note = FindDayNote(date);
+    return note && note->entry.userValue != 0;
+}
+
+static COLORREF ColourOf(PackedDate date, int weekday, int isHoliday)
+{
+    if (IsMarked(date))
+        return Settings.colorMark;
+    if (isHoliday)
+        return Settings.colorHoliday;
+    if (weekday == 0 || weekday == 6)
+        return Settings.colorWeekend;
+    return Settings.colorDefault;
+}
+
+COLORREF DayColour(PackedDate date)
+{
+    return ColourOf(date, WeekdayOf(date), HolidaysOn(date) != 0);
+}
+
+static void HorizontalLine(HDC dc, int left, int right, int y, COLORREF colour)
+{
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, left, y, NULL);
+    LineTo(dc, right, y);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+// Six lines that fade from start towards colour, each channel a running
+// single-precision sum truncated for the pen; line i lies at firstY + i * yStep.
+static void FadeLines(HDC dc, const RECT *r, COLORREF colour, const int start[3], int firstY, int yStep)
+{
+    const float k = 1.0f / 6.0f;
+    const int target[3] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    float value[3] = {(float)start[0], (float)start[1], (float)start[2]};
+    for (int i = 0; i < 6; i++) {
+        HorizontalLine(dc, r->left, r->right, firstY + i * yStep,
+                       RGB((int)value[0], (int)value[1], (int)value[2]));
+        for (int c = 0; c < 3; c++)
+            value[c] += (float)(target[c] - start[c]) * k;
+    }
+}
+
+int RenderBackground(HDC dc, const RECT *rect, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, rect, brush);
+    DeleteObject(brush);
+
+    const int white[3] = {255, 255, 255};
+    FadeLines(dc, rect, colour, white, rect->top, 1);
+    const int shadow[3] = {2 * (GetRValue(colour) / 3), 2 * (GetGValue(colour) / 3),
+                           2 * (GetBValue(colour) / 3)};
+    FadeLines(dc, rect, colour, shadow, rect->top + HEADER_HEIGHT, -1);
+
+    // Keep a copy for every later redraw: the canvas is what dc has selected.
+    HGDIOBJ canvas = SelectObject(dc, BackgroundBitmap);
+    DrawStateA(dc, NULL, NULL, (LPARAM)canvas, 0, 0, 0, 0, 0, DST_BITMAP);
+    SelectObject(dc, canvas);
+    return 0;
+}
+
+static void DrawCentred(HDC dc, const char *text, RECT box, UINT format)
+{
+    DrawTextExA(dc, (LPSTR)text, -1, &box, format, NULL);
+}
+
+static void DrawWeekdayBand(HDC dc, const RECT *R, int colW)
+{
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS;
+    SetTextColor(dc, Settings.colorDefault);
+    for (int c = 1; c <= 5; c++) {
+        RECT box = {R->left + c * colW, R->top, R->left + c * colW + colW, R->top + HEADER_HEIGHT};
+        DrawCentred(dc, WeekdayName(c), box, format);
+    }
+    SetTextColor(dc, Settings.colorWeekend);
+    const int weekend[2] = {0, 6};
+    for (int c : weekend) {
+        RECT box = {R->left + c * colW, R->top, R->left + c * colW + colW, R->top + HEADER_HEIGHT};
+        DrawCentred(dc, WeekdayName(c), box, format);
+    }
+}
+
+static void RemoveDayTools()
+{
+    LRESULT count = SendMessageA(MonthTooltip, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = MONTH_TOOLINFO_SIZE;
+        if (!SendMessageA(MonthTooltip, TTM_ENUMTOOLSA, 0, (LPARAM)&tool))
+            break;
+        SendMessageA(MonthTooltip, TTM_DELTOOLA, 0, (LPARAM)&tool);
+    }
+}
+
+static void AddDayTool(HWND window, PackedDate date, const RECT &cell)
+{
+    TTTOOLINFOA tool = {};
+    tool.cbSize = MONTH_TOOLINFO_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window;
+    // the high bit keeps the id of every day non-zero, so a hit test's 0 means no day
+    tool.uId = (UINT_PTR)((uint32_t)date | 0x80000000u);
+    tool.rect = cell;
+    tool.hinst = AppInstance;
+    tool.lpszText = (LPSTR)DayText(date, TIP_FLAGS);
+    SendMessageA(MonthTooltip, TTM_ADDTOOLA, 0, (LPARAM)&tool);
+}
+
+int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
+{
+    const RECT R = *rect;
+    const int colW = (R.right - R.left) / 7;
+    if (date == 0)
+        date = ShownDate != 0 ? ShownDate : TodayDate.date;
+    // A copy: HolidaysOn and DayText refill the engine's shared record.
+    CalendarDay d = *GetDayInfo(date);
+    ShownDate = d.packed;
+    const int selected = DATE_DAY(d.packed);
+
+    DrawStateA(dc, NULL, NULL, (LPARAM)BackgroundBitmap, 0, 0, 0, 0, 0, DST_BITMAP);
+    // start-up makes MemoryDC transparent; a test's or benchmark's own DC may not be
+    SetBkMode(dc, TRANSPARENT);
+
+    d.day = 1;
+    ComputeDay(&d);
+    const int first = d.weekday;
+    const int days = d.daysInMonth;
+    const int rows = (first + days) / 7 + ((first + days) % 7 != 0 ? 1 : 0);
+    const int cellH = (R.bottom - R.top - HEADER_HEIGHT) / rows;
+
+    LOGFONTA lf;
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = SMALL_FONT_HEIGHT;
+    lf.lfWidth = 0;
+    lf.lfWeight = 400;
+    HFONT smallFont = CreateFontIndirectA(&lf);
+    lf.lfHeight = cellH - SMALL_FONT_HEIGHT;
+    lf.lfWidth = colW / 2;
+    lf.lfWeight = 1000;
+    HFONT bigFont = CreateFontIndirectA(&lf);
+
+    HGDIOBJ oldFont = SelectObject(dc, smallFont);
+    DrawWeekdayBand(dc, &R, colW);
+
+    const int withTools = window != NULL && MonthTooltip != NULL;
+    if (withTools)
+        RemoveDayTools();
+
+    HBRUSH selectedFill = CreateSolidBrush((~Settings.colorBackground) & 0xFFFFFF);
+    for (int day = 1; day <= days; day++) {
+        const int k = first + day - 1;
+        d.day = day;
+        ComputeDay(&d);
+        RECT cell;
+        cell.left = R.left + (k % 7) * colW;
+        cell.top = R.top + HEADER_HEIGHT + (k / 7) * cellH;
+        cell.right = cell.left + colW;
+        cell.bottom = cell.top + cellH;
+        if (withTools)
+            AddDayTool(window, d.packed, cell);
+
+        HolidayEntry *holidays = HolidaysOn(d.packed);
+        const char *caption = NULL;
+        if (holidays)
+            caption = holidays->name;
+        else if (d.lunarValid)
+            caption = DayText(d.packed, DAYTEXT_LUNAR_SHORT);
+
+        if (day == selected)
+            FillRect(dc, &cell, selectedFill);
+        SetTextColor(dc, ColourOf(d.packed, d.weekday, holidays != NULL));
+        SelectObject(dc, bigFont);
+        char number[12];
+        snprintf(number, sizeof number, "%d", day);
+        DrawCentred(dc, number, cell, DT_SINGLELINE | DT_CENTER);
+        if (caption) {
+            SelectObject(dc, smallFont);
+            cell.top = cell.bottom - SMALL_FONT_HEIGHT;
+            DrawCentred(dc, caption, cell, DT_SINGLELINE | DT_CENTER | DT_BOTTOM | DT_WORD_ELLIPSIS);
+        }
+    }
+    DeleteObject(selectedFill);
+
+    SelectObject(dc, oldFont);
+    DeleteObject(smallFont);
+    DeleteObject(bigFont);
+    if (window)
+        InvalidateRect(window, NULL, FALSE);
+    return 1;
+}
+
+void PresentMonth(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+           ps.rcPaint.bottom - ps.rcPaint.top, MemoryDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    EndPaint(window, &ps);
+}
+
+RECT DrawingRect()
+{
+    RECT r = {Settings.MonthPos.left, Settings.MonthPos.top, Settings.MonthPos.right,
+              Settings.MonthPos.bottom};
+    return r;
+}

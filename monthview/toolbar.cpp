@@ -1,0 +1,118 @@
+// The navigation toolbar over the weekday band, its tips, and the hit test of
+// the per-day tooltips.
+#include <stdio.h>
+#include "monthview.h"
+#include "../app/shell.h"
+#include "../calendar/today.h"
+#include "../resources/resource.h"
+#include "../store/settings.h"
+
+HWND MonthTooltip;
+HWND MonthToolbar;
+static WNDPROC ToolbarPreviousProc;
+
+static const int ToolbarCommands[7] = {
+    IDM_PREV_YEAR, IDM_NEXT_YEAR, IDM_PREV_MONTH, IDM_NEXT_MONTH, IDM_TODAY, IDM_SETTINGS, IDM_EXIT,
+};
+
+static HIMAGELIST LoadToolbarImages(int bitmapId)
+{
+    HIMAGELIST list = ImageList_Create(16, 15, ILC_MASK | ILC_COLOR16, 0, 5);
+    HBITMAP bitmap = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(bitmapId));
+    if (list && bitmap)
+        ImageList_AddMasked(list, bitmap, CLR_DEFAULT);
+    if (bitmap)
+        DeleteObject(bitmap);
+    return list;
+}
+
+HWND CreateMonthToolbar(HWND window)
+{
+    HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                                   WS_CHILD | CCS_TOP | CCS_NODIVIDER | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
+                                   0, 0, 0, 0, window, (HMENU)(INT_PTR)IDC_TOOLBAR, AppInstance, NULL);
+    if (!toolbar)
+        return NULL;
+    MonthToolbar = toolbar;
+    // 20 bytes on 32-bit Windows; the 64-bit structure is padded to 32
+    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolbar, TB_SETIMAGELIST, 0, (LPARAM)LoadToolbarImages(IDB_TOOLBAR));
+    SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, (LPARAM)LoadToolbarImages(IDB_TOOLBAR_HOT));
+    for (int i = 0; i < 7; i++) {
+        TBBUTTON button = {};
+        button.iBitmap = i;
+        button.idCommand = ToolbarCommands[i];
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = TBSTYLE_BUTTON;
+        button.iString = -1;
+        SendMessageA(toolbar, TB_INSERTBUTTONA, i, (LPARAM)&button);
+    }
+    // one button over each weekday column
+    UINT width = (UINT)Settings.MonthPos.right / 7;
+    SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, HEADER_HEIGHT));
+    ToolbarPreviousProc =
+        (WNDPROC)SetWindowLongPtrA(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
+    return toolbar;
+}
+
+LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MOUSELEAVE)
+        ShowWindow(window, SW_HIDE);
+    return CallWindowProcA(ToolbarPreviousProc, window, message, wParam, lParam);
+}
+
+int ToolbarTipText(NMTTDISPINFOA *info)
+{
+    int year = DATE_YEAR(ShownDate);
+    int month = DATE_MONTH(ShownDate);
+    char *text = info->szText;
+    const size_t size = sizeof info->szText;
+    switch (info->hdr.idFrom) {
+    case IDM_PREV_YEAR:
+        snprintf(text, size, " 上一年\n%d年%d月", year - 1, month);
+        break;
+    case IDM_NEXT_YEAR:
+        snprintf(text, size, " 下一年\n%d年%d月", year + 1, month);
+        break;
+    case IDM_PREV_MONTH:
+        if (month == 1)
+            snprintf(text, size, " 上一月\n%d年%d月", year - 1, 12);
+        else
+            snprintf(text, size, " 上一月\n%d年%d月", year, month - 1);
+        break;
+    case IDM_NEXT_MONTH:
+        if (month == 12)
+            snprintf(text, size, " 下一月\n%d年%d月", year + 1, 1);
+        else
+            snprintf(text, size, " 下一月\n%d年%d月", year, month + 1);
+        break;
+    case IDM_TODAY:
+        snprintf(text, size, "    今日\n%d年%d月%d日", DATE_YEAR(TodayDate.date),
+                 DATE_MONTH(TodayDate.date), DATE_DAY(TodayDate.date));
+        break;
+    case IDM_SETTINGS:
+        info->lpszText = (LPSTR) "设置";
+        return 1;
+    case IDM_EXIT:
+        info->lpszText = (LPSTR) "退出";
+        return 1;
+    default:
+        return 0;
+    }
+    info->lpszText = text;
+    return 1;
+}
+
+PackedDate DayAtPoint(HWND window, LPARAM point)
+{
+    TTHITTESTINFOA hit = {};
+    hit.hwnd = window;
+    hit.pt.x = LOWORD(point);
+    hit.pt.y = HIWORD(point);
+    hit.ti.cbSize = MONTH_TOOLINFO_SIZE;
+    SendMessageA(MonthTooltip, TTM_HITTESTA, 0, (LPARAM)&hit);
+    if (hit.ti.uId == 0)
+        return 0;
+    return (PackedDate)(hit.ti.uId & 0x7FFFFFFF);
+}

@@ -1,0 +1,718 @@
+#include "recordstore.h"
+#include "fileio.h"
+#include <stdlib.h>
+#include <string.h>
+
+// The file is little-endian and the structures are read and written as they lie in memory.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "the note store assumes a little-endian machine"
+#endif
+static_assert(sizeof(StoreHeader) == STORE_HEADER_SIZE, "header layout");
+static_assert(sizeof(IndexEntry) == STORE_ENTRY_SIZE, "entry layout");
+
+RecordStore *DayNoteStore = 0;
+
+// Items nest through recursive walks; a file may not nest deeper than this
+// (the program's notes never have children at all).
+#define STORE_MAX_LEVELS 64
+// How many "<name>.damagedN" names are tried before giving up on keeping a copy.
+#define STORE_MAX_DAMAGED_COPIES 99
+
+static const char TEMP_NAME[] = "ftemp123";
+
+static int32_t ClampInt32(int64_t v)
+{
+    if (v > INT32_MAX)
+        return INT32_MAX;
+    if (v < INT32_MIN)
+        return INT32_MIN;
+    return (int32_t)v;
+}
+
+static int64_t FileSizeOf(FILE *f)
+{
+    if (fseek(f, 0, SEEK_END) != 0)
+        return -1;
+    long size = ftell(f);
+    return size;
+}
+
+StoreItem *FindDayNote(int32_t date)
+{
+    if (!DayNoteStore)
+        return 0;
+    TreeNode *node = TreeFind(DayNoteStore->root.children, date);
+    return node ? (StoreItem *)node->record : 0;
+}
+
+// ---- opening ----
+
+// Buffered reader over the index area; every entry read is checked against the file.
+struct IndexReader {
+    FILE *file;
+    char *buffer;
+    size_t used;
+    size_t filled;
+};
+
+enum { INDEX_CHUNK = 64 * 1024 };
+
+static int ReadEntry(IndexReader *reader, IndexEntry *entry)
+{
+    if (reader->filled - reader->used < STORE_ENTRY_SIZE) {
+        size_t rest = reader->filled - reader->used;
+        memmove(reader->buffer, reader->buffer + reader->used, rest);
+        reader->filled = rest + fread(reader->buffer + rest, 1, INDEX_CHUNK - rest, reader->file);
+        reader->used = 0;
+        if (reader->filled < STORE_ENTRY_SIZE)
+            return 0;
+    }
+    memcpy(entry, reader->buffer + reader->used, STORE_ENTRY_SIZE);
+    reader->used += STORE_ENTRY_SIZE;
+    return 1;
+}
+
+// Reads the index below the root. Returns 1 when all of it was read and
+// every data reference lies inside the data area, 0 otherwise; in both
+// cases each kept item's child count equals the children actually kept.
+static int ReadIndex(RecordStore *store, int64_t fileSize)
+{
+    StoreHeader *h = &store->header;
+    int sound = 1;
+    int32_t declaredRoots = h->rootCount;
+    store->root.entry.childCount = 0;
+    if (h->dataEnd < STORE_HEADER_SIZE || h->dataEnd > fileSize) {
+        // No index can be found; new blocks go at the end of what is there.
+        h->dataEnd = h->dataEnd < STORE_HEADER_SIZE ? STORE_HEADER_SIZE : ClampInt32(fileSize);
+        return 0;
+    }
+    if (declaredRoots < 0)
+        return 0;
+    if (fseek(store->file, h->dataEnd, SEEK_SET) != 0)
+        return 0;
+
+    IndexReader reader;
+    reader.file = store->file;
+    reader.buffer = (char *)malloc(INDEX_CHUNK);
+    reader.used = 0;
+    reader.filled = 0;
+    if (!reader.buffer)
+        return 0;
+
+    struct Level {
+        StoreItem *item;
+        int32_t remaining;
+        int32_t kept;
+    } levels[STORE_MAX_LEVELS + 1];
+    int depth = 0;
+    levels[0].item = &store->root;
+    levels[0].remaining = declaredRoots;
+    levels[0].kept = 0;
+    depth = 1;
+
+    while (depth > 0) {
+        Level *top = &levels[depth - 1];
+        if (top->remaining == 0) {
+            top->item->entry.childCount = top->kept;
+            depth--;
+            continue;
+        }
+        IndexEntry entry;
+        if (!ReadEntry(&reader, &entry)) {
+            sound = 0;
+            break;
+        }
+        top->remaining--;
+        if (entry.childCount < 0) {
+            sound = 0;
+            break;
+        }
+        int32_t declaredChildren = entry.childCount;
+        entry.childCount = 0;
+        if (entry.dataLength < 0 || (entry.dataLength > 0 &&
+            (entry.dataOffset < STORE_HEADER_SIZE ||
+             (int64_t)entry.dataOffset + entry.dataLength > h->dataEnd))) {
+            // The slot cannot be this file's: keep the item (its key and
+            // mark) without data rather than read anything outside the area.
+            entry.dataOffset = 0;
+            entry.dataLength = 0;
+            sound = 0;
+        }
+        StoreItem fresh;
+        memset(&fresh, 0, sizeof fresh);
+        fresh.parent = top->item;
+        fresh.store = store;
+        fresh.entry = entry;
+        TreeNode *node = TreeInsert(&top->item->children, entry.key, &fresh, sizeof fresh);
+        if (!node) {
+            sound = 0;
+            break;
+        }
+        top->kept++;
+        if (declaredChildren > 0) {
+            if (depth > STORE_MAX_LEVELS) {
+                sound = 0;
+                break;
+            }
+            levels[depth].item = (StoreItem *)node->record;
+            levels[depth].remaining = declaredChildren;
+            levels[depth].kept = 0;
+            depth++;
+        }
+    }
+    // Reading stopped early: what was kept is what will be written back.
+    for (int i = 0; i < depth; i++)
+        levels[i].item->entry.childCount = levels[i].kept;
+    free(reader.buffer);
+    return sound;
+}
+
+RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2)
+{
+    RecordStore *store = (RecordStore *)calloc(1, sizeof(RecordStore));
+    if (!store)
+        return 0;
+    store->root.store = store;
+    store->fileState = STORE_FILE_NEW;
+
+    FILE *f = FileOpen(name, "rb+");
+    if (f) {
+        StoreHeader h;
+        if (fread(&h, 1, sizeof h, f) == sizeof h && h.id0 == id0 && h.id1 == id1 && h.id2 == id2) {
+            int64_t fileSize = FileSizeOf(f);
+            store->header = h;
+            store->file = f;
+            if (fileSize >= STORE_HEADER_SIZE && ReadIndex(store, fileSize))
+                store->fileState = STORE_FILE_SOUND;
+            else
+                store->fileState = STORE_FILE_DAMAGED;
+            return store;
+        }
+        FileClose(f);
+    }
+    StoreHeader *h = &store->header;
+    h->id0 = id0;
+    h->version = 1;
+    h->id1 = id1;
+    h->id2 = id2;
+    h->dataEnd = STORE_HEADER_SIZE;
+    h->liveBytes = STORE_HEADER_SIZE;
+    h->rootCount = 0;
+    return store;
+}
+
+// ---- items ----
+
+static int ItemLevel(const StoreItem *item)
+{
+    int level = 0;
+    for (; item->parent; item = item->parent)
+        level++;
+    return level;
+}
+
+StoreItem *StoreAddItem(StoreItem *parent, int32_t key)
+{
+    if (!parent || !parent->store)
+        return 0;
+    if (ItemLevel(parent) >= STORE_MAX_LEVELS)
+        return 0;   // the file could not be read back
+    StoreItem fresh;
+    memset(&fresh, 0, sizeof fresh);
+    fresh.entry.key = key;
+    TreeNode *node = TreeInsert(&parent->children, key, &fresh, sizeof fresh);
+    if (!node)
+        return 0;
+    StoreItem *item = (StoreItem *)node->record;
+    item->parent = parent;
+    item->store = parent->store;
+    parent->entry.childCount++;
+    parent->store->storeChanged = 1;
+    return item;
+}
+
+static void AdjustLiveBytes(RecordStore *store, int64_t delta)
+{
+    store->header.liveBytes = ClampInt32((int64_t)store->header.liveBytes + delta);
+}
+
+static int ReleaseDeletedCallback(void *record, void *context);
+
+// Frees an item's block and all its descendants, taking their slots out of liveBytes.
+static void ReleaseDeletedContents(StoreItem *item)
+{
+    AdjustLiveBytes(item->store, -(int64_t)item->entry.dataLength);
+    free(item->data);
+    item->data = 0;
+    TreeWalk(item->children, ReleaseDeletedCallback, 0);
+    TreeDestroy(&item->children);
+}
+
+static int ReleaseDeletedCallback(void *record, void *context)
+{
+    ReleaseDeletedContents((StoreItem *)record);
+    return 0;
+}
+
+void StoreDeleteItem(StoreItem *item)
+{
+    if (!item || !item->parent)
+        return;
+    StoreItem *parent = item->parent;
+    RecordStore *store = item->store;
+    int32_t key = item->entry.key;
+    parent->entry.childCount--;
+    ReleaseDeletedContents(item);
+    TreeDelete(&parent->children, key);
+    store->storeChanged = 1;
+}
+
+char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length)
+{
+    if (!item || !item->store)
+        return 0;
+    RecordStore *store = item->store;
+    int32_t slot = item->entry.dataLength;
+    int grows = (int64_t)length > slot;
+    if (grows && (int64_t)store->header.dataEnd + length > INT32_MAX)
+        return 0;   // no file offset could address the block
+    // A loaded block always spans its whole slot; the tail of a reused slot
+    // holds zeros (day-note text ends at its NUL anyway).
+    size_t blockSize = grows ? length : (size_t)slot;
+    char *block = (char *)malloc(blockSize ? blockSize : 1);
+    if (!block)
+        return 0;
+    if (length)
+        memcpy(block, bytes, length);
+    if (blockSize > length)
+        memset(block + length, 0, blockSize - length);
+    free(item->data);
+    item->data = block;
+    AdjustLiveBytes(store, (int64_t)length - slot);
+    if (grows) {
+        item->entry.dataOffset = store->header.dataEnd;
+        item->entry.dataLength = (int32_t)length;
+        store->header.dataEnd += (int32_t)length;
+    }
+    item->changed = 1;
+    store->storeChanged = 1;
+    return block;
+}
+
+char *StoreGetData(StoreItem *item)
+{
+    if (!item || item->entry.dataLength <= 0)
+        return 0;
+    if (item->data)
+        return item->data;
+    RecordStore *store = item->store;
+    if (!store || !store->file || item->entry.dataOffset < STORE_HEADER_SIZE)
+        return 0;
+    int64_t size = FileSizeOf(store->file);
+    if ((int64_t)item->entry.dataOffset + item->entry.dataLength > size)
+        return 0;
+    char *block = (char *)malloc(item->entry.dataLength);
+    if (!block)
+        return 0;
+    if (fseek(store->file, item->entry.dataOffset, SEEK_SET) != 0 ||
+        fread(block, 1, item->entry.dataLength, store->file) != (size_t)item->entry.dataLength) {
+        free(block);
+        return 0;
+    }
+    item->data = block;
+    return block;
+}
+
+void StoreSetUserValue(StoreItem *item, int32_t value)
+{
+    if (!item || item->entry.userValue == value)
+        return;
+    item->entry.userValue = value;
+    if (item->store)
+        item->store->storeChanged = 1;
+}
+
+// ---- closing ----
+
+// Sequential output through a buffer, so that a close costs few writing steps.
+struct OutFile {
+    FILE *file;
+    char *buffer;
+    size_t used;
+    int failed;
+};
+
+enum { OUT_CHUNK = 64 * 1024 };
+
+static void OutFlush(OutFile *out)
+{
+    if (out->used && !out->failed && FileWrite(out->buffer, 1, out->used, out->file) != out->used)
+        out->failed = 1;
+    out->used = 0;
+}
+
+static void OutPut(OutFile *out, const void *data, size_t size)
+{
+    const char *bytes = (const char *)data;
+    while (size && !out->failed) {
+        if (out->used == OUT_CHUNK)
+            OutFlush(out);
+        size_t n = OUT_CHUNK - out->used;
+        if (n > size)
+            n = size;
+        memcpy(out->buffer + out->used, bytes, n);
+        out->used += n;
+        bytes += n;
+        size -= n;
+    }
+}
+
+static void OutZeros(OutFile *out, int64_t count)
+{
+    static const char zeros[4096] = {0};
+    while (count > 0 && !out->failed) {
+        size_t n = count > (int64_t)sizeof zeros ? sizeof zeros : (size_t)count;
+        OutPut(out, zeros, n);
+        count -= n;
+    }
+}
+
+static int OutSeek(OutFile *out, int64_t offset)
+{
+    OutFlush(out);
+    if (!out->failed && fseek(out->file, (long)offset, SEEK_SET) != 0)
+        out->failed = 1;
+    return !out->failed;
+}
+
+static int CountCallback(void *record, void *context)
+{
+    ++*(int32_t *)context;
+    return 0;
+}
+
+static int32_t CountChildren(StoreItem *item)
+{
+    int32_t count = 0;
+    TreeWalk(item->children, CountCallback, &count);
+    return count;
+}
+
+// Compaction: each item's slot is appended to the new file in index order.
+static int CompactCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    OutFile *out = (OutFile *)context;
+    if (item->entry.dataLength <= 0) {
+        item->entry.dataOffset = 0;
+        item->entry.dataLength = 0;
+    } else if (item->entry.dataOffset > 0) {
+        char *block = StoreGetData(item);
+        if (!block)
+            return 1;   // a note that cannot be read must not be dropped silently
+        int64_t position = (int64_t)ftell(out->file) + out->used;
+        if (position + item->entry.dataLength > INT32_MAX)
+            return 1;
+        item->entry.dataOffset = (int32_t)position;
+        OutPut(out, block, item->entry.dataLength);
+        free(item->data);
+        item->data = 0;
+    }
+    if (out->failed)
+        return 1;
+    return TreeWalk(item->children, CompactCallback, context);
+}
+
+// Writing in place, redone in the copy: changed blocks go into their slots.
+static int ChangedBlocksCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    OutFile *out = (OutFile *)context;
+    if (item->changed && item->data && item->entry.dataOffset > 0 && item->entry.dataLength > 0) {
+        if (!OutSeek(out, item->entry.dataOffset))
+            return 1;
+        OutPut(out, item->data, item->entry.dataLength);
+        OutFlush(out);
+    }
+    if (out->failed)
+        return 1;
+    return TreeWalk(item->children, ChangedBlocksCallback, context);
+}
+
+static int IndexCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    OutFile *out = (OutFile *)context;
+    item->entry.childCount = CountChildren(item);
+    OutPut(out, &item->entry, STORE_ENTRY_SIZE);
+    if (out->failed)
+        return 1;
+    return TreeWalk(item->children, IndexCallback, context);
+}
+
+static int ReleaseCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    free(item->data);
+    item->data = 0;
+    TreeWalk(item->children, ReleaseCallback, 0);
+    TreeDestroy(&item->children);
+    return 0;
+}
+
+static void ReleaseStore(RecordStore *store)
+{
+    if (store->file)
+        FileClose(store->file);   // never written through: nothing to lose here
+    store->file = 0;
+    TreeWalk(store->root.children, ReleaseCallback, 0);
+    TreeDestroy(&store->root.children);
+    if (store == DayNoteStore)
+        DayNoteStore = 0;
+    free(store);
+}
+
+// Copies `from` into `to` (created) and pushes it to the disk.
+static int CopyFileTo(FILE *in, const char *to)
+{
+    FILE *out = FileOpen(to, "wb");
+    if (!out)
+        return 0;
+    char *buffer = (char *)malloc(OUT_CHUNK);
+    int ok = buffer && fseek(in, 0, SEEK_SET) == 0;
+    while (ok) {
+        size_t n = fread(buffer, 1, OUT_CHUNK, in);
+        if (n == 0) {
+            ok = !ferror(in);
+            break;
+        }
+        if (FileWrite(buffer, 1, n, out) != n)
+            ok = 0;
+    }
+    free(buffer);
+    if (ok && FileSync(out) != 0)
+        ok = 0;
+    if (FileClose(out) != 0)
+        ok = 0;
+    return ok;
+}
+
+static int SameContent(FILE *a, const char *name)
+{
+    FILE *b = fopen(name, "rb");
+    if (!b)
+        return 0;
+    int same = fseek(a, 0, SEEK_SET) == 0;
+    char x[4096], y[4096];
+    while (same) {
+        size_t n = fread(x, 1, sizeof x, a);
+        size_t m = fread(y, 1, sizeof y, b);
+        if (n != m || memcmp(x, y, n) != 0)
+            same = 0;
+        else if (n == 0)
+            break;
+    }
+    fclose(b);
+    return same;
+}
+
+// Keeps a file that could not be read (or is not ours) under a free
+// "<name>.damaged" name before the store replaces it. 1 when it is kept.
+static int KeepDamagedCopy(const char *name)
+{
+    FILE *in = fopen(name, "rb");
+    if (!in)
+        return 1;   // nothing there to lose
+    int64_t size = FileSizeOf(in);
+    if (size <= 0) {
+        fclose(in);
+        return size == 0;
+    }
+    size_t nameLength = strlen(name);
+    char *copyName = (char *)malloc(nameLength + 16);
+    int kept = 0;
+    for (int i = 1; copyName && i <= STORE_MAX_DAMAGED_COPIES && !kept; i++) {
+        if (i == 1)
+            snprintf(copyName, nameLength + 16, "%s.damaged", name);
+        else
+            snprintf(copyName, nameLength + 16, "%s.damaged%d", name, i);
+        if (FileExists(copyName)) {
+            if (SameContent(in, copyName))
+                kept = 1;
+            continue;
+        }
+        // A copy that is interrupted must never sit under the final name.
+        if (CopyFileTo(in, TEMP_NAME) && FileRename(TEMP_NAME, copyName) == 0)
+            kept = 1;
+        break;
+    }
+    free(copyName);
+    fclose(in);
+    return kept;
+}
+
+struct SlotList {
+    int64_t *slots;   // offset << 32 | length
+    size_t count;
+    size_t capacity;
+};
+
+static int CollectSlotCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    SlotList *list = (SlotList *)context;
+    if (item->entry.dataOffset > 0 && item->entry.dataLength > 0) {
+        if (list->count == list->capacity) {
+            size_t capacity = list->capacity ? list->capacity * 2 : 256;
+            int64_t *grown = (int64_t *)realloc(list->slots, capacity * sizeof(int64_t));
+            if (!grown)
+                return 1;
+            list->slots = grown;
+            list->capacity = capacity;
+        }
+        list->slots[list->count++] = (int64_t)item->entry.dataOffset << 32 | (uint32_t)item->entry.dataLength;
+    }
+    return TreeWalk(item->children, CollectSlotCallback, context);
+}
+
+static int CompareSlots(const void *a, const void *b)
+{
+    int64_t x = *(const int64_t *)a, y = *(const int64_t *)b;
+    return x < y ? -1 : x > y;
+}
+
+// A file the store did not write may give two items overlapping slots;
+// writing one block in place would then change the other note.
+static int SlotsOverlap(RecordStore *store)
+{
+    SlotList list = {0, 0, 0};
+    if (TreeWalk(store->root.children, CollectSlotCallback, &list) != 0) {
+        free(list.slots);
+        return 1;   // cannot tell: rewriting everything is always safe
+    }
+    if (list.count > 1)
+        qsort(list.slots, list.count, sizeof(int64_t), CompareSlots);
+    int overlap = 0;
+    int64_t end = 0;
+    for (size_t i = 0; i < list.count && !overlap; i++) {
+        int64_t offset = list.slots[i] >> 32;
+        if (offset < end)
+            overlap = 1;
+        end = offset + (list.slots[i] & 0xFFFFFFFF);
+    }
+    free(list.slots);
+    return overlap;
+}
+
+// Builds the complete new file under TEMP_NAME. 1 on success.
+static int WriteNewFile(RecordStore *store, int compact)
+{
+    FILE *temp = FileOpen(TEMP_NAME, "wb");
+    if (!temp)
+        return 0;
+    OutFile out;
+    out.file = temp;
+    out.buffer = (char *)malloc(OUT_CHUNK);
+    out.used = 0;
+    out.failed = out.buffer == 0;
+    StoreHeader *h = &store->header;
+
+    if (!out.failed)
+        OutZeros(&out, STORE_HEADER_SIZE);   // the header goes in last
+    if (compact) {
+        if (!out.failed && TreeWalk(store->root.children, CompactCallback, &out) != 0)
+            out.failed = 1;
+        OutFlush(&out);
+        if (!out.failed) {
+            h->dataEnd = ClampInt32(ftell(temp));
+            h->liveBytes = h->dataEnd;
+        }
+    } else {
+        // The old data area as it is (dead slots and all), so that every
+        // offset and every reused slot stays where writing in place leaves it.
+        int64_t copied = 0;
+        int64_t want = h->dataEnd - STORE_HEADER_SIZE;
+        if (store->file && want > 0) {
+            int64_t oldSize = FileSizeOf(store->file);
+            if (oldSize > STORE_HEADER_SIZE && fseek(store->file, STORE_HEADER_SIZE, SEEK_SET) == 0) {
+                int64_t available = oldSize - STORE_HEADER_SIZE;
+                if (available > want)
+                    available = want;
+                while (copied < available && !out.failed) {
+                    if (out.used == OUT_CHUNK)
+                        OutFlush(&out);
+                    size_t n = OUT_CHUNK - out.used;
+                    if ((int64_t)n > available - copied)
+                        n = (size_t)(available - copied);
+                    size_t got = fread(out.buffer + out.used, 1, n, store->file);
+                    if (got == 0) {
+                        out.failed = 1;
+                        break;
+                    }
+                    out.used += got;
+                    copied += got;
+                }
+            }
+        }
+        OutZeros(&out, want - copied);
+        OutFlush(&out);
+        if (!out.failed && TreeWalk(store->root.children, ChangedBlocksCallback, &out) != 0)
+            out.failed = 1;
+    }
+
+    if (!out.failed)
+        OutSeek(&out, h->dataEnd);
+    if (!out.failed && TreeWalk(store->root.children, IndexCallback, &out) != 0)
+        out.failed = 1;
+    OutFlush(&out);
+    store->root.entry.childCount = CountChildren(&store->root);
+    h->rootCount = store->root.entry.childCount;
+    if (OutSeek(&out, 0)) {
+        OutPut(&out, h, STORE_HEADER_SIZE);
+        OutFlush(&out);
+    }
+    free(out.buffer);
+    int ok = !out.failed && FileSync(temp) == 0;
+    if (FileClose(temp) != 0)
+        ok = 0;
+    return ok;
+}
+
+void StoreClose(RecordStore *store, const char *name)
+{
+    if (!store)
+        return;
+    if (!store->storeChanged || !name) {
+        ReleaseStore(store);
+        return;
+    }
+    if (!store->file && FileExists(name)) {
+        // There is a file we could not open for updating (read-only, say):
+        // it is left alone, as creating it afresh would have failed.
+        FILE *probe = fopen(name, "rb+");
+        if (!probe) {
+            ReleaseStore(store);
+            return;
+        }
+        fclose(probe);
+    }
+    if (store->fileState != STORE_FILE_SOUND && !KeepDamagedCopy(name)) {
+        ReleaseStore(store);
+        return;
+    }
+    int compact = (int64_t)store->header.dataEnd > 2 * (int64_t)store->header.liveBytes;
+    if (!compact && SlotsOverlap(store))
+        compact = 1;
+    int ok = WriteNewFile(store, compact);
+    if (store->file) {
+        // Windows cannot replace a file that is still open.
+        if (FileClose(store->file) != 0)
+            ok = 0;
+        store->file = 0;
+    }
+    if (ok && FileReplace(TEMP_NAME, name) != 0)
+        ok = 0;
+    if (!ok)
+        FileRemove(TEMP_NAME);
+    ReleaseStore(store);
+}

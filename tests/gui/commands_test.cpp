@@ -1,0 +1,156 @@
+// The popup menu resource and the commands of the toolbar and the menu.
+#include <gtest/gtest.h>
+#include <string.h>
+#include "fixture.h"
+#include "../../app/shell.h"
+#include "../../calendar/calendar.h"
+#include "../../calendar/today.h"
+#include "../../resources/resource.h"
+#include "../../monthview/monthview.h"
+#include "../../store/config.h"
+
+TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds) {
+    struct Item { UINT id; const char *text; };
+    const Item items[] = {
+        {IDM_DATE_INFO, "详细信息..."}, {IDM_STICKY_NOTE, "记事贴..."}, {0, nullptr},
+        {IDM_SETTINGS, "系统设置..."}, {IDM_HOLIDAYS, "节日设置..."}, {IDM_REMINDERS, "提醒设置..."},
+        {0, nullptr}, {IDM_ABOUT, "关于..."}, {IDM_EXIT, "退出"},
+    };
+    HMENU menu = LoadMenuA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDR_POPUP_MENU));
+    ASSERT_NE(nullptr, menu);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(nullptr, popup);
+    ASSERT_EQ(9, GetMenuItemCount(popup));
+    for (int i = 0; i < 9; i++) {
+        SCOPED_TRACE(i);
+        UINT state = GetMenuState(popup, (UINT)i, MF_BYPOSITION);
+        if (!items[i].text) {
+            EXPECT_TRUE(state & MF_SEPARATOR);
+            continue;
+        }
+        EXPECT_FALSE(state & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED | MF_POPUP));
+        EXPECT_EQ(items[i].id, GetMenuItemID(popup, i));
+        char text[64] = "";
+        GetMenuStringA(popup, (UINT)i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(items[i].text, text);
+    }
+    DestroyMenu(menu);
+}
+
+namespace {
+
+// The date shown after one command from a given shown date.
+PackedDate After(PackedDate shown, int id) {
+    ShownDate = shown;
+    EXPECT_EQ(0, OnMonthCommand(MonthWindow, id, 0, 0));
+    return ShownDate;
+}
+
+}  // namespace
+
+TEST(Commands, NavigationClampsTheDayToTheNewMonth) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 1, 31), IDM_NEXT_MONTH));
+    EXPECT_EQ(PACK_DATE(2005, 2, 28), After(PACK_DATE(2005, 1, 31), IDM_NEXT_MONTH));
+    EXPECT_EQ(PACK_DATE(2000, 2, 29), After(PACK_DATE(2000, 1, 31), IDM_NEXT_MONTH));
+    EXPECT_EQ(PACK_DATE(2100, 2, 28), After(PACK_DATE(2100, 1, 30), IDM_NEXT_MONTH));
+    EXPECT_EQ(PACK_DATE(2004, 6, 30), After(PACK_DATE(2004, 5, 31), IDM_NEXT_MONTH));
+    EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 3, 31), IDM_PREV_MONTH));
+    EXPECT_EQ(PACK_DATE(2004, 4, 30), After(PACK_DATE(2004, 5, 31), IDM_PREV_MONTH));
+    EXPECT_EQ(PACK_DATE(2004, 3, 15), After(PACK_DATE(2004, 2, 15), IDM_NEXT_MONTH));
+    StopProgram();
+}
+
+TEST(Commands, NavigationAcrossTheYearEnd) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    EXPECT_EQ(PACK_DATE(2003, 12, 15), After(PACK_DATE(2004, 1, 15), IDM_PREV_MONTH));
+    EXPECT_EQ(PACK_DATE(2003, 12, 31), After(PACK_DATE(2004, 1, 31), IDM_PREV_MONTH));
+    EXPECT_EQ(PACK_DATE(2005, 1, 31), After(PACK_DATE(2004, 12, 31), IDM_NEXT_MONTH));
+    EXPECT_EQ(PACK_DATE(2005, 1, 1), After(PACK_DATE(2004, 12, 1), IDM_NEXT_MONTH));
+    StopProgram();
+}
+
+TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    EXPECT_EQ(PACK_DATE(2003, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_PREV_YEAR));
+    EXPECT_EQ(PACK_DATE(2005, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_NEXT_YEAR));
+    EXPECT_EQ(PACK_DATE(2008, 2, 28), After(PACK_DATE(2007, 2, 28), IDM_NEXT_YEAR));
+    EXPECT_EQ(PACK_DATE(2011, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_NEXT_YEAR));
+    EXPECT_EQ(PACK_DATE(2009, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_PREV_YEAR));
+    StopProgram();
+}
+
+TEST(Commands, TodayComesBackFromAnyMonth) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    EXPECT_EQ(TodayDate.date, After(PACK_DATE(1999, 7, 4), IDM_TODAY));
+    EXPECT_EQ(TodayDate.date, After(PACK_DATE(2050, 12, 31), IDM_TODAY));
+    StopProgram();
+}
+
+TEST(Commands, ReachTheWindowAsWmCommand) {
+    // the toolbar's and the menu's path: WM_COMMAND through the window procedure
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    ShownDate = PACK_DATE(2004, 1, 31);
+    EXPECT_EQ(0, SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_NEXT_MONTH, 0), 0));
+    EXPECT_EQ(PACK_DATE(2004, 2, 29), ShownDate);
+    SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_TODAY, 0), 0);
+    EXPECT_EQ(TodayDate.date, ShownDate);
+    StopProgram();
+}
+
+TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    const int ids[] = {IDM_ABOUT, IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS, IDM_REMINDERS,
+                       IDM_SETTINGS, 12345};
+    ShownDate = PACK_DATE(2004, 5, 6);
+    for (int id : ids) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(0, OnMonthCommand(MonthWindow, id, 0, 0));
+        EXPECT_TRUE(IsWindow(MonthWindow));
+        EXPECT_EQ(PACK_DATE(2004, 5, 6), ShownDate);
+    }
+    EXPECT_EQ(0, ConfigChanged);
+    StopProgram();
+}
+
+TEST(Commands, ExitEndsTheProgramWithoutAQuestion) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    HWND window = MonthWindow;
+    EXPECT_NE(0, OnMonthCommand(window, IDM_EXIT, 0, 0));
+    EXPECT_FALSE(IsWindow(window));
+    PumpMessages(20);
+    EXPECT_TRUE(QuitMessageSeen());
+    StopProgram();
+}
+
+namespace {
+
+int MenuWasOpen;
+
+void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    // The popup menu window of the system's class "#32768".
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (popup && IsWindowVisible(popup))
+        MenuWasOpen = 1;
+    KillTimer(0, id);
+    EndMenu();
+}
+
+}  // namespace
+
+TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed) {
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    SetForegroundWindow(MonthWindow);
+    POINT cursor = {400, 100};
+    SetCursorPos(cursor.x, cursor.y);
+    MenuWasOpen = 0;
+    UINT_PTR timer = SetTimer(0, 0, 300, CloseOpenMenu);
+    ASSERT_NE(0u, timer);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
+    KillTimer(0, timer);
+    EXPECT_EQ(1, MenuWasOpen);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(IsWindow(MonthWindow));
+    StopProgram();
+}

@@ -1,0 +1,137 @@
+// The in-process start and stop of the program for the GUI tests.
+#include "fixture.h"
+#include <stdio.h>
+#include <string.h>
+#include <stdlib.h>
+#include "../../app/shell.h"
+#include "../../calendar/today.h"
+#include "../../monthview/monthview.h"
+#include "../../store/config.h"
+#include "../../store/progdir.h"
+#include "../../store/records.h"
+#include "../../store/settings.h"
+
+static char Dir[MAX_PATH];
+static char CommandLineText[MAX_PATH + 32];
+static int QuitSeen;
+static int Counter;
+static int CleanupRegistered;
+
+static const char *TestCommandLine() { return CommandLineText; }
+
+static void RemoveDir(const char *dir) {
+    if (!dir[0])
+        return;
+    // The program made the directory current; let go of it first.
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    SetCurrentDirectoryA(temp);
+    char pattern[MAX_PATH + 4];
+    snprintf(pattern, sizeof pattern, "%s\\*", dir);
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(pattern, &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            char path[MAX_PATH * 2];
+            snprintf(path, sizeof path, "%s\\%s", dir, found.cFileName);
+            DeleteFileA(path);
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir);
+}
+
+static void RemoveLastDir() {
+    RemoveDir(Dir);
+    Dir[0] = 0;
+}
+
+int StartProgramInTempDir(const char *iniText) {
+    if (!CleanupRegistered) {
+        atexit(RemoveLastDir);
+        CleanupRegistered = 1;
+    }
+    RemoveLastDir();
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    size_t n = strlen(temp);
+    if (n && temp[n - 1] == '\\')
+        temp[n - 1] = 0;
+    snprintf(Dir, sizeof Dir, "%s\\loomhouse-gui-%lu-%d-%lu", temp, (unsigned long)GetCurrentProcessId(),
+             ++Counter, (unsigned long)GetTickCount());
+    if (!CreateDirectoryA(Dir, 0))
+        return 0;
+    if (iniText) {
+        char path[MAX_PATH * 2];
+        snprintf(path, sizeof path, "%s\\dlm.ini", Dir);
+        FILE *f = fopen(path, "wb");   // byte for byte: the tests compare it later
+        if (!f)
+            return 0;
+        fwrite(iniText, 1, strlen(iniText), f);
+        fclose(f);
+    }
+    snprintf(CommandLineText, sizeof CommandLineText, "\"%s\\Loomhouse.exe\"", Dir);
+    ReadCommandLine = TestCommandLine;
+    QuitSeen = 0;
+    return InitApplication(GetModuleHandleA(0));
+}
+
+void PumpMessages(int ms) {
+    DWORD end = GetTickCount() + (DWORD)ms;
+    for (;;) {
+        MSG m;
+        while (PeekMessageA(&m, 0, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                QuitSeen = 1;
+                continue;
+            }
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        int left = (int)(end - GetTickCount());
+        if (left <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, 0, FALSE, (DWORD)left, QS_ALLINPUT);
+    }
+}
+
+void StopProgram() {
+    if (MonthWindow && IsWindow(MonthWindow)) {
+        DestroyWindow(MonthWindow);
+        for (int i = 0; i < 300 && !QuitSeen; i++)
+            PumpMessages(10);
+    } else {
+        PumpMessages(0);
+    }
+    ReleaseInstanceGuard();
+    UnregisterClassA(MONTH_CLASS, GetModuleHandleA(0));
+    ListFreeAll(&HolidayList);
+    ListFreeAll(&ReminderList);
+    memset(&Settings, 0, sizeof Settings);
+    ConfigChanged = 0;
+    ShownDate = 0;
+    TodayDate.date = 0;
+    TodayDate.weekday = 0;
+    MonthWindow = 0;
+    MonthTooltip = 0;
+    MonthToolbar = 0;
+    DockWindowActive = 0;
+    QuitSeen = 0;
+}
+
+const char *ProgramDir() { return Dir; }
+
+long ReadProgramFile(const char *name, char *buffer, long size) {
+    char path[MAX_PATH * 2];
+    snprintf(path, sizeof path, "%s\\%s", Dir, name);
+    FILE *f = fopen(path, "rb");
+    if (!f)
+        return -1;
+    long n = (long)fread(buffer, 1, (size_t)size, f);
+    fclose(f);
+    return n;
+}
+
+int QuitMessageSeen() { return QuitSeen; }

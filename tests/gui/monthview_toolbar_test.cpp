@@ -1,0 +1,119 @@
+// The navigation toolbar: its buttons, tips and showing and hiding.
+#include <string.h>
+#include "monthview_testutil.h"
+#include "../../calendar/calendar.h"
+#include "../../calendar/today.h"
+
+namespace {
+
+// The tip of one button, through the notification the month window gets.
+std::string Tip(UINT_PTR id, int *result = nullptr)
+{
+    NMTTDISPINFOA info = {};
+    info.hdr.idFrom = id;
+    info.hdr.code = TTN_NEEDTEXTA;
+    info.lpszText = info.szText;
+    int r = ToolbarTipText(&info);
+    if (result)
+        *result = r;
+    return info.lpszText ? std::string(info.lpszText) : std::string("<null>");
+}
+
+TEST_F(MonthViewTest, ToolbarHasTheSevenButtonsOverTheWeekdayColumns)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    EXPECT_EQ(IDC_TOOLBAR, GetDlgCtrlID(MonthToolbar));
+    EXPECT_EQ(MonthWindow, GetParent(MonthToolbar));
+    const int ids[7] = {IDM_PREV_YEAR, IDM_NEXT_YEAR, IDM_PREV_MONTH, IDM_NEXT_MONTH,
+                        IDM_TODAY, IDM_SETTINGS, IDM_EXIT};
+    ASSERT_EQ(7, (int)SendMessageA(MonthToolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < 7; i++) {
+        TBBUTTON button = {};
+        SendMessageA(MonthToolbar, TB_GETBUTTON, i, (LPARAM)&button);
+        EXPECT_EQ(ids[i], button.idCommand);
+        EXPECT_EQ(i, button.iBitmap);
+        RECT r = {};
+        SendMessageA(MonthToolbar, TB_GETITEMRECT, i, (LPARAM)&r);
+        EXPECT_EQ(50 * i, r.left) << i;
+        EXPECT_EQ(50, r.right - r.left) << i;
+        EXPECT_EQ(26, r.bottom - r.top) << i;
+    }
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));
+}
+
+TEST_F(MonthViewTest, NavigationTipsWrapAroundTheYear)
+{
+    ShownDate = PACK_DATE(2015, 1, 31);
+    EXPECT_EQ(" 上一年\n2014年1月", Tip(IDM_PREV_YEAR));
+    EXPECT_EQ(" 下一年\n2016年1月", Tip(IDM_NEXT_YEAR));
+    EXPECT_EQ(" 上一月\n2014年12月", Tip(IDM_PREV_MONTH));
+    EXPECT_EQ(" 下一月\n2015年2月", Tip(IDM_NEXT_MONTH));
+    ShownDate = PACK_DATE(2015, 12, 1);
+    EXPECT_EQ(" 上一月\n2015年11月", Tip(IDM_PREV_MONTH));
+    EXPECT_EQ(" 下一月\n2016年1月", Tip(IDM_NEXT_MONTH));
+    EXPECT_EQ(" 上一年\n2014年12月", Tip(IDM_PREV_YEAR));
+}
+
+TEST_F(MonthViewTest, TodayTipShowsTodayNotTheShownDate)
+{
+    ShownDate = PACK_DATE(2015, 1, 31);
+    TodayDate.date = PACK_DATE(2020, 2, 29);
+    EXPECT_EQ("    今日\n2020年2月29日", Tip(IDM_TODAY));
+}
+
+TEST_F(MonthViewTest, ConstantTipsAndUnknownIds)
+{
+    int result = -1;
+    EXPECT_EQ("设置", Tip(IDM_SETTINGS, &result));
+    EXPECT_EQ(1, result);
+    EXPECT_EQ("退出", Tip(IDM_EXIT, &result));
+    EXPECT_EQ(1, result);
+    Tip(IDM_DATE_INFO, &result);
+    EXPECT_EQ(0, result);
+    // the month window answers the toolbar tooltip's request with the same text
+    ShownDate = PACK_DATE(2015, 1, 31);
+    NMTTDISPINFOA info = {};
+    info.hdr.hwndFrom = (HWND)(INT_PTR)0x1234;   // neither the tooltip nor the toolbar
+    info.hdr.idFrom = IDM_PREV_MONTH;
+    info.hdr.code = TTN_NEEDTEXTA;
+    EXPECT_EQ(1, (int)SendMessageA(MonthWindow, WM_NOTIFY, IDM_PREV_MONTH, (LPARAM)&info));
+    EXPECT_STREQ(" 上一月\n2014年12月", info.lpszText);
+}
+
+TEST_F(MonthViewTest, MouseInTheTopBandShowsTheToolbarAndLeavingHidesIt)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    ShowWindow(MonthToolbar, SW_HIDE);
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 26));
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 25));
+    EXPECT_TRUE(IsWindowVisible(MonthToolbar));
+    SendMessageA(MonthToolbar, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));
+}
+
+TEST_F(MonthViewTest, MouseOverASlidAwayWindowSlidesItInFirst)
+{
+    ASSERT_EQ(DOCK_TOP, GetDockState(MonthWindow));
+    SlideWindow(MonthWindow, SLIDE_HIDE);
+    ASSERT_EQ(-249, ScreenRect(MonthWindow).top);
+    ShowWindow(MonthToolbar, SW_HIDE);
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 249));
+    EXPECT_EQ(0, ScreenRect(MonthWindow).top);
+    EXPECT_EQ(DOCK_TOP, GetDockState(MonthWindow));
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));   // only on a later move
+    KillTimer(MonthWindow, TIMER_AUTOHIDE);
+}
+
+TEST_F(MonthViewTest, ActivationIsSharedThroughDockWindowActive)
+{
+    SendMessageA(MonthWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(1, DockWindowActive);
+    SendMessageA(MonthWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_EQ(0, DockWindowActive);
+    SendMessageA(MonthWindow, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    EXPECT_EQ(1, DockWindowActive);
+    DockWindowActive = 0;
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// Helpers shared by the note store tests: a private working directory per
+// test (the store writes "ftemp123" into the current directory) and plain
+// snapshots of what a store holds.
+#pragma once
+#include <gtest/gtest.h>
+#include <stdint.h>
+#include <string.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+#include "store/fileio.h"
+#include "store/recordstore.h"
+
+class StoreDirTest : public ::testing::Test {
+protected:
+    std::filesystem::path previous;
+    std::filesystem::path dir;
+
+    void SetUp() override
+    {
+        FileFaultReset(-1);
+        previous = std::filesystem::current_path();
+        const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::temp_directory_path() /
+              (std::string("loomstore_") + info->test_suite_name() + "_" + info->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override
+    {
+        FileFaultReset(-1);
+        std::filesystem::current_path(previous);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+};
+
+inline std::string ReadWholeFile(const char *name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteWholeFile(const char *name, const std::string &bytes)
+{
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), (std::streamsize)bytes.size());
+}
+
+inline int32_t WordAt(const std::string &bytes, size_t offset)
+{
+    int32_t v = 0;
+    if (offset + 4 <= bytes.size())
+        memcpy(&v, bytes.data() + offset, 4);
+    return v;
+}
+
+inline void PutWord(std::string &bytes, size_t offset, int32_t v)
+{
+    if (bytes.size() < offset + 4)
+        bytes.resize(offset + 4, '\0');
+    memcpy(&bytes[offset], &v, 4);
+}
+
+inline int32_t Date(int year, int month, int day)
+{
+    return year << 16 | month << 8 | day;
+}
+
+// One note as the program sees it: the text (empty when there is no data) and the mark.
+struct NoteValue {
+    std::string text;
+    int32_t mark;
+    bool hasData;
+    bool operator==(const NoteValue &o) const
+    {
+        return text == o.text && mark == o.mark && hasData == o.hasData;
+    }
+};
+typedef std::map<int32_t, NoteValue> NoteMap;
+
+inline int CollectNote(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    NoteValue v;
+    v.mark = item->entry.userValue;
+    char *data = StoreGetData(item);
+    v.hasData = data != 0;
+    if (data)
+        v.text.assign(data, strnlen(data, (size_t)item->entry.dataLength));
+    (*(NoteMap *)context)[item->entry.key] = v;
+    return 0;
+}
+
+inline NoteMap Snapshot(RecordStore *store)
+{
+    NoteMap notes;
+    TreeWalk(store->root.children, CollectNote, &notes);
+    return notes;
+}
+
+// Opens the file, reads every note and closes without writing.
+inline NoteMap ReadNotes(const char *name = "dlm.db")
+{
+    RecordStore *store = StoreOpen(name, 0, 0, 0);
+    NoteMap notes = Snapshot(store);
+    StoreClose(store, name);
+    return notes;
+}
+
+inline void PutNote(RecordStore *store, int32_t date, const std::string &text, int32_t mark)
+{
+    TreeNode *node = TreeFind(store->root.children, date);
+    StoreItem *item = node ? (StoreItem *)node->record : StoreAddItem(&store->root, date);
+    ASSERT_NE(item, nullptr);
+    if (!text.empty()) {
+        ASSERT_NE(StoreSetData(item, text.c_str(), (uint32_t)text.size() + 1), nullptr);
+    }
+    StoreSetUserValue(item, mark);
+}
+
+inline NoteValue Note(const std::string &text, int32_t mark)
+{
+    return NoteValue{text, mark, !text.empty()};
+}
+
+// Writes a fresh "dlm.db" holding exactly these notes.
+inline void MakeStore(const NoteMap &notes, const char *name = "dlm.db")
+{
+    std::filesystem::remove(name);
+    RecordStore *store = StoreOpen(name, 0, 0, 0);
+    for (const auto &n : notes)
+        PutNote(store, n.first, n.second.text, n.second.mark);
+    StoreClose(store, name);
+}
+
+inline IndexEntry EntryAt(const std::string &bytes, size_t offset)
+{
+    IndexEntry e;
+    memset(&e, 0, sizeof e);
+    if (offset + sizeof e <= bytes.size())
+        memcpy(&e, bytes.data() + offset, sizeof e);
+    return e;
+}

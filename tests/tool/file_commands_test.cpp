@@ -1,0 +1,216 @@
+// The changing commands of loomcal across invocations (notes, memos, holiday
+// rules), the check of damaged files, and bad arguments.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <stdint.h>
+#include <string.h>
+#include "tool_harness.h"
+
+namespace {
+
+class FileCommands : public ::testing::Test {
+protected:
+    void SetUp() override { dir = MakeScratchDir(); ASSERT_FALSE(dir.path.empty()); }
+    void TearDown() override { RemoveScratchDir(dir); }
+    ToolRun Run(const std::vector<std::string> &args) { return RunTool(dir, args); }
+    ScratchDir dir;
+};
+
+TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
+{
+    EXPECT_EQ(Run({"notes", "list"}).out, "");
+    ToolRun run = Run({"notes", "set", "2024-02-10", "年夜饭 之后\n拜年", "--mark"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(Run({"notes", "set", "2004-01-05", "abc"}).status, 0);
+    ASSERT_EQ(Run({"notes", "mark", "2030-12-31"}).status, 0);
+    EXPECT_EQ(Run({"notes", "list"}).out,
+              "2004-01-05\t0\tabc\n"
+              "2024-02-10\t1\t年夜饭 之后\\n拜年\n"
+              "2030-12-31\t1\t\n");
+
+    // the text is kept as the dialog keeps it: GBK, "\r\n", with its NUL
+    std::string db = ReadWholeFile(PathIn(dir, "dlm.db"));
+    std::string stored = std::string("年夜饭 之后\r\n拜年") + '\0';
+    EXPECT_NE(db.find(stored), std::string::npos);
+
+    // the day summary and the month grid show note and mark
+    run = Run({"day", "2024-02-10"});
+    EXPECT_NE(run.out.find("标记\t是\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("备注\t年夜饭 之后\\n拜年\n"), std::string::npos) << run.out;
+    EXPECT_NE(Run({"month", "2024-02"}).out.find("10*"), std::string::npos);
+
+    // unmark keeps a note with text, and drops one that has nothing else
+    ASSERT_EQ(Run({"notes", "unmark", "2024-02-10"}).status, 0);
+    ASSERT_EQ(Run({"notes", "unmark", "2030-12-31"}).status, 0);
+    EXPECT_EQ(Run({"notes", "list"}).out,
+              "2004-01-05\t0\tabc\n"
+              "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
+
+    // a longer text, a mark on a note with text, an empty set, a delete
+    ASSERT_EQ(Run({"notes", "set", "2004-01-05", "a much longer text than before"}).status, 0);
+    ASSERT_EQ(Run({"notes", "mark", "2004-01-05"}).status, 0);
+    EXPECT_EQ(Run({"notes", "list"}).out,
+              "2004-01-05\t1\ta much longer text than before\n"
+              "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
+    ASSERT_EQ(Run({"notes", "set", "2024-02-10", ""}).status, 0);
+    ASSERT_EQ(Run({"notes", "delete", "2004-01-05"}).status, 0);
+    EXPECT_EQ(Run({"notes", "list"}).out, "");
+    ASSERT_EQ(Run({"notes", "delete", "2004-01-05"}).status, 0) << "deleting a missing note is no error";
+
+    ToolRun check = Run({"check"});
+    EXPECT_EQ(check.status, 0) << check.out;
+}
+
+TEST_F(FileCommands, MemosRoundTripWithBlanksAndLineBreaks)
+{
+    ASSERT_EQ(Run({"memos", "add", "2024-02-10", "08:30", "带 红包\n早点出门"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "weekly:3", "周会"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "monthly:15", "07:05:09", "交房租"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "daily", "喝水"}).status, 0);
+    ToolRun run = Run({"memos", "list"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // the order is the list's, which loading and adding shuffle; compare sorted
+    std::vector<std::string> lines = SplitLines(run.out);
+    std::sort(lines.begin(), lines.end());
+    std::vector<std::string> expected = {
+        "2024-02-10\t08:30:00\t带 红包\\n早点出门",
+        "[无]\t[无]\t喝水",
+        "每月15日\t07:05:09\t交房租",
+        "每周三\t[无]\t周会",
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+
+    // the date report finds the memos of its day
+    run = Run({"report", "2024-02-14"});
+    EXPECT_NE(run.out.find("==========◆备忘事件◆=========="), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("日期：每周三\n时间：[无]\n提醒：周会"), std::string::npos) << run.out;
+    run = Run({"report", "2024-02-10"});
+    EXPECT_NE(run.out.find("提醒：带 红包\n早点出门"), std::string::npos) << run.out;
+
+    // the holidays of dlm.ini survive the rewrite
+    EXPECT_EQ(SplitLines(Run({"holidays-list"}).out).size(), 30u);
+}
+
+TEST_F(FileCommands, HolidayRulesAdded)
+{
+    ASSERT_EQ(Run({"holidays-add", "solar", "02-29", "闰日"}).status, 0);
+    ASSERT_EQ(Run({"holidays-add", "lunar", "2-2", "龙抬头"}).status, 0);
+    ASSERT_EQ(Run({"holidays-add", "weekday", "5", "-1", "1", "阵亡将士纪念日"}).status, 0);
+    ASSERT_EQ(Run({"holidays-add", "weekday", "9", "1", "1", "劳工节"}).status, 0);
+    std::string list = Run({"holidays-list"}).out;
+    EXPECT_EQ(SplitLines(list).size(), 34u);
+    EXPECT_NE(list.find("221D\t阳历 02月29日\t闰日\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("3202\t农历 02月02日\t龙抬头\n"), std::string::npos);
+    EXPECT_NE(list.find("4571\t五月倒数第一个星期一\t阵亡将士纪念日\n"), std::string::npos);
+    EXPECT_NE(list.find("4911\t九月正数第一个星期一\t劳工节\n"), std::string::npos);
+    EXPECT_NE(list.find("2101\t阳历 01月01日\t元旦\n"), std::string::npos);
+
+    EXPECT_EQ(Run({"holidays", "2024-05-27"}).out, "4571\t阵亡将士纪念日\n");
+    EXPECT_EQ(Run({"holidays", "2024-03-11"}).out, "3202\t龙抬头\n");
+    EXPECT_EQ(Run({"holidays", "2024-09-02"}).out, "4911\t劳工节\n");
+}
+
+// Writes a little-endian 32-bit word.
+void PutWord(std::string &bytes, size_t at, int32_t value)
+{
+    for (int i = 0; i < 4; i++)
+        bytes[at + i] = (char)((uint32_t)value >> (8 * i));
+}
+
+TEST_F(FileCommands, CheckFindsDamageAndWritesNothing)
+{
+    ToolRun check = Run({"check"});
+    EXPECT_EQ(check.status, 0) << check.out;   // no files at all is sound
+
+    ASSERT_EQ(Run({"notes", "set", "2024-02-10", "one"}).status, 0);
+    ASSERT_EQ(Run({"notes", "set", "2024-02-11", "two"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "daily", "x"}).status, 0);
+    check = Run({"check"});
+    EXPECT_EQ(check.status, 0) << check.out;
+
+    std::string db = ReadWholeFile(PathIn(dir, "dlm.db"));
+    ASSERT_GT(db.size(), 284u + 40);
+    std::string ini = ReadWholeFile(PathIn(dir, "dlm.ini"));
+
+    // the index cut short
+    std::string truncated = db.substr(0, db.size() - 10);
+    WriteWholeFile(PathIn(dir, "dlm.db"), truncated);
+    check = Run({"check"});
+    EXPECT_EQ(check.status, 1) << check.out;
+    EXPECT_NE(check.out.find("dlm.db: damaged"), std::string::npos) << check.out;
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.db")), truncated) << "check never writes";
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.ini")), ini);
+    // the other commands say so and do not crash; a change is refused
+    ToolRun list = Run({"notes", "list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.err.find("dlm.db"), std::string::npos);
+    EXPECT_EQ(Run({"notes", "mark", "2024-03-01"}).status, 1);
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.db")), truncated);
+
+    // a data block that lies past the end of the file
+    std::string badBlock = db;
+    int32_t dataEnd = 0;
+    memcpy(&dataEnd, &db[16], 4);
+    PutWord(badBlock, (size_t)dataEnd + 4, 1 << 20);
+    WriteWholeFile(PathIn(dir, "dlm.db"), badBlock);
+    check = Run({"check"});
+    EXPECT_EQ(check.status, 1) << check.out;
+
+    // a damaged dlm.ini with a sound dlm.db
+    WriteWholeFile(PathIn(dir, "dlm.db"), db);
+    WriteWholeFile(PathIn(dir, "dlm.ini"), ini + "");
+    std::string badIni = "[CONTROL]\nMonthPos=250,0,600,250,1\nControl=97\n[HOLIDAY]\n0=not a code\n1=8449,元旦\n";
+    WriteWholeFile(PathIn(dir, "dlm.ini"), badIni);
+    check = Run({"check"});
+    EXPECT_EQ(check.status, 1) << check.out;
+    EXPECT_NE(check.out.find("dlm.ini: damaged"), std::string::npos) << check.out;
+    EXPECT_EQ(Run({"memos", "add", "daily", "y"}).status, 1) << "no rewrite that would drop the bad line";
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.ini")), badIni);
+}
+
+struct BadCase {
+    std::vector<std::string> args;
+};
+
+TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
+{
+    const BadCase cases[] = {
+        {{"day", "2024-13-01"}},        {{"day", "2024-02-30"}},      {{"day", "2024-00-10"}},
+        {{"day", "2024-01-00"}},        {{"day", "yesterday"}},       {{"day", "2024-1-1x"}},
+        {{"day"}},                      {{"day", "2024-01-01", "x"}}, {{"month", "2024-13"}},
+        {{"month", "2024"}},            {{"days", "2024-01-01"}},     {{"days", "2024-01-02", "2024-01-01"}},
+        {{"terms", "20x4"}},            {{"terms"}},                  {{"lunar", "1899-12-01"}},
+        {{"lunar", "2101-01-01"}},      {{"lunar", "2024-13-01"}},    {{"lunar", "2024-01-31"}},
+        {{"lunar", "2024-01-00"}},      {{"holidays"}},               {{"report", "2024-2"}},
+        {{"frobnicate"}},               {{"notes"}},                  {{"notes", "set", "2024-01-01"}},
+        {{"notes", "tidy"}},            {{"notes", "mark", "2024-02-31"}}, {{"notes", "list", "--mark"}},
+        {{"memos", "add", "daily"}},    {{"memos", "add", "monthly:32", "x"}}, {{"memos", "add", "weekly:7", "x"}},
+        {{"memos", "add", "daily", "25:00", "x"}}, {{"memos", "add", "daily", ""}},
+        {{"holidays-add", "solar", "02-30", "x"}}, {{"holidays-add", "lunar", "13-01", "x"}},
+        {{"holidays-add", "weekday", "5", "0", "1", "x"}}, {{"holidays-add", "weekday", "5", "-6", "1", "x"}},
+        {{"holidays-add", "weekday", "5", "1", "7", "x"}}, {{"holidays-add", "moon", "x"}},
+        {{"--bogus", "month"}},
+    };
+    for (const BadCase &c : cases) {
+        std::string shown;
+        for (const std::string &a : c.args)
+            shown += a + " ";
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(run.status, 2) << shown;
+        EXPECT_EQ(run.out, "") << shown;
+        ASSERT_FALSE(run.err.empty()) << shown;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << shown << ": " << run.err;
+    }
+    // nothing was written by any of them
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.ini")), "");
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.db")), "");
+
+    ToolRun run = RunToolBare(dir, {"--dir", PathIn(dir, "no-such-dir"), "month"});
+    EXPECT_EQ(run.status, 2);
+    run = RunToolBare(dir, {});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("loomcal"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+#include "tool_harness.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+std::string ReadWholeFile(const std::string &path)
+{
+    std::string bytes;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+void WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string PathIn(const ScratchDir &dir, const char *name)
+{
+#ifdef _WIN32
+    return dir.path + "\\" + name;
+#else
+    return dir.path + "/" + name;
+#endif
+}
+
+static std::string ToolPath()
+{
+    const char *path = getenv("LOOMCAL");
+    std::string result = path ? path : "";
+#ifdef _WIN32
+    // ctest hands over the build tree's Unix path; Wine shows the root as Z:.
+    if (!result.empty() && result[0] == '/') {
+        for (char &c : result)
+            if (c == '/')
+                c = '\\';
+        result = "Z:" + result;
+    }
+#endif
+    return result;
+}
+
+#ifdef _WIN32
+
+ScratchDir MakeScratchDir()
+{
+    static unsigned counter = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    ScratchDir dir;
+    for (;;) {
+        char name[MAX_PATH + 64];
+        snprintf(name, sizeof name, "%sloomcal-test-%lu-%u", temp, (unsigned long)GetCurrentProcessId(), counter++);
+        std::string io = std::string(name) + "-io";
+        if (CreateDirectoryA(name, 0)) {
+            CreateDirectoryA(io.c_str(), 0);
+            dir.path = name;
+            dir.ioPath = io;
+            return dir;
+        }
+    }
+}
+
+static void RemoveFlatDir(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((path + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void RemoveScratchDir(const ScratchDir &dir)
+{
+    RemoveFlatDir(dir.path);
+    RemoveFlatDir(dir.ioPath);
+}
+
+// The quoting that the C runtime's command-line parser undoes.
+static void AppendQuoted(std::string &line, const std::string &arg)
+{
+    line += '"';
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            backslashes++;
+        } else if (c == '"') {
+            line.append(backslashes * 2 + 1, '\\');
+            line += '"';
+            backslashes = 0;
+            continue;
+        } else {
+            backslashes = 0;
+        }
+        line += c;
+    }
+    line.append(backslashes, '\\');
+    line += '"';
+}
+
+ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
+{
+    ToolRun run = {-1, "", ""};
+    std::string tool = ToolPath();
+    std::string line;
+    AppendQuoted(line, tool);
+    for (const std::string &arg : args) {
+        line += ' ';
+        AppendQuoted(line, arg);
+    }
+    // Fresh names for every run: the last child's handles may still be
+    // closing when the next run starts.
+    static unsigned runs = 0;
+    runs++;
+    std::string outPath = dir.ioPath + "\\out" + std::to_string(runs);
+    std::string errPath = dir.ioPath + "\\err" + std::to_string(runs);
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
+    HANDLE in = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, 0);
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE)
+        return run;
+    PROCESS_INFORMATION pi;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back(0);
+    BOOL started = CreateProcessA(tool.c_str(), mutableLine.data(), 0, 0, TRUE, CREATE_NO_WINDOW, 0,
+                                  dir.path.c_str(), &si, &pi);
+    if (started) {
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        run.status = (int)code;
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    if (in != INVALID_HANDLE_VALUE)
+        CloseHandle(in);
+    if (!started)
+        return run;
+    run.out = ReadWholeFile(outPath);
+    run.err = ReadWholeFile(errPath);
+    return run;
+}
+
+#else
+
+static std::string Convert(const char *to, const char *from, const std::string &text)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == (iconv_t)-1)
+        return text;
+    std::string result(text.size() * 2 + 16, '\0');
+    char *in = (char *)text.data();
+    size_t inLeft = text.size();
+    char *out = &result[0];
+    size_t outLeft = result.size();
+    size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+    iconv_close(cd);
+    if (rc == (size_t)-1)
+        return "<not convertible>" + text;
+    result.resize(result.size() - outLeft);
+    return result;
+}
+
+ScratchDir MakeScratchDir()
+{
+    const char *tmp = getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/loomcal-test-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    ScratchDir dir;
+    if (mkdtemp(name.data())) {
+        dir.path = name.data();
+        dir.ioPath = dir.path + "-io";
+        mkdir(dir.ioPath.c_str(), 0700);
+    }
+    return dir;
+}
+
+static void RemoveFlatDir(const std::string &path)
+{
+    if (path.empty())
+        return;
+    DIR *d = opendir(path.c_str());
+    if (d) {
+        while (struct dirent *entry = readdir(d)) {
+            if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+                unlink((path + "/" + entry->d_name).c_str());
+        }
+        closedir(d);
+    }
+    rmdir(path.c_str());
+}
+
+void RemoveScratchDir(const ScratchDir &dir)
+{
+    RemoveFlatDir(dir.path);
+    RemoveFlatDir(dir.ioPath);
+}
+
+ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
+{
+    ToolRun run = {-1, "", ""};
+    std::string tool = ToolPath();
+    std::vector<std::string> utf8;
+    utf8.push_back(tool);
+    for (const std::string &arg : args)
+        utf8.push_back(Convert("UTF-8", "GBK", arg));
+    std::vector<char *> argv;
+    for (std::string &arg : utf8)
+        argv.push_back(&arg[0]);
+    argv.push_back(0);
+    std::string outPath = dir.ioPath + "/out", errPath = dir.ioPath + "/err";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || chdir(dir.path.c_str()) != 0)
+            _exit(126);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    if (pid > 0) {
+        int status = 0;
+        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            run.status = WEXITSTATUS(status);
+    }
+    run.out = Convert("GBK", "UTF-8", ReadWholeFile(outPath));
+    run.err = Convert("GBK", "UTF-8", ReadWholeFile(errPath));
+    unlink(outPath.c_str());
+    unlink(errPath.c_str());
+    return run;
+}
+
+#endif
+
+ToolRun RunTool(const ScratchDir &dir, const std::vector<std::string> &args)
+{
+    std::vector<std::string> all;
+    all.push_back("--dir");
+    all.push_back(dir.path);
+    all.insert(all.end(), args.begin(), args.end());
+    return RunToolBare(dir, all);
+}

@@ -1,0 +1,30 @@
+// Runs the built loomcal (its path in LOOMCAL) as a child process in a
+// scratch directory. Arguments and results are GBK, like the test literals:
+// natively they are converted to and from the terminal's UTF-8.
+#pragma once
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    int status;          // exit status, -1 when the tool could not be run or died
+    std::string out;     // stdout, GBK
+    std::string err;     // stderr, GBK
+};
+
+struct ScratchDir {
+    std::string path;     // the data directory
+    std::string ioPath;   // beside it: the captured output of each run
+};
+
+ScratchDir MakeScratchDir();
+void RemoveScratchDir(const ScratchDir &dir);
+std::string PathIn(const ScratchDir &dir, const char *name);
+
+// Runs loomcal with "--dir <dir>" and the arguments.
+ToolRun RunTool(const ScratchDir &dir, const std::vector<std::string> &args);
+// Runs loomcal with exactly the arguments given, in the scratch directory.
+ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args);
+
+std::vector<std::string> SplitLines(const std::string &text);
+std::string ReadWholeFile(const std::string &path);
+void WriteWholeFile(const std::string &path, const std::string &bytes);

@@ -1,0 +1,508 @@
+// The calendar commands of loomcal: month, day, days, terms, lunar, holidays,
+// report and check.
+#include "loomcal.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include "../calendar/daytext.h"
+#include "../calendar/holiday.h"
+#include "../calendar/names.h"
+#include "../calendar/report.h"
+#include "../calendar/solarterm.h"
+#include "../calendar/today.h"
+#include "../store/config.h"
+#include "../store/fileio.h"
+#include "../store/records.h"
+#include "../store/recordstore.h"
+
+static int TooMany(const char *command)
+{
+    ErrorLine("loomcal: too many arguments for '%s'", command);
+    return EXIT_BAD_ARGUMENT;
+}
+
+static int Missing(const char *command, const char *what)
+{
+    ErrorLine("loomcal: '%s' needs %s", command, what);
+    return EXIT_BAD_ARGUMENT;
+}
+
+static int NotADate(const char *arg)
+{
+    ErrorLine("loomcal: '%s' is not a date (YYYY-MM-DD, year 1..9999)", ShownArg(arg));
+    return EXIT_BAD_ARGUMENT;
+}
+
+// The one date argument of day, holidays and report.
+static int OneDate(const char *command, int argc, char **argv, PackedDate *date)
+{
+    if (argc < 1)
+        return Missing(command, "a date YYYY-MM-DD");
+    if (argc > 1)
+        return TooMany(command);
+    if (!ParseDate(argv[0], date))
+        return NotADate(argv[0]);
+    return EXIT_OK;
+}
+
+static PackedDate NextDate(PackedDate date)
+{
+    int y = DATE_YEAR(date), m = DATE_MONTH(date), d = DATE_DAY(date);
+    if (d < DaysInMonth(y, m))
+        return PACK_DATE(y, m, d + 1);
+    if (m < 12)
+        return PACK_DATE(y, m + 1, 1);
+    return PACK_DATE(y + 1, 1, 1);
+}
+
+static void CopyText(char *dst, size_t size, const char *src)
+{
+    if (!src)
+        src = "";
+    size_t n = strlen(src);
+    if (n >= size)
+        n = size - 1;
+    memcpy(dst, src, n);
+    dst[n] = 0;
+}
+
+// Warns once on stderr when "dlm.ini" lost lines; reading commands go on with the rest.
+static void WarnIfConfigDamaged(int configResult)
+{
+    if (configResult == CONFIG_DAMAGED)
+        ErrorLine("loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
+}
+
+static void WarnIfStoreDamaged()
+{
+    if (DayNoteStore && DayNoteStore->fileState == STORE_FILE_DAMAGED)
+        ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see 'loomcal check')");
+}
+
+// ---- terms ----
+
+void TermDatesOfYear(int year, PackedDate out[24])
+{
+    // The moments follow the engine's own arithmetic, so they land on the
+    // dates SolarTermIndexOn reports; each is still confirmed by it, and a
+    // year that disagrees is scanned day by day.
+    CalendarDay base;
+    memset(&base, 0, sizeof base);
+    base.year = 1900;
+    base.month = 1;
+    base.day = 6;
+    base.hour = 2;
+    base.minute = 5;
+    AddMilliseconds(&base, (double)(year - 1900) * 31556925974.7);
+    int confirmed = 1;
+    for (int i = 0; i < 24; i++) {
+        CalendarDay moment = base;
+        AddMilliseconds(&moment, (double)SolarTermMinutes[i] * 60000.0);
+        out[i] = moment.packed;
+        if (DATE_YEAR(out[i]) != year || SolarTermIndexOn(out[i]) != i)
+            confirmed = 0;
+    }
+    if (confirmed)
+        return;
+    for (int i = 0; i < 24; i++)
+        out[i] = 0;
+    for (PackedDate d = PACK_DATE(year, 1, 1); DATE_YEAR(d) == year; d = NextDate(d)) {
+        int index = SolarTermIndexOn(d);
+        if (index >= 0 && index < 24)
+            out[index] = d;
+    }
+}
+
+int CommandTerms(int argc, char **argv)
+{
+    if (argc < 1)
+        return Missing("terms", "a year");
+    if (argc > 1)
+        return TooMany("terms");
+    int year;
+    if (!ParseNumber(argv[0], 1, 9999, &year)) {
+        ErrorLine("loomcal: '%s' is not a year (1..9999)", ShownArg(argv[0]));
+        return EXIT_BAD_ARGUMENT;
+    }
+    PackedDate dates[24];
+    TermDatesOfYear(year, dates);
+    for (int i = 0; i < 24; i++) {
+        if (dates[i])
+            OutFormat("%d\t%s\t%04d-%02d-%02d\n", i, SolarTermNames[i], DATE_YEAR(dates[i]),
+                      DATE_MONTH(dates[i]), DATE_DAY(dates[i]));
+        else
+            OutFormat("%d\t%s\t-\n", i, SolarTermNames[i]);
+    }
+    return EXIT_OK;
+}
+
+// ---- days ----
+
+int CommandDays(int argc, char **argv)
+{
+    if (argc < 2)
+        return Missing("days", "two dates FROM TO");
+    if (argc > 2)
+        return TooMany("days");
+    PackedDate from, to;
+    if (!ParseDate(argv[0], &from))
+        return NotADate(argv[0]);
+    if (!ParseDate(argv[1], &to))
+        return NotADate(argv[1]);
+    if (from > to) {
+        ErrorLine("loomcal: FROM (%s) is after TO (%s)", ShownArg(argv[0]), ShownArg(argv[1]));
+        return EXIT_BAD_ARGUMENT;
+    }
+    OutText("date\tweekday\tdayOfYear\tweekOfYear\tdaysInMonth\tlunarValid\tlunarYear\tlunarMonth\t"
+            "lunarDay\tisLeapMonth\tlunarMonthDays\tleapMonth\tlunarDayOfYear\tyearCycle\tmonthCycle\t"
+            "dayCycle\tterm\n");
+    int termYear = 0;
+    PackedDate terms[24];
+    for (PackedDate d = from;; d = NextDate(d)) {
+        if (DATE_YEAR(d) != termYear) {
+            termYear = DATE_YEAR(d);
+            TermDatesOfYear(termYear, terms);
+        }
+        int term = -1;
+        for (int i = 0; i < 24; i++)
+            if (terms[i] == d)
+                term = i;
+        const CalendarDay *r = GetDayInfo(d);
+        char line[256];
+        int n = snprintf(line, sizeof line, "%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%d\t", r->year, r->month,
+                         r->day, r->weekday, r->dayOfYear, r->weekOfYear, r->daysInMonth, r->lunarValid ? 1 : 0);
+        if (r->lunarValid)
+            n += snprintf(line + n, sizeof line - n, "%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t", r->lunarYear,
+                          r->lunarMonth, r->lunarDay, r->isLeapMonth, r->lunarMonthDays, r->leapMonth,
+                          r->lunarDayOfYear, r->yearCycle, r->monthCycle, r->dayCycle);
+        else
+            n += snprintf(line + n, sizeof line - n, "\t\t\t\t\t\t\t\t\t\t");
+        n += snprintf(line + n, sizeof line - n, "%d\n", term);
+        OutBytes(line, (size_t)n);
+        if (d == to)
+            break;
+    }
+    return EXIT_OK;
+}
+
+// ---- lunar ----
+
+int CommandLunar(int argc, char **argv)
+{
+    if (argc < 1)
+        return Missing("lunar", "a lunar date YYYY-MM-DD");
+    if (argc > 1)
+        return TooMany("lunar");
+    int y, m, d;
+    if (!ParseTriple(argv[0], &y, &m, &d)) {
+        ErrorLine("loomcal: '%s' is not a lunar date YYYY-MM-DD", ShownArg(argv[0]));
+        return EXIT_BAD_ARGUMENT;
+    }
+    if (y < LUNAR_FIRST_YEAR || y > LUNAR_LAST_YEAR) {
+        ErrorLine("loomcal: lunar year %d is outside %d..%d", y, LUNAR_FIRST_YEAR, LUNAR_LAST_YEAR);
+        return EXIT_BAD_ARGUMENT;
+    }
+    if (m < 1 || m > 12 || d < 1 || d > 30) {
+        ErrorLine("loomcal: '%s' is not a lunar date (month 1..12, day 1..30)", ShownArg(argv[0]));
+        return EXIT_BAD_ARGUMENT;
+    }
+    PackedDate date = LunarToSolar(PACK_DATE(y, m, d));
+    OutFormat("%04d-%02d-%02d\n", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date));
+    return EXIT_OK;
+}
+
+// ---- holidays ----
+
+int CommandHolidays(int argc, char **argv)
+{
+    PackedDate date;
+    int status = OneDate("holidays", argc, argv, &date);
+    if (status != EXIT_OK)
+        return status;
+    WarnIfConfigDamaged(LoadConfigForTool());
+    for (HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch)
+        OutFormat("%04X\t%s\n", (unsigned)(e->code & 0xFFFF), e->name);
+    return EXIT_OK;
+}
+
+int CommandHolidaysList(int argc, char **argv)
+{
+    if (argc > 0)
+        return TooMany("holidays-list");
+    WarnIfConfigDamaged(LoadConfigForTool());
+    for (ListNode *node = HolidayList; node; node = node->next) {
+        const HolidayEntry *e = (const HolidayEntry *)node->record;
+        char rule[500];
+        CopyText(rule, sizeof rule, DescribeHolidayCode(e->code));
+        OutFormat("%04X\t%s\t", (unsigned)(e->code & 0xFFFF), rule);
+        OutEscaped(e->name);
+        OutText("\n");
+    }
+    return EXIT_OK;
+}
+
+// ---- report ----
+
+int CommandReport(int argc, char **argv)
+{
+    PackedDate date;
+    int status = OneDate("report", argc, argv, &date);
+    if (status != EXIT_OK)
+        return status;
+    WarnIfConfigDamaged(LoadConfigForTool());
+    TextBuffer buffer;
+    memset(&buffer, 0, sizeof buffer);
+    TextSink sink = TextBufferSink(&buffer);
+    BuildDateReport(&sink, date);
+    const char *p = buffer.text ? buffer.text : "";
+    size_t length = buffer.text ? buffer.length : 0;
+    for (size_t i = 0; i < length; i++) {
+        if (p[i] == '\r' && i + 1 < length && p[i + 1] == '\n')
+            continue;
+        OutBytes(p + i, 1);
+    }
+    OutText("\n");
+    TextBufferFree(&buffer);
+    return EXIT_OK;
+}
+
+// ---- day ----
+
+static const char *NoteText(StoreItem *item)
+{
+    if (!item || item->entry.dataLength <= 0)
+        return "";
+    const char *text = StoreGetData(item);
+    return text ? text : "";
+}
+
+int CommandDay(int argc, char **argv)
+{
+    PackedDate date;
+    int status = OneDate("day", argc, argv, &date);
+    if (status != EXIT_OK)
+        return status;
+    WarnIfConfigDamaged(LoadConfigForTool());
+    OpenStoreForTool();
+    WarnIfStoreDamaged();
+
+    CalendarDay r = *GetDayInfo(date);
+    OutFormat("公历\t%d年%d月%d日 星期%s\n", r.year, r.month, r.day, WeekdayName(r.weekday));
+    OutFormat("ISO周\t第%d周\n", r.weekOfYear);
+    OutFormat("年内第\t%d天\n", r.dayOfYear);
+    if (r.lunarValid) {
+        OutFormat("农历\t%s%s月%s（%d年%d月%d日，%s月）\n", r.isLeapMonth ? "闰" : "", LunarMonthName(r.lunarMonth),
+                  LunarDayName(r.lunarDay), r.lunarYear, r.lunarMonth, r.lunarDay,
+                  MonthSizeWord(r.lunarMonthDays));
+        OutFormat("干支\t%s%s年 %s%s月 %s%s日\n", StemOf(r.yearCycle), BranchOf(r.yearCycle), StemOf(r.monthCycle),
+                  BranchOf(r.monthCycle), StemOf(r.dayCycle), BranchOf(r.dayCycle));
+        OutFormat("生肖\t%s\n", AnimalOf(r.yearCycle));
+        if (r.leapMonth)
+            OutFormat("闰月\t本年闰%d月\n", r.leapMonth);
+    } else {
+        OutText("农历\t超出农历表的范围（1900-01-31 至 2101-01-28）\n");
+    }
+    int term = SolarTermIndexOn(date);
+    if (term >= 0 && term < 24)
+        OutFormat("节气\t%s\n", SolarTermNames[term]);
+    for (HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch)
+        if (e->code >= HOLIDAY_SOLAR) {   // the term has its own line above
+            OutText("节日\t");
+            OutEscaped(e->name);
+            OutText("\n");
+        }
+    StoreItem *note = FindDayNote(date);
+    if (note) {
+        if (note->entry.userValue != 0)
+            OutText("标记\t是\n");
+        const char *text = NoteText(note);
+        if (*text) {
+            OutText("备注\t");
+            OutEscaped(text);
+            OutText("\n");
+        }
+    }
+    return EXIT_OK;
+}
+
+// ---- month ----
+
+#define CELL_WIDTH 10   // columns per day; the caption gets CELL_WIDTH - 1 of them
+
+int CommandMonth(int argc, char **argv)
+{
+    int year = DATE_YEAR(TodayDate.date), month = DATE_MONTH(TodayDate.date);
+    if (argc > 1)
+        return TooMany("month");
+    if (argc == 1) {
+        const char *text = argv[0];
+        const char *dash = strchr(text, '-');
+        char yearText[16];
+        if (!dash || (size_t)(dash - text) >= sizeof yearText) {
+            ErrorLine("loomcal: '%s' is not a month (YYYY-MM)", ShownArg(text));
+            return EXIT_BAD_ARGUMENT;
+        }
+        memcpy(yearText, text, (size_t)(dash - text));
+        yearText[dash - text] = 0;
+        if (!ParseNumber(yearText, 1, 9999, &year) || yearText[0] == '-' || yearText[0] == '+' ||
+            !ParseNumber(dash + 1, 1, 12, &month) || dash[1] == '-' || dash[1] == '+' || strlen(dash + 1) > 2) {
+            ErrorLine("loomcal: '%s' is not a month (YYYY-MM, year 1..9999, month 1..12)", ShownArg(text));
+            return EXIT_BAD_ARGUMENT;
+        }
+    }
+    WarnIfConfigDamaged(LoadConfigForTool());
+    OpenStoreForTool();
+    WarnIfStoreDamaged();
+    int colour = StdoutIsColourTerminal();
+
+    char title[64];
+    snprintf(title, sizeof title, "%d年%d月", year, month);
+    int gridWidth = CELL_WIDTH * 6 + CELL_WIDTH - 1;
+    int indent = (gridWidth - DisplayWidth(title)) / 2;
+    OutFormat("%*s%s\n", indent > 0 ? indent : 0, "", title);
+    for (int w = 0; w < 7; w++) {
+        if (w < 6)
+            OutCell(WeekdayName(w), CELL_WIDTH);
+        else
+            OutText(WeekdayName(w));
+    }
+    OutText("\n");
+
+    int days = DaysInMonth(year, month);
+    int first = WeekdayOf(PACK_DATE(year, month, 1));
+    int cells = first + days;
+    int rows = (cells + 6) / 7;
+    for (int row = 0; row < rows; row++) {
+        // two lines per week: the day numbers, then the captions
+        char captions[7][1000];
+        int highlight[7];   // 0 none, 1 today, 2 marked, 3 both
+        int dayOf[7];
+        for (int col = 0; col < 7; col++) {
+            int day = row * 7 + col - first + 1;
+            dayOf[col] = (day >= 1 && day <= days) ? day : 0;
+            captions[col][0] = 0;
+            highlight[col] = 0;
+            if (!dayOf[col])
+                continue;
+            PackedDate date = PACK_DATE(year, month, day);
+            HolidayEntry *chain = HolidaysOn(date);
+            if (chain) {
+                CopyText(captions[col], sizeof captions[col], chain->name);
+            } else if (GetDayInfo(date)->lunarValid) {
+                CopyText(captions[col], sizeof captions[col], DayText(date, DAYTEXT_LUNAR_SHORT));
+            }
+            // a caption is one line in its cell
+            for (char *c = captions[col]; *c; c++)
+                if (*c == '\r' || *c == '\n' || *c == '\t')
+                    *c = ' ';
+            StoreItem *note = FindDayNote(date);
+            int marked = note && note->entry.userValue != 0;
+            highlight[col] = (date == TodayDate.date ? 1 : 0) | (marked ? 2 : 0);
+        }
+        for (int line = 0; line < 2; line++) {
+            int lastCol = 6;
+            while (lastCol > 0 && !dayOf[lastCol])
+                lastCol--;
+            for (int col = 0; col <= lastCol; col++) {
+                char number[16];
+                const char *content;
+                if (line == 0) {
+                    number[0] = 0;
+                    if (dayOf[col]) {
+                        // without colours a marked day carries a star instead
+                        int star = !colour && (highlight[col] & 2);
+                        snprintf(number, sizeof number, "%2d%s", dayOf[col], star ? "*" : "");
+                    }
+                    content = number;
+                } else {
+                    content = captions[col];
+                }
+                int width = CELL_WIDTH - 1;
+                const char *on = 0;
+                if (colour && highlight[col] == 1)
+                    on = "\x1b[7m";
+                else if (colour && highlight[col] == 2)
+                    on = "\x1b[1;32m";
+                else if (colour && highlight[col] == 3)
+                    on = "\x1b[1;32;7m";
+                if (on) {
+                    OutText(on);
+                    OutCell(content, width);
+                    OutText("\x1b[0m");
+                } else if (col == lastCol) {
+                    OutCell(content, DisplayWidth(content) < width ? DisplayWidth(content) : width);
+                } else {
+                    OutCell(content, width);
+                }
+                if (col < lastCol)
+                    OutText(" ");
+            }
+            OutText("\n");
+        }
+    }
+    return EXIT_OK;
+}
+
+// ---- check ----
+
+struct CheckState {
+    int items;
+    int unreadable;
+    PackedDate firstUnreadable;
+};
+
+static int CheckItem(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    CheckState *state = (CheckState *)context;
+    state->items++;
+    if (item->entry.dataLength > 0 && !StoreGetData(item)) {
+        if (!state->unreadable)
+            state->firstUnreadable = item->entry.key;
+        state->unreadable++;
+    }
+    return TreeWalk(item->children, CheckItem, context);
+}
+
+int CommandCheck(int argc, char **argv)
+{
+    if (argc > 0)
+        return TooMany("check");
+    int sound = 1;
+    int config = LoadConfigForTool();
+    if (config == CONFIG_DAMAGED) {
+        OutText("dlm.ini: damaged (some lines could not be read)\n");
+        sound = 0;
+    } else if (config == CONFIG_MISSING) {
+        OutText("dlm.ini: missing (the defaults apply)\n");
+    } else {
+        OutText("dlm.ini: sound\n");
+    }
+    OpenStoreForTool();
+    if (!DayNoteStore) {
+        OutText("dlm.db: could not be opened\n");
+        return EXIT_FAILED;
+    }
+    CheckState state;
+    memset(&state, 0, sizeof state);
+    TreeWalk(DayNoteStore->root.children, CheckItem, &state);
+    if (DayNoteStore->fileState == STORE_FILE_NEW) {
+        if (FileExists("dlm.db")) {
+            OutText("dlm.db: not a note file (its header is not recognised)\n");
+            sound = 0;
+        } else {
+            OutText("dlm.db: missing (no notes)\n");
+        }
+    } else if (DayNoteStore->fileState == STORE_FILE_DAMAGED) {
+        OutFormat("dlm.db: damaged (the index ends early; %d notes could be read)\n", state.items);
+        sound = 0;
+    } else if (state.unreadable) {
+        OutFormat("dlm.db: damaged (%d of %d notes cannot be read, the first on %04d-%02d-%02d)\n", state.unreadable,
+                  state.items, DATE_YEAR(state.firstUnreadable), DATE_MONTH(state.firstUnreadable),
+                  DATE_DAY(state.firstUnreadable));
+        sound = 0;
+    } else {
+        OutFormat("dlm.db: sound (%d notes)\n", state.items);
+    }
+    return sound ? EXIT_OK : EXIT_FAILED;
+}

@@ -1,0 +1,242 @@
+// loomcal: entry, argument reading and the two data files.
+#include "loomcal.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include "../calendar/today.h"
+#include "../store/config.h"
+#include "../store/records.h"
+#include "../store/recordstore.h"
+#include "../store/settings.h"
+#ifdef _WIN32
+#include <direct.h>
+#define chdir _chdir
+#else
+#include <unistd.h>
+#endif
+
+static int ReadDigits(const char **p, int minDigits, int maxDigits, int *out)
+{
+    int n = 0, value = 0;
+    while (**p >= '0' && **p <= '9') {
+        if (++n > maxDigits)
+            return 0;
+        value = value * 10 + (**p - '0');
+        (*p)++;
+    }
+    if (n < minDigits)
+        return 0;
+    *out = value;
+    return 1;
+}
+
+int ParseTriple(const char *text, int *year, int *month, int *day)
+{
+    const char *p = text;
+    if (!ReadDigits(&p, 1, 4, year) || *p++ != '-')
+        return 0;
+    if (!ReadDigits(&p, 1, 2, month) || *p++ != '-')
+        return 0;
+    if (!ReadDigits(&p, 1, 2, day) || *p)
+        return 0;
+    return 1;
+}
+
+int ParseDate(const char *text, PackedDate *out)
+{
+    int y, m, d;
+    if (!ParseTriple(text, &y, &m, &d))
+        return 0;
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
+        return 0;
+    *out = PACK_DATE(y, m, d);
+    return 1;
+}
+
+int ParseNumber(const char *text, int low, int high, int *out)
+{
+    const char *p = text;
+    int negative = 0;
+    if (*p == '-' || *p == '+') {
+        negative = *p == '-';
+        p++;
+    }
+    int value;
+    if (!ReadDigits(&p, 1, 6, &value) || *p)
+        return 0;
+    if (negative)
+        value = -value;
+    if (value < low || value > high)
+        return 0;
+    *out = value;
+    return 1;
+}
+
+int LoadConfigForTool()
+{
+    // The chime entry heads the memo list before the file is read, as at start-up.
+    if (!ReminderList)
+        AddChimeEntry();
+    int result = ReadConfigFile("dlm.ini");
+    // The program falls back to its defaults when the file gave it no window
+    // placement; do the same so that options and holidays agree with it.
+    if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
+        LoadDefaults();
+    return result;
+}
+
+void OpenStoreForTool()
+{
+    if (!DayNoteStore)
+        DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+}
+
+int SaveConfigForTool()
+{
+    if (WriteConfigFile("dlm.ini") != 0) {
+        ErrorLine("loomcal: could not write dlm.ini");
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+void CloseStoreForTool(int write)
+{
+    if (!DayNoteStore)
+        return;
+    // A reading command leaves the file exactly as it found it.
+    if (!write)
+        DayNoteStore->storeChanged = 0;
+    StoreClose(DayNoteStore, "dlm.db");
+    DayNoteStore = 0;
+}
+
+void PrintUsage()
+{
+    OutText(
+        "用法: loomcal [--dir 目录] 命令 [参数]\n"
+        "\n"
+        "  month [YYYY-MM]              月历（默认本月）\n"
+        "  day YYYY-MM-DD               某日的全部信息\n"
+        "  days FROM TO                 逐日数据（制表符分隔）\n"
+        "  terms YEAR                   一年的二十四节气\n"
+        "  lunar YYYY-MM-DD             农历日期换算为公历\n"
+        "  holidays YYYY-MM-DD          某日的节日\n"
+        "  report YYYY-MM-DD            日期信息报告\n"
+        "  notes list                   全部日期备注\n"
+        "  notes set YYYY-MM-DD TEXT [--mark]\n"
+        "  notes mark|unmark|delete YYYY-MM-DD\n"
+        "  memos list                   全部备忘\n"
+        "  memos add WHEN [HH:MM[:SS]] TEXT\n"
+        "                               WHEN: YYYY-MM-DD, daily, monthly:D, weekly:W (0=周日)\n"
+        "  holidays-list                全部节日规则\n"
+        "  holidays-add solar|lunar MM-DD NAME\n"
+        "  holidays-add weekday MONTH N WEEKDAY NAME   (N: 1..5 正数, -1..-5 倒数)\n"
+        "  check                        检查 dlm.ini 与 dlm.db 是否完好\n"
+        "  help                         本说明\n"
+        "\n"
+        "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n");
+}
+
+struct CommandEntry {
+    const char *name;
+    int (*run)(int argc, char **argv);
+    int needsFiles;   // works in the data directory
+};
+
+static const CommandEntry Commands[] = {
+    {"month", CommandMonth, 1},
+    {"day", CommandDay, 1},
+    {"days", CommandDays, 0},
+    {"terms", CommandTerms, 0},
+    {"lunar", CommandLunar, 0},
+    {"holidays", CommandHolidays, 1},
+    {"report", CommandReport, 1},
+    {"notes", 0, 1},
+    {"memos", CommandMemos, 1},
+    {"holidays-list", CommandHolidaysList, 1},
+    {"holidays-add", CommandHolidaysAdd, 1},
+    {"check", CommandCheck, 1},
+};
+
+static void ReleaseEverything()
+{
+    CloseStoreForTool(0);
+    ListFreeAll(&HolidayList);
+    ListFreeAll(&ReminderList);
+}
+
+int main(int argc, char **argv)
+{
+    const char *dir = 0;
+    int mark = 0;
+    int endOfOptions = 0;
+    char **positional = (char **)calloc((size_t)argc + 1, sizeof(char *));
+    int count = 0;
+    if (!positional)
+        return EXIT_FAILED;
+    for (int i = 1; i < argc; i++) {
+        const char *arg = argv[i];
+        if (!endOfOptions && strcmp(arg, "--") == 0) {
+            endOfOptions = 1;
+        } else if (!endOfOptions && strcmp(arg, "--dir") == 0) {
+            if (i + 1 >= argc) {
+                ErrorLine("loomcal: --dir needs a directory");
+                free(positional);
+                return EXIT_BAD_ARGUMENT;
+            }
+            dir = argv[++i];
+        } else if (!endOfOptions && strncmp(arg, "--dir=", 6) == 0) {
+            dir = arg + 6;
+        } else if (!endOfOptions && strcmp(arg, "--mark") == 0) {
+            mark = 1;
+        } else if (!endOfOptions && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
+            positional[count++] = (char *)"help";
+        } else if (!endOfOptions && strncmp(arg, "--", 2) == 0) {
+            ErrorLine("loomcal: unknown option '%s' (see 'loomcal help')", ShownArg(arg));
+            free(positional);
+            return EXIT_BAD_ARGUMENT;
+        } else {
+            positional[count++] = argv[i];
+        }
+    }
+
+    if (count == 0 || strcmp(positional[0], "help") == 0) {
+        PrintUsage();
+        OutFlush();
+        free(positional);
+        return EXIT_OK;
+    }
+
+    const CommandEntry *command = 0;
+    for (size_t i = 0; i < sizeof Commands / sizeof Commands[0]; i++)
+        if (strcmp(positional[0], Commands[i].name) == 0)
+            command = &Commands[i];
+    if (!command) {
+        ErrorLine("loomcal: unknown command '%s' (see 'loomcal help')", ShownArg(positional[0]));
+        free(positional);
+        return EXIT_BAD_ARGUMENT;
+    }
+    int isNotes = strcmp(command->name, "notes") == 0;
+    if (mark && !(isNotes && count >= 2 && strcmp(positional[1], "set") == 0)) {
+        ErrorLine("loomcal: --mark belongs to 'notes set' only");
+        free(positional);
+        return EXIT_BAD_ARGUMENT;
+    }
+    if (dir && chdir(dir) != 0) {
+        ErrorLine("loomcal: cannot enter the directory '%s'", ShownArg(dir));
+        free(positional);
+        return EXIT_BAD_ARGUMENT;
+    }
+
+    SetTodayFromClock();
+    int status;
+    if (isNotes)
+        status = CommandNotes(count - 1, positional + 1, mark);
+    else
+        status = command->run(count - 1, positional + 1);
+    OutFlush();
+    ReleaseEverything();
+    free(positional);
+    return status;
+}

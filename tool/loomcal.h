@@ -1,0 +1,81 @@
+// loomcal: the calendar, the day notes and the memos from a terminal, on the
+// same "dlm.ini" and "dlm.db" the desktop program keeps.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+#include "../calendar/calendar.h"
+
+// Exit statuses.
+enum {
+    EXIT_OK = 0,
+    EXIT_FAILED = 1,       // a damaged file, a file that could not be written
+    EXIT_BAD_ARGUMENT = 2,
+};
+
+// ---- output (output.cpp) ----
+// Everything for stdout is collected as GBK and written once at the end, in
+// the terminal's encoding.
+void OutText(const char *gbk);
+void OutBytes(const char *gbk, size_t length);
+void OutFormat(const char *format, ...);
+void OutFlush();
+// One line on stderr (GBK in, terminal encoding out); a newline is added.
+void ErrorLine(const char *format, ...);
+
+// Converts a command-line text into GBK; null when it is not valid text.
+// The result is malloc'ed.
+char *ArgumentToGbk(const char *arg);
+
+// A command-line argument as GBK for a message, from a small ring of static
+// buffers (so a message may quote two arguments).
+const char *ShownArg(const char *arg);
+
+// Display columns of GBK text: a double-byte character takes two.
+int DisplayWidth(const char *gbk);
+// Appends text cut to at most width columns, padded with blanks to width.
+void OutCell(const char *gbk, int width);
+// Appends text with line breaks shown as \n and tabs as \t, so that it stays
+// on one line and in one column.
+void OutEscaped(const char *gbk);
+
+// 1 when highlighting escapes may be written to stdout.
+int StdoutIsColourTerminal();
+
+// ---- arguments (loomcal.cpp) ----
+// Strict YYYY-MM-DD; 0 when the text is not a valid Gregorian date of 1..9999.
+int ParseDate(const char *text, PackedDate *out);
+// YYYY-MM-DD read as numbers only; 0 when it is not of that form.
+int ParseTriple(const char *text, int *year, int *month, int *day);
+// Whole decimal number in [low, high]; 0 otherwise.
+int ParseNumber(const char *text, int low, int high, int *out);
+
+// ---- files (loomcal.cpp) ----
+// Reads "dlm.ini" into Settings, HolidayList and ReminderList as the program
+// does at start-up; returns the CONFIG_* result.
+int LoadConfigForTool();
+// Opens "dlm.db" as DayNoteStore.
+void OpenStoreForTool();
+// Writes "dlm.ini"; 0 on success, a message on stderr otherwise.
+int SaveConfigForTool();
+// Closes DayNoteStore, writing it back only when write is set.
+void CloseStoreForTool(int write);
+
+// ---- commands (commands.cpp) ----
+// argv[0] is the command's first argument (after the subcommand name).
+int CommandMonth(int argc, char **argv);
+int CommandDay(int argc, char **argv);
+int CommandDays(int argc, char **argv);
+int CommandTerms(int argc, char **argv);
+int CommandLunar(int argc, char **argv);
+int CommandHolidays(int argc, char **argv);
+int CommandReport(int argc, char **argv);
+int CommandNotes(int argc, char **argv, int mark);
+int CommandMemos(int argc, char **argv);
+int CommandHolidaysList(int argc, char **argv);
+int CommandHolidaysAdd(int argc, char **argv);
+int CommandCheck(int argc, char **argv);
+void PrintUsage();
+
+// The 24 term dates of a Gregorian year in index order, each confirmed with
+// SolarTermIndexOn; 0 where a term falls outside the year.
+void TermDatesOfYear(int year, PackedDate out[24]);

@@ -1,0 +1,276 @@
+// Output of the terminal calendar: one GBK buffer for stdout, written at the
+// end in the terminal's encoding (UTF-8 through iconv on Linux, GBK as it is
+// on Windows), and the column arithmetic of GBK text.
+#include "loomcal.h"
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <iconv.h>
+#include <unistd.h>
+#endif
+
+static char *outText = 0;
+static size_t outLength = 0;
+static size_t outCapacity = 0;
+
+void OutBytes(const char *gbk, size_t length)
+{
+    if (outLength + length + 1 > outCapacity) {
+        size_t capacity = outCapacity ? outCapacity : 4096;
+        while (outLength + length + 1 > capacity)
+            capacity *= 2;
+        char *grown = (char *)realloc(outText, capacity);
+        if (!grown)
+            return;   // out of memory: the rest of the output is lost, nothing crashes
+        outText = grown;
+        outCapacity = capacity;
+    }
+    memcpy(outText + outLength, gbk, length);
+    outLength += length;
+    outText[outLength] = 0;
+}
+
+void OutText(const char *gbk)
+{
+    if (gbk)
+        OutBytes(gbk, strlen(gbk));
+}
+
+void OutFormat(const char *format, ...)
+{
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n < 0)
+        return;
+    if ((size_t)n >= sizeof line)
+        n = sizeof line - 1;
+    OutBytes(line, (size_t)n);
+}
+
+#ifndef _WIN32
+// Converts between encodings; the result is malloc'ed and NUL-terminated, or
+// null when the text is not valid in the source encoding.
+static char *Convert(const char *to, const char *from, const char *text, size_t length, size_t *outLen)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == (iconv_t)-1)
+        return 0;
+    size_t capacity = length * 2 + 16;
+    char *result = (char *)malloc(capacity);
+    if (!result) {
+        iconv_close(cd);
+        return 0;
+    }
+    char *in = (char *)text;
+    size_t inLeft = length;
+    char *out = result;
+    size_t outLeft = capacity - 1;
+    size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+    iconv_close(cd);
+    if (rc == (size_t)-1) {
+        free(result);
+        return 0;
+    }
+    *out = 0;
+    if (outLen)
+        *outLen = (size_t)(out - result);
+    return result;
+}
+#endif
+
+// Writes GBK text to a stream in the terminal's encoding.
+static void WriteTerminal(FILE *stream, const char *gbk, size_t length)
+{
+    if (length == 0)
+        return;
+#ifdef _WIN32
+    fwrite(gbk, 1, length, stream);
+#else
+    size_t converted = 0;
+    char *utf8 = Convert("UTF-8", "GBK", gbk, length, &converted);
+    if (utf8) {
+        fwrite(utf8, 1, converted, stream);
+        free(utf8);
+    } else {
+        fwrite(gbk, 1, length, stream);   // not GBK after all: pass the bytes on untouched
+    }
+#endif
+}
+
+static void SetBinaryStreams()
+{
+#ifdef _WIN32
+    // Text mode would turn every "\n" into "\r\n" in pipes and files.
+    static int done = 0;
+    if (!done) {
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+        done = 1;
+    }
+#endif
+}
+
+void OutFlush()
+{
+    SetBinaryStreams();
+    WriteTerminal(stdout, outText, outLength);
+    fflush(stdout);
+    free(outText);
+    outText = 0;
+    outLength = outCapacity = 0;
+}
+
+void ErrorLine(const char *format, ...)
+{
+    SetBinaryStreams();
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(line, sizeof line - 1, format, args);
+    va_end(args);
+    if (n < 0)
+        return;
+    if ((size_t)n >= sizeof line - 1)
+        n = sizeof line - 2;
+    // one line, whatever the message carried
+    for (int i = 0; i < n; i++)
+        if (line[i] == '\n' || line[i] == '\r')
+            line[i] = ' ';
+    line[n++] = '\n';
+    WriteTerminal(stderr, line, (size_t)n);
+    fflush(stderr);
+}
+
+char *ArgumentToGbk(const char *arg)
+{
+#ifdef _WIN32
+    // The command line of a console program arrives in the ANSI code page,
+    // which is GBK on the systems this program is for.
+    return strdup(arg);
+#else
+    return Convert("GBK", "UTF-8", arg, strlen(arg), 0);
+#endif
+}
+
+const char *ShownArg(const char *arg)
+{
+    static char ring[4][256];
+    static int next = 0;
+    char *slot = ring[next];
+    next = (next + 1) % 4;
+    char *gbk = ArgumentToGbk(arg ? arg : "");
+    if (!gbk) {
+        strcpy(slot, "?");
+        return slot;
+    }
+    size_t n = strlen(gbk);
+    if (n > sizeof ring[0] - 4) {
+        // cut on a character boundary and show that it was cut
+        const unsigned char *p = (const unsigned char *)gbk;
+        size_t at = 0;
+        while (p[at]) {
+            size_t len = (p[at] >= 0x81 && p[at] <= 0xFE && p[at + 1] >= 0x40 && p[at + 1] <= 0xFE) ? 2 : 1;
+            if (at + len > sizeof ring[0] - 4)
+                break;
+            at += len;
+        }
+        memcpy(slot, gbk, at);
+        strcpy(slot + at, "...");
+    } else {
+        memcpy(slot, gbk, n + 1);
+    }
+    free(gbk);
+    return slot;
+}
+
+// Length of the character at p: 2 for a GBK double-byte character, else 1.
+static size_t CharLength(const unsigned char *p)
+{
+    if (p[0] >= 0x81 && p[0] <= 0xFE && p[1] >= 0x40 && p[1] <= 0xFE)
+        return 2;
+    return 1;
+}
+
+int DisplayWidth(const char *gbk)
+{
+    int width = 0;
+    const unsigned char *p = (const unsigned char *)gbk;
+    while (*p) {
+        size_t n = CharLength(p);
+        width += (int)n;   // one column per byte: a double-byte character is two columns wide
+        p += n;
+    }
+    return width;
+}
+
+void OutCell(const char *gbk, int width)
+{
+    const unsigned char *p = (const unsigned char *)(gbk ? gbk : "");
+    int used = 0;
+    while (*p) {
+        size_t n = CharLength(p);
+        if (used + (int)n > width)
+            break;
+        OutBytes((const char *)p, n);
+        used += (int)n;
+        p += n;
+    }
+    while (used < width) {
+        OutBytes(" ", 1);
+        used++;
+    }
+}
+
+void OutEscaped(const char *gbk)
+{
+    const unsigned char *p = (const unsigned char *)(gbk ? gbk : "");
+    while (*p) {
+        if (p[0] == '\r' && p[1] == '\n') {
+            OutBytes("\\n", 2);
+            p += 2;
+        } else if (p[0] == '\n' || p[0] == '\r') {
+            OutBytes("\\n", 2);
+            p++;
+        } else if (p[0] == '\t') {
+            OutBytes("\\t", 2);
+            p++;
+        } else {
+            size_t n = CharLength(p);
+            OutBytes((const char *)p, n);
+            p += n;
+        }
+    }
+}
+
+int StdoutIsColourTerminal()
+{
+    const char *term = getenv("TERM");
+    if (term && strcmp(term, "dumb") == 0)
+        return 0;
+#ifdef _WIN32
+    if (!_isatty(_fileno(stdout)))
+        return 0;
+    HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(console, &mode))
+        return 0;
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+    // Older consoles do not understand the escapes: no highlight there.
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) ? 1 : 0;
+#else
+    if (!term || !*term)
+        return 0;
+    return isatty(1) ? 1 : 0;
+#endif
+}
