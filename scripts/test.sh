@@ -51,7 +51,10 @@ fi
 # fuzzing, bounded
 fuzz_seconds=${LOOM_FUZZ_SECONDS:-0}
 if [ "$fuzz_seconds" -gt 0 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
-  if CXX=clang++ build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOM_FUZZ=ON -DLOOM_SANITIZE=ON -DLOOM_BENCH=OFF; then
+  targets=()
+  for src in fuzz/*_fuzz.cpp; do targets+=(--target "$(basename "$src" .cpp)"); done
+  if CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOM_FUZZ=ON -DLOOM_SANITIZE=ON -DLOOM_BENCH=OFF >/dev/null \
+     && cmake --build build/fuzz -j "$jobs" "${targets[@]}"; then
     for src in fuzz/*_fuzz.cpp; do
       name=$(basename "$src" .cpp)
       corpus=fuzz/corpus/${name%_fuzz}
