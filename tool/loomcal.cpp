@@ -141,22 +141,21 @@ void PrintUsage()
 struct CommandEntry {
     const char *name;
     int (*run)(int argc, char **argv);
-    int needsFiles;   // works in the data directory
 };
 
 static const CommandEntry Commands[] = {
-    {"month", CommandMonth, 1},
-    {"day", CommandDay, 1},
-    {"days", CommandDays, 0},
-    {"terms", CommandTerms, 0},
-    {"lunar", CommandLunar, 0},
-    {"holidays", CommandHolidays, 1},
-    {"report", CommandReport, 1},
-    {"notes", 0, 1},
-    {"memos", CommandMemos, 1},
-    {"holidays-list", CommandHolidaysList, 1},
-    {"holidays-add", CommandHolidaysAdd, 1},
-    {"check", CommandCheck, 1},
+    {"month", CommandMonth},
+    {"day", CommandDay},
+    {"days", CommandDays},
+    {"terms", CommandTerms},
+    {"lunar", CommandLunar},
+    {"holidays", CommandHolidays},
+    {"report", CommandReport},
+    {"notes", 0},
+    {"memos", CommandMemos},
+    {"holidays-list", CommandHolidaysList},
+    {"holidays-add", CommandHolidaysAdd},
+    {"check", CommandCheck},
 };
 
 static void ReleaseEverything()
