@@ -140,7 +140,7 @@ TEST_F(MonthViewTest, HitTestFindsEveryDayAndNothingElse)
     EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(75, 248)));   // the margin under the grid
 }
 
-TEST_F(MonthViewTest, RightButtonOnADaySelectsIt)
+TEST_F(MonthViewTest, RightButtonAndDoubleClickOnADaySelectIt)
 {
     Draw(PACK_DATE(2015, 8, 1));
     RECT c = Cell(6 + 20 - 1, 37);
@@ -148,6 +148,12 @@ TEST_F(MonthViewTest, RightButtonOnADaySelectsIt)
     EXPECT_EQ(PACK_DATE(2015, 8, 20), ShownDate);
     SendMessageA(MonthWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(25, 44));   // empty cell
     EXPECT_EQ(PACK_DATE(2015, 8, 20), ShownDate);
+    // a double click on a day selects it too (before its information opens)
+    c = Cell(6 + 3 - 1, 37);
+    SendMessageA(MonthWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.left + 5, c.top + 5));
+    EXPECT_EQ(PACK_DATE(2015, 8, 3), ShownDate);
+    SendMessageA(MonthWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(75, 248));   // margin
+    EXPECT_EQ(PACK_DATE(2015, 8, 3), ShownDate);
 }
 
 TEST_F(MonthViewTest, BackgroundBevelAndShadow)
