@@ -39,6 +39,16 @@ static size_t Walk()
     return sum;
 }
 
+static char scratch[64];
+
+static void RemoveScratch()
+{
+    remove("dlm.ini");
+    remove("dlm.ini.new");
+    remove("dlm.ini.again");
+    rmdir(scratch);
+}
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     // Every run syncs the file it saves: a memory file system keeps that cheap.
@@ -49,6 +59,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         dir = mkdtemp(tmp);
     if (!dir || chdir(dir) != 0)
         abort();
+    snprintf(scratch, sizeof scratch, "%s", dir);
+    atexit(RemoveScratch);
     TodayDate.date = PACK_DATE(2024, 6, 15);
     return 0;
 }

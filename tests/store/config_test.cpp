@@ -12,6 +12,7 @@
 #include "calendar/today.h"
 #include "store/config.h"
 #include "store/fileio.h"
+#include "store/progdir.h"
 #include "store/records.h"
 #include "store/recordstore.h"
 #include "store/settings.h"
@@ -398,10 +399,24 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFile)
     EXPECT_EQ(Slurp("dlm.ini"), "old content\n");
 }
 
+std::string fakeCommandLine;
+const char *FakeCommandLine()
+{
+    return fakeCommandLine.c_str();
+}
+
 TEST_F(ConfigFileTest, LoadAndSaveTheProgramFiles)
 {
     Put("dlm.ini", std::string(kHeader) + "0=8449,元旦\n");
+    // The program's files lie beside the executable, wherever the process starts.
+    fakeCommandLine = "\"" + (dir / "Loomhouse.exe").string() + "\" ";
+    const char *(*systemCommandLine)() = ReadCommandLine;
+    ReadCommandLine = FakeCommandLine;
+#ifdef _WIN32
+    std::filesystem::current_path(previous);
+#endif
     EXPECT_EQ(LoadConfig(), 0);
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), dir));
     EXPECT_NE(DayNoteStore, nullptr);
     EXPECT_EQ(HolidayNames(), (std::vector<std::string>{"元旦"}));
     // Moving windows alone does not write the file.
@@ -416,6 +431,7 @@ TEST_F(ConfigFileTest, LoadAndSaveTheProgramFiles)
     ConfigChanged = 1;
     EXPECT_EQ(SaveConfig(), 0);
     EXPECT_NE(Slurp("dlm.ini").find("MonthPos=77,"), std::string::npos);
+    ReadCommandLine = systemCommandLine;
 }
 
 }  // namespace
