@@ -4,6 +4,7 @@
 // their cost does not depend on how far a date lies from 1900; they give the
 // same results as counting year by year and carrying unit by unit.
 #include "calendar.h"
+#include "daynumber.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -12,42 +13,6 @@ char SharedTextBuffer[500];
 
 // The date pickers and the clock readers share this one record.
 static SYSTEMTIME SharedSystemTime;
-
-// Floor division and modulo for a positive divisor.
-static inline int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0); }
-static inline int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
-
-// One division at most: a year divisible by 100 is divisible by 400 exactly
-// when it is also divisible by 16.
-static inline bool IsLeap64(int64_t y) { return (y & 3) == 0 && (y % 100 != 0 || (y & 15) == 0); }
-
-// Days from 0000-01-01 to January 1 of the year; year 0 is a leap year.
-// Shifting the year by whole 400-year cycles keeps the divisions unsigned for
-// every year a record can reach (beyond ±2^31 by month carries).
-#define YEAR_SHIFT_CYCLES 6000000
-static inline int64_t YearStartDayNumber(int64_t year) {
-    uint64_t u = (uint64_t)(year + 400LL * YEAR_SHIFT_CYCLES);
-    int64_t leapDays = (int64_t)((u + 3) / 4 - (u + 99) / 100 + (u + 399) / 400) - 97LL * YEAR_SHIFT_CYCLES;
-    return 365 * year + leapDays;
-}
-
-static const int16_t DaysBefore[14] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
-static const int8_t MonthLengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-// Days of the year before the first of the month. Month 0 counts as month 1,
-// as an empty sum would; months past 12 count the whole year.
-static inline int64_t DaysBeforeMonth(int64_t year, int month) {
-    if (month < 0) month = 0;
-    if (month > 13) month = 13;
-    return DaysBefore[month] + (month > 2 && IsLeap64(year));
-}
-
-// Day number (0 = 0000-01-01) of a packed date; the day is not checked
-// against the month's length and simply counts on.
-static inline int64_t DayNumberOf(PackedDate date) {
-    int64_t year = DATE_YEAR(date);
-    return YearStartDayNumber(year) + DaysBeforeMonth(year, DATE_MONTH(date)) + DATE_DAY(date) - 1;
-}
 
 // 0000-01-01 was a Saturday.
 static inline int WeekdayOfDayNumber(int64_t n) { return (int)FloorMod(n + 6, 7); }
@@ -71,8 +36,7 @@ static void CivilFromDayNumber(int64_t n, int32_t *year, int32_t *month, int32_t
     *year = (int32_t)(yoe + era * 400 + (m <= 2));
 }
 
-static void ReadSystemClock(SYSTEMTIME *st) { GetLocalTime(st); }
-void (*ReadLocalClock)(SYSTEMTIME *st) = ReadSystemClock;
+void (*ReadLocalClock)(SYSTEMTIME *st) = GetLocalTime;
 
 bool IsLeapYear(int year) {
     return IsLeap64(year);
@@ -117,10 +81,10 @@ int WeekOfYear(const CalendarDay *rec, int firstWeekday) {
     return WeekNumber(rec->year, rec->dayOfYear, rec->weekday, firstWeekday);
 }
 
-void NormalizeDay(CalendarDay *rec) {
+int64_t NormalizeAndNumberDay(CalendarDay *rec) {
     bool inRange = (uint32_t)rec->second <= 59 && (uint32_t)rec->minute <= 59 && (uint32_t)rec->hour <= 23 &&
                    (uint32_t)(rec->month - 1) <= 11 && rec->day >= 1 &&
-                   rec->day <= DaysInMonth(rec->year, rec->month);
+                   (rec->day <= 28 || rec->day <= DaysInMonth(rec->year, rec->month));
     if (!inRange) {
         // 64-bit so that a huge field carries without overflowing on the way.
         int64_t day = rec->day;
@@ -150,17 +114,26 @@ void NormalizeDay(CalendarDay *rec) {
     int32_t year = rec->year;
     bool leap = IsLeap64(year);
     int month = rec->month;
-    int before = DaysBefore[month] + (month > 2 && leap);
+    int before = DaysBefore[month] + ((month > 2) & leap);
     rec->dayOfYear = before + rec->day;
     rec->packed = (PackedDate)(((uint32_t)year << 16) | ((uint32_t)month << 8) | (uint32_t)rec->day);
     // The weekday is that of the packed date, whose year field keeps only 16
     // bits; for the years it holds whole, the day number is at hand.
-    if (year >= -32768 && year <= 32767)
-        rec->weekday = WeekdayOfNearDayNumber(YearStartDayNumber(year) + rec->dayOfYear - 1);
-    else
-        rec->weekday = WeekdayOf(rec->packed);
+    int64_t number;
+    if (year >= -32768 && year <= 32767) {
+        number = YearStartDayNumber(year) + rec->dayOfYear - 1;
+        rec->weekday = WeekdayOfNearDayNumber(number);
+    } else {
+        number = DayNumberOf(rec->packed);
+        rec->weekday = WeekdayOfDayNumber(number);
+    }
     rec->weekOfYear = WeekNumber(year, rec->dayOfYear, rec->weekday, 1);
     rec->daysInMonth = month == 2 && leap ? 29 : MonthLengths[month];
+    return number;
+}
+
+void NormalizeDay(CalendarDay *rec) {
+    NormalizeAndNumberDay(rec);
 }
 
 void AddMilliseconds(CalendarDay *rec, double ms) {

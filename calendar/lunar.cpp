@@ -4,6 +4,7 @@
 // Conversions look up precomputed day offsets of every lunar year and month
 // instead of walking the table, so they cost the same for any date.
 #include "calendar.h"
+#include "daynumber.h"
 
 // Leap month in bits 0-3, months 1..12 big (30 days) in bits 15..4, a big
 // leap month in bit 16.
@@ -41,45 +42,62 @@ const uint32_t LunarYearTable[201] = {LUNAR_WORDS};
 static constexpr uint32_t Words[201] = {LUNAR_WORDS};
 
 #define LUNAR_YEARS (LUNAR_LAST_YEAR - LUNAR_FIRST_YEAR + 1)
-#define NO_MONTH 0xFFFF
+#define LUNAR_MONTHS 2486   // 12 a year and the 74 leap months
+
+// What a month of the index is, in one word.
+#define MONTH_START_IN_YEAR(info) ((int)((info) & 0x1FF))   // days from the new year
+#define MONTH_YEAR_INDEX(info) ((int)(((info) >> 9) & 0xFF))
+#define MONTH_NUMBER(info) ((int)(((info) >> 17) & 0xF))
+#define MONTH_IS_LEAP(info) ((int)(((info) >> 21) & 1))
+#define MONTH_YEAR_LEAP(info) ((int)(((info) >> 22) & 0xF))  // the year's leap month
+#define MONTH_DAYS(info) (29 + (int)(((info) >> 26) & 1))
 
 struct LunarIndex {
     // Days from 1900-01-31 to the new year of each lunar year; the last entry
     // is the day after the table's end.
     int32_t yearStart[LUNAR_YEARS + 1];
-    // Days from the new year to the start of each month of the year in
-    // calendar order (the leap month right after the month it follows), then
-    // the year's length, then NO_MONTH.
-    uint16_t monthStart[LUNAR_YEARS][14];
+    // Position of each year's first month in the months below.
+    int16_t firstMonth[LUNAR_YEARS + 1];
+    // Days from 1900-01-31 to the start of every month in calendar order (a
+    // leap month right after the month it follows), then the day after the
+    // table's end, then a guard that no date reaches.
+    int32_t monthStart[LUNAR_MONTHS + 2];
+    uint32_t monthInfo[LUNAR_MONTHS];
 };
 
 static constexpr LunarIndex BuildLunarIndex() {
     LunarIndex index{};
-    int32_t start = 0;
+    int32_t day = 0;
+    int k = 0;
     for (int i = 0; i < LUNAR_YEARS; i++) {
         uint32_t word = Words[i];
-        int leap = (int)(word & 0xF);
-        int slot = 0;
-        uint16_t day = 0;
-        index.yearStart[i] = start;
-        for (int m = 1; m <= 12; m++) {
-            index.monthStart[i][slot++] = day;
-            day += (word >> (16 - m)) & 1 ? 30 : 29;
-            if (m == leap) {
-                index.monthStart[i][slot++] = day;
-                day += (word >> 16) & 1 ? 30 : 29;
+        uint32_t leap = word & 0xF;
+        index.yearStart[i] = day;
+        index.firstMonth[i] = (int16_t)k;
+        for (uint32_t m = 1; m <= 12; m++) {
+            for (uint32_t isLeap = 0; isLeap <= (m == leap ? 1u : 0u); isLeap++) {
+                uint32_t big = isLeap ? (word >> 16) & 1 : (word >> (16 - m)) & 1;
+                index.monthStart[k] = day;
+                index.monthInfo[k] = (uint32_t)(day - index.yearStart[i]) | (uint32_t)i << 9 | m << 17 |
+                                     isLeap << 21 | leap << 22 | big << 26;
+                day += 29 + (int32_t)big;
+                k++;
             }
         }
-        index.monthStart[i][slot++] = day;
-        while (slot < 14) index.monthStart[i][slot++] = NO_MONTH;
-        start += day;
     }
-    index.yearStart[LUNAR_YEARS] = start;
+    index.yearStart[LUNAR_YEARS] = day;
+    index.firstMonth[LUNAR_YEARS] = (int16_t)k;
+    index.monthStart[LUNAR_MONTHS] = day;
+    index.monthStart[LUNAR_MONTHS + 1] = INT32_MAX;
     return index;
 }
 
 static constexpr LunarIndex Index = BuildLunarIndex();
 static_assert(Index.yearStart[LUNAR_YEARS] == 73412, "the table ends on 2101-01-28");
+static_assert(Index.firstMonth[LUNAR_YEARS] == LUNAR_MONTHS, "201 years of 12 months and 74 leap months");
+
+// 2^32 over the mean synodic month of 29.530589 days.
+static constexpr uint64_t MonthReciprocal = (uint64_t)(4294967296.0 / 29.530589);
 
 // The one day record that GetDayInfo and LunarToSolarDay hand out.
 static CalendarDay SharedDay;
@@ -103,8 +121,11 @@ int LunarYearDays(int lunarYear) {
     return Index.yearStart[i + 1] - Index.yearStart[i];
 }
 
-int SolarToLunar(CalendarDay *rec) {
-    int32_t offset = DaysBetween(LUNAR_EPOCH, rec->packed);
+static constexpr int64_t EpochDayNumber = DayNumberOf(LUNAR_EPOCH);
+
+// The lunar part of a record whose packed date has the given day number.
+static int LunarFromDayNumber(CalendarDay *rec, int64_t dayNumber) {
+    int32_t offset = (int32_t)(dayNumber - EpochDayNumber);
     if (offset < 0) {
         rec->lunarValid = 0;
         return 1;
@@ -116,42 +137,39 @@ int SolarToLunar(CalendarDay *rec) {
         rec->lunarValid = 0;
         return 1;
     }
-    // Every lunar new year lies within 20 days of the mean-year estimate
-    // 365.2422 × i, so dividing by the mean year is at most one year off
-    // either way; one step each way, without branches, settles it.
-    int i = (int)((uint32_t)offset * 10000ull / 3652422);
-    i -= i > LUNAR_YEARS - 1;
-    i -= Index.yearStart[i] > offset;
-    i += Index.yearStart[i + 1] <= offset;
-    int dayOfYear = offset - Index.yearStart[i];
-    int year = LUNAR_FIRST_YEAR + i;
-    int leap = (int)(Words[i] & 0xF);
-    const uint16_t *starts = Index.monthStart[i];
-    // Likewise month k starts between day 29k and 30k of the year, so the
-    // mean month of 29.53 days is at most one month off.
-    int slot = dayOfYear * 100 / 2953;
-    slot -= slot > 12;
-    slot -= starts[slot] > dayOfYear;
-    slot += starts[slot + 1] <= dayOfYear;
+    // The table follows the moon, so every month starts within a day or two
+    // of the mean month's multiple and dividing by the mean month is at most
+    // one month off either way; one step each way, without branches,
+    // settles it.
+    int k = (int)(((uint64_t)(uint32_t)offset * MonthReciprocal) >> 32);
+    k -= k > LUNAR_MONTHS - 1;
+    k -= Index.monthStart[k] > offset;
+    k += Index.monthStart[k + 1] <= offset;
+    uint32_t info = Index.monthInfo[k];
+    int dayOfMonth = offset - Index.monthStart[k];
+    int year = LUNAR_FIRST_YEAR + MONTH_YEAR_INDEX(info);
 
     rec->lunarValid = 1;
     rec->lunarYear = year;
-    rec->lunarDayOfYear = dayOfYear + 1;
+    rec->lunarMonth = MONTH_NUMBER(info);
+    rec->lunarDay = dayOfMonth + 1;
+    rec->lunarDayOfYear = MONTH_START_IN_YEAR(info) + dayOfMonth + 1;
+    rec->lunarMonthDays = MONTH_DAYS(info);
+    rec->leapMonth = MONTH_YEAR_LEAP(info);
+    rec->isLeapMonth = MONTH_IS_LEAP(info);
     rec->yearCycle = (year - 1864) % 60;   // 1864 is 甲子
-    rec->leapMonth = leap;
-    rec->isLeapMonth = leap != 0 && slot == leap;
-    rec->lunarMonth = leap != 0 && slot >= leap ? slot : slot + 1;
-    rec->lunarMonthDays = starts[slot + 1] - starts[slot];
-    rec->lunarDay = dayOfYear - starts[slot] + 1;
     // The first month of 1900 is 戊寅, counter 14; a leap month shares the
     // counter of the month it follows.
     rec->monthCycle = 14 + 12 * (year - LUNAR_FIRST_YEAR) + rec->lunarMonth - 1;
     return 0;
 }
 
+int SolarToLunar(CalendarDay *rec) {
+    return LunarFromDayNumber(rec, DayNumberOf(rec->packed));
+}
+
 int ComputeDay(CalendarDay *rec) {
-    NormalizeDay(rec);
-    return SolarToLunar(rec);
+    return LunarFromDayNumber(rec, NormalizeAndNumberDay(rec));
 }
 
 CalendarDay *GetDayInfo(PackedDate date) {
@@ -174,7 +192,8 @@ void LunarToSolarInPlace(CalendarDay *rec) {
         // A month below 1 adds no months; one above 12 runs over the whole year.
         int slot = month < 1 ? 0 : month > 12 ? 12 : month - 1;
         if (leap != 0 && leap < month) slot++;
-        int32_t offset = Index.yearStart[i] + Index.monthStart[i][slot] + rec->lunarDay - 1;
+        // Slot 12 or 13, past the year's last month, is the next new year.
+        int32_t offset = Index.monthStart[Index.firstMonth[i] + slot] + rec->lunarDay - 1;
         rec->year = 1900;
         rec->month = 1;
         rec->day = 31 + offset;

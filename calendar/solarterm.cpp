@@ -73,8 +73,11 @@ int SolarTermIndexOn(PackedDate date) {
         TermCacheFilled[slot] = true;
     }
     // The terms are at least 14 days apart, so the first date not before the
-    // given one decides.
-    int i = 0;
+    // given one decides. Two terms fall in each month: start near the
+    // month's pair and step back should the year's terms have drifted.
+    int month = DATE_MONTH(date);
+    int i = month < 2 ? 0 : month > 12 ? 23 : 2 * month - 4;
+    while (i > 0 && terms[i - 1] >= date) i--;
     while (i < 24 && terms[i] < date) i++;
     return i < 24 && terms[i] == date ? i : -1;
 }
