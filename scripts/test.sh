@@ -61,7 +61,8 @@ if [ "$fuzz_seconds" -gt 0 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
       work=build/fuzz/corpus-$name
       rm -rf "$work"; mkdir -p "$work"
       [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-      if (cd build/fuzz && "./$name" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=1 "corpus-$name" > "fuzz-$name.log" 2>&1); then
+      # absolute corpus path: the targets work in scratch directories of their own
+      if (cd build/fuzz && "./$name" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=1 "$LOOM_ROOT/$work" > "fuzz-$name.log" 2>&1); then
         passed=$((passed + 1)); summary+=("fuzz $name: ${fuzz_seconds}s, no crash")
       else
         failed=$((failed + 1)); summary+=("fuzz $name: FAILED (build/fuzz/fuzz-$name.log)")
