@@ -52,7 +52,11 @@ void SlideWindow(HWND window, int direction)
         return;
     const UINT flags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOSENDCHANGING;
     int32_t x = r.left, y = r.top;
-    for (int i = 0; i < SLIDE_STEPS; i++) {
+    // A window not yet shown (start-up seats a docked window at its edge
+    // before showing it) ends in the same place without the 100 ms of steps
+    // nobody could see.
+    int steps = IsWindowVisible(window) ? SLIDE_STEPS : 0;
+    for (int i = 0; i < steps; i++) {
         x += plan.dx;
         y += plan.dy;
         SetWindowPos(window, HWND_TOPMOST, x, y, 0, 0, flags);
