@@ -2,6 +2,16 @@
 #include <stdlib.h>
 #include <string.h>
 
+// Both containers own a byte-for-byte copy of each record given to them.
+static void *CopyRecord(const void *record, uint32_t size)
+{
+    // malloc(0) may legally return null; a zero-sized record still gets a block.
+    void *copy = malloc(size ? size : 1);
+    if (copy && size)
+        memcpy(copy, record, size);
+    return copy;
+}
+
 // ---- RecordList ----
 
 static ListNode *NewListNode(const void *record, uint32_t size)
@@ -9,14 +19,11 @@ static ListNode *NewListNode(const void *record, uint32_t size)
     ListNode *node = (ListNode *)malloc(sizeof(ListNode));
     if (!node)
         return 0;
-    // malloc(0) may legally return null; a zero-sized record still gets a block.
-    void *copy = malloc(size ? size : 1);
+    void *copy = CopyRecord(record, size);
     if (!copy) {
         free(node);
         return 0;
     }
-    if (size)
-        memcpy(copy, record, size);
     node->prev = 0;
     node->next = 0;
     node->record = copy;
@@ -155,13 +162,11 @@ TreeNode *TreeInsert(KeyTree *root, int32_t key, const void *record, uint32_t si
     TreeNode *node = (TreeNode *)malloc(sizeof(TreeNode));
     if (!node)
         return 0;
-    void *copy = malloc(size ? size : 1);
+    void *copy = CopyRecord(record, size);
     if (!copy) {
         free(node);
         return 0;
     }
-    if (size)
-        memcpy(copy, record, size);
     node->left = 0;
     node->right = 0;
     node->key = key;
