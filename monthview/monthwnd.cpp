@@ -109,8 +109,32 @@ static void OnTrayIcon(HWND window, LPARAM lParam)
     }
 }
 
+// The day tools do not subclass the month window (see AddDayTool), so the
+// mouse messages a subclassing tooltip would watch are handed over here.
+static void RelayToDayTips(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        break;
+    default:
+        return;
+    }
+    if (!MonthTooltip)
+        return;
+    DWORD pos = GetMessagePos();
+    MSG msg = {window, message, wParam, lParam, (DWORD)GetMessageTime(), {(short)LOWORD(pos), (short)HIWORD(pos)}};
+    SendMessageA(MonthTooltip, TTM_RELAYEVENT, 0, (LPARAM)&msg);
+}
+
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    RelayToDayTips(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE: return 0;
     case WM_DESTROY: ShutdownApplication(window); return 0;

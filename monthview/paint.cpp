@@ -122,7 +122,10 @@ static void AddDayTool(HWND window, PackedDate date, const RECT &cell)
 {
     TTTOOLINFOA tool = {};
     tool.cbSize = MONTH_TOOLINFO_SIZE;
-    tool.uFlags = TTF_SUBCLASS;
+    // No TTF_SUBCLASS: the month window relays its mouse messages to the tooltip
+    // itself. A subclassing tool makes every add and delete (31 of each per
+    // redraw) re-hook the month window, a server round trip apiece under Wine.
+    tool.uFlags = 0;
     tool.hwnd = window;
     // the high bit keeps the id of every day non-zero, so a hit test's 0 means no day
     tool.uId = (UINT_PTR)((uint32_t)date | 0x80000000u);

@@ -56,7 +56,6 @@ void ExpectDayTools(int year, int month, int first, int days, int cellH)
         ASSERT_GE(day, 1);
         EXPECT_EQ((UINT_PTR)PACK_DATE(year, month, day) | HIGH_BIT, tool.uId);
         EXPECT_EQ(MonthWindow, tool.hwnd);
-        EXPECT_TRUE((tool.uFlags & TTF_SUBCLASS) != 0);
         EXPECT_RECT(tool.rect, Cell(first + day - 1, cellH).left, Cell(first + day - 1, cellH).top,
                     Cell(first + day - 1, cellH).right, Cell(first + day - 1, cellH).bottom);
     }
@@ -119,6 +118,34 @@ TEST_F(MonthViewTest, EachDayToolCarriesTheDayDescription)
     MultiByteToWideChar(936, 0, DayText(PACK_DATE(2015, 2, 19), 0x17), -1, expected, 1000);
     EXPECT_GT(wcslen(expected), 40u);
     EXPECT_EQ(0, wcscmp(expected, text));
+}
+
+// The month window hands its mouse messages to the tooltip, which shows the tip
+// of the day under the resting cursor after its initial delay.
+TEST_F(MonthViewTest, RestingTheMouseOnADayShowsItsTip)
+{
+    Draw(PACK_DATE(2015, 8, 1));   // first = 6, 31 days, cells 50 x 37
+    RECT c = Cell(6 + 15 - 1, 37);
+    POINT centre = {(c.left + c.right) / 2, (c.top + c.bottom) / 2};
+    POINT screen = centre;
+    ClientToScreen(MonthWindow, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PumpMessages(50);
+    EXPECT_FALSE(IsWindowVisible(MonthTooltip));
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+    for (int waited = 0; waited < 3000 && !IsWindowVisible(MonthTooltip); waited += 50)
+        PumpMessages(50);
+    ASSERT_TRUE(IsWindowVisible(MonthTooltip));
+    TTTOOLINFOA tool = {};
+    tool.cbSize = MONTH_TOOLINFO_SIZE;
+    ASSERT_TRUE(SendMessageA(MonthTooltip, TTM_GETCURRENTTOOLA, 0, (LPARAM)&tool));
+    EXPECT_EQ((UINT_PTR)PACK_DATE(2015, 8, 15) | HIGH_BIT, tool.uId);
+
+    // a button press over the day takes the tip away, as it does for any tooltip
+    // (the middle button: the others select, drag or open the menu)
+    SendMessageA(MonthWindow, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(centre.x, centre.y));
+    PumpMessages(50);
+    EXPECT_FALSE(IsWindowVisible(MonthTooltip));
 }
 
 TEST_F(MonthViewTest, HitTestFindsEveryDayAndNothingElse)
