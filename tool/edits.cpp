@@ -193,6 +193,40 @@ int CommandNotes(int argc, char **argv, int mark)
 
 // ---- memos ----
 
+// The text argument of a new memo or holiday: converted to GBK, refused when
+// empty and cut to what the record holds; then the configuration it joins is
+// loaded, refusing a damaged one so that saving cannot drop its skipped lines.
+// Returns the text to free, or 0 with the exit status in *status.
+static char *RecordTextForAdd(const char *arg, size_t max, const char *what, int *status)
+{
+    *status = EXIT_BAD_ARGUMENT;
+    char *text = DialogText(arg);
+    if (!text)
+        return 0;
+    if (!text[0]) {
+        free(text);
+        ErrorLine("loomcal: the %s is empty", what);
+        return 0;
+    }
+    text[GbkCutLength(text, max)] = 0;
+    if (RefuseDamagedConfig(LoadConfigForTool())) {
+        free(text);
+        *status = EXIT_FAILED;
+        return 0;
+    }
+    return text;
+}
+
+static int SaveAfterAdd(int added)
+{
+    if (added != 0) {
+        ErrorLine("loomcal: out of memory");
+        return EXIT_FAILED;
+    }
+    ConfigChanged = 1;
+    return SaveConfigForTool();
+}
+
 static int ParseTime(const char *text, uint32_t *out)
 {
     int h, m, s = 0;
@@ -277,27 +311,13 @@ int CommandMemos(int argc, char **argv)
         ErrorLine("loomcal: '%s' is not a time (HH:MM or HH:MM:SS)", ShownArg(argv[2]));
         return EXIT_BAD_ARGUMENT;
     }
-    char *text = DialogText(argv[argc - 1]);
+    int status;
+    char *text = RecordTextForAdd(argv[argc - 1], MEMO_TEXT_MAX, "memo text", &status);
     if (!text)
-        return EXIT_BAD_ARGUMENT;
-    if (!text[0]) {
-        free(text);
-        ErrorLine("loomcal: the memo text is empty");
-        return EXIT_BAD_ARGUMENT;
-    }
-    text[GbkCutLength(text, MEMO_TEXT_MAX)] = 0;
-    if (RefuseDamagedConfig(LoadConfigForTool())) {
-        free(text);
-        return EXIT_FAILED;
-    }
+        return status;
     int added = AddReminder(when, time, text);
     free(text);
-    if (added != 0) {
-        ErrorLine("loomcal: out of memory");
-        return EXIT_FAILED;
-    }
-    ConfigChanged = 1;
-    return SaveConfigForTool();
+    return SaveAfterAdd(added);
 }
 
 // ---- holiday rules ----
@@ -362,25 +382,11 @@ int CommandHolidaysAdd(int argc, char **argv)
         ErrorLine("loomcal: unknown holiday kind '%s' (solar, lunar, weekday)", ShownArg(kind));
         return EXIT_BAD_ARGUMENT;
     }
-    char *name = DialogText(nameArg);
+    int status;
+    char *name = RecordTextForAdd(nameArg, HOLIDAY_NAME_MAX, "holiday name", &status);
     if (!name)
-        return EXIT_BAD_ARGUMENT;
-    if (!name[0]) {
-        free(name);
-        ErrorLine("loomcal: the holiday name is empty");
-        return EXIT_BAD_ARGUMENT;
-    }
-    name[GbkCutLength(name, HOLIDAY_NAME_MAX)] = 0;
-    if (RefuseDamagedConfig(LoadConfigForTool())) {
-        free(name);
-        return EXIT_FAILED;
-    }
+        return status;
     int added = AddHoliday(code, name);
     free(name);
-    if (added != 0) {
-        ErrorLine("loomcal: out of memory");
-        return EXIT_FAILED;
-    }
-    ConfigChanged = 1;
-    return SaveConfigForTool();
+    return SaveAfterAdd(added);
 }
