@@ -190,6 +190,7 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
         {{"holidays-add", "solar", "02-30", "x"}}, {{"holidays-add", "lunar", "13-01", "x"}},
         {{"holidays-add", "weekday", "5", "0", "1", "x"}}, {{"holidays-add", "weekday", "5", "-6", "1", "x"}},
         {{"holidays-add", "weekday", "5", "1", "7", "x"}}, {{"holidays-add", "moon", "x"}},
+        {{"holidays-add", "solar", "02-10", ""}},
         {{"--bogus", "month"}},
     };
     for (const BadCase &c : cases) {
