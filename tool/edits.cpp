@@ -8,7 +8,6 @@
 #include "../calendar/holiday.h"
 #include "../calendar/report.h"
 #include "../store/config.h"
-#include "../store/gbk.h"
 #include "../store/records.h"
 #include "../store/recordstore.h"
 
@@ -193,11 +192,12 @@ int CommandNotes(int argc, char **argv, int mark)
 
 // ---- memos ----
 
-// The text argument of a new memo or holiday: converted to GBK, refused when
-// empty and cut to what the record holds; then the configuration it joins is
-// loaded, refusing a damaged one so that saving cannot drop its skipped lines.
+// The text argument of a new memo or holiday: converted to GBK and refused
+// when empty (AddReminder and AddHoliday cut it to what the record holds);
+// then the configuration it joins is loaded, refusing a damaged one so that
+// saving cannot drop its skipped lines.
 // Returns the text to free, or 0 with the exit status in *status.
-static char *RecordTextForAdd(const char *arg, size_t max, const char *what, int *status)
+static char *RecordTextForAdd(const char *arg, const char *what, int *status)
 {
     *status = EXIT_BAD_ARGUMENT;
     char *text = DialogText(arg);
@@ -208,7 +208,6 @@ static char *RecordTextForAdd(const char *arg, size_t max, const char *what, int
         ErrorLine("loomcal: the %s is empty", what);
         return 0;
     }
-    text[GbkCutLength(text, max)] = 0;
     if (RefuseDamagedConfig(LoadConfigForTool())) {
         free(text);
         *status = EXIT_FAILED;
@@ -312,7 +311,7 @@ int CommandMemos(int argc, char **argv)
         return EXIT_BAD_ARGUMENT;
     }
     int status;
-    char *text = RecordTextForAdd(argv[argc - 1], MEMO_TEXT_MAX, "memo text", &status);
+    char *text = RecordTextForAdd(argv[argc - 1], "memo text", &status);
     if (!text)
         return status;
     int added = AddReminder(when, time, text);
@@ -383,7 +382,7 @@ int CommandHolidaysAdd(int argc, char **argv)
         return EXIT_BAD_ARGUMENT;
     }
     int status;
-    char *name = RecordTextForAdd(nameArg, HOLIDAY_NAME_MAX, "holiday name", &status);
+    char *name = RecordTextForAdd(nameArg, "holiday name", &status);
     if (!name)
         return status;
     int added = AddHoliday(code, name);
