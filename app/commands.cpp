@@ -6,44 +6,84 @@
 #include "../resources/resource.h"
 
 // The dialogs are later work; until they exist their commands change nothing.
-static LRESULT OpenAboutBox(HWND window) { (void)window; return 0; }
-static LRESULT OpenStickyNote(HWND window) { (void)window; return 0; }
-static LRESULT OpenDateInfo(HWND window, PackedDate date) { (void)window; (void)date; return 0; }
-static LRESULT OpenHolidayEditor(HWND window) { (void)window; return 0; }
-static LRESULT OpenMemoEditor(HWND window) { (void)window; return 0; }
-static LRESULT OpenSettingsDialog(HWND window) { (void)window; return 0; }
+static LRESULT OpenAboutBox(HWND window)
+{
+    (void)window;
+    return 0;
+}
+static LRESULT OpenStickyNote(HWND window)
+{
+    (void)window;
+    return 0;
+}
+static LRESULT OpenDateInfo(HWND window, PackedDate date)
+{
+    (void)window;
+    (void)date;
+    return 0;
+}
+static LRESULT OpenHolidayEditor(HWND window)
+{
+    (void)window;
+    return 0;
+}
+static LRESULT OpenMemoEditor(HWND window)
+{
+    (void)window;
+    return 0;
+}
+static LRESULT OpenSettingsDialog(HWND window)
+{
+    (void)window;
+    return 0;
+}
 
-static int ClampDay(int year, int month, int day) {
+static int ClampDay(int year, int month, int day)
+{
     int length = DaysInMonth(year, month);
     return day < length ? day : length;
 }
 
-LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam) {
+LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)
+{
     PackedDate shown = ShownDate ? ShownDate : TodayDate.date;
     int y = DATE_YEAR(shown), m = DATE_MONTH(shown), d = DATE_DAY(shown);
     switch (id) {
-    case IDM_PREV_YEAR:   y -= 1; break;   // 29 Feb to a common year: DrawMonth makes it 1 Mar
-    case IDM_NEXT_YEAR:   y += 1; break;
+    case IDM_PREV_YEAR: y -= 1; break;   // 29 Feb to a common year: DrawMonth makes it 1 Mar
+    case IDM_NEXT_YEAR: y += 1; break;
     // Month 0 and 13 are left to DrawMonth, which rolls them into the
     // neighbouring year; both neighbours have 31 days, so no clamp is needed.
-    case IDM_PREV_MONTH:  m -= 1; if (m >= 1) d = ClampDay(y, m, d); break;
-    case IDM_NEXT_MONTH:  m += 1; if (m <= 12) d = ClampDay(y, m, d); break;
-    case IDM_TODAY:       y = DATE_YEAR(TodayDate.date); m = DATE_MONTH(TodayDate.date); d = DATE_DAY(TodayDate.date); break;
-    case IDM_EXIT:        return DestroyWindow(window);
-    case IDM_ABOUT:       return OpenAboutBox(window);
+    case IDM_PREV_MONTH:
+        m -= 1;
+        if (m >= 1)
+            d = ClampDay(y, m, d);
+        break;
+    case IDM_NEXT_MONTH:
+        m += 1;
+        if (m <= 12)
+            d = ClampDay(y, m, d);
+        break;
+    case IDM_TODAY:
+        y = DATE_YEAR(TodayDate.date);
+        m = DATE_MONTH(TodayDate.date);
+        d = DATE_DAY(TodayDate.date);
+        break;
+    case IDM_EXIT: return DestroyWindow(window);
+    case IDM_ABOUT: return OpenAboutBox(window);
     case IDM_STICKY_NOTE: return OpenStickyNote(window);
-    case IDM_DATE_INFO:   return OpenDateInfo(window, ShownDate);
-    case IDM_HOLIDAYS:    return OpenHolidayEditor(window);
-    case IDM_REMINDERS:   return OpenMemoEditor(window);
-    case IDM_SETTINGS:    return OpenSettingsDialog(window);
-    default:              return DefWindowProcA(window, WM_COMMAND, MAKEWPARAM(id, code), lParam);
+    case IDM_DATE_INFO: return OpenDateInfo(window, ShownDate);
+    case IDM_HOLIDAYS: return OpenHolidayEditor(window);
+    case IDM_REMINDERS: return OpenMemoEditor(window);
+    case IDM_SETTINGS: return OpenSettingsDialog(window);
+    default: return DefWindowProcA(window, WM_COMMAND, MAKEWPARAM(id, code), lParam);
     }
     RECT rect = DrawingRect();
     DrawMonth(window, MemoryDC, PACK_DATE(y, m, d), &rect);
     return 0;
 }
 
-int ShowPopupMenu(HWND window) {
+int ShowPopupMenu(HWND window)
+{
     HMENU menu = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_POPUP_MENU));
     if (!menu)
         return 0;

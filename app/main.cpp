@@ -2,7 +2,8 @@
 #include "shell.h"
 #include "../store/progdir.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
+{
     ChangeToProgramDirectory();
     if (!InitApplication(instance))
         return 0;

@@ -4,13 +4,13 @@
 #include <windows.h>
 #include <stdint.h>
 
-#define MONTH_CLASS "LoomhouseMonth"
-#define MONTH_TITLE "Loomhouse"
+#define MONTH_CLASS         "LoomhouseMonth"
+#define MONTH_TITLE         "Loomhouse"
 #define INSTANCE_MUTEX_NAME "Local\\Loomhouse.SingleInstance"
 
 extern HINSTANCE AppInstance;
 extern HWND MonthWindow;
-extern int32_t ScreenWidth;     // SM_CXSCREEN, read once at start-up
+extern int32_t ScreenWidth;   // SM_CXSCREEN, read once at start-up
 
 int InitApplication(HINSTANCE instance);   // 1 on success, 0 when the program must end
 int ShutdownApplication(HWND window);      // 0

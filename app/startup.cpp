@@ -33,7 +33,11 @@ static void RearmRemindersIfPresent() {}
 static void FireDueReminderIfPresent(DWORD tick) { (void)tick; }
 // AddTrayIcon / UpdateTrayIcon / RemoveTrayIcon.
 static void AddTrayIconIfPresent(HWND window) { (void)window; }
-static void UpdateTrayIconIfPresent(HWND window, PackedDate today) { (void)window; (void)today; }
+static void UpdateTrayIconIfPresent(HWND window, PackedDate today)
+{
+    (void)window;
+    (void)today;
+}
 static void RemoveTrayIconIfPresent(HWND window) { (void)window; }
 // Reopening the sticky note (template 107) when it was open at the last exit.
 static void ReopenStickyNoteIfPresent(HWND window) { (void)window; }
@@ -47,7 +51,8 @@ static void ReopenStickyNoteIfPresent(HWND window) { (void)window; }
 static char StringCache[STRING_CACHE_COUNT][256];
 static char StringCacheLoaded[STRING_CACHE_COUNT];
 
-static const char *LoadResourceString(int id) {
+static const char *LoadResourceString(int id)
+{
     int slot = id - STRING_CACHE_FIRST;
     if (slot < 0 || slot >= STRING_CACHE_COUNT)
         return BuiltInString(id);
@@ -63,7 +68,8 @@ static const char *LoadResourceString(int id) {
 
 static void ClearStringCache() { memset(StringCacheLoaded, 0, sizeof StringCacheLoaded); }
 
-static int RegisterMonthClass(HINSTANCE instance) {
+static int RegisterMonthClass(HINSTANCE instance)
+{
     WNDCLASSEXA wc;
     memset(&wc, 0, sizeof wc);
     wc.cbSize = sizeof wc;
@@ -76,7 +82,8 @@ static int RegisterMonthClass(HINSTANCE instance) {
     return RegisterClassExA(&wc) != 0;
 }
 
-static void CreateDrawingSurfaces(HWND window) {
+static void CreateDrawingSurfaces(HWND window)
+{
     HDC windowDC = GetDC(window);
     MemoryDC = CreateCompatibleDC(windowDC);
     RECT client;
@@ -95,12 +102,14 @@ static void CreateDrawingSurfaces(HWND window) {
     SetBkMode(MemoryDC, TRANSPARENT);
 }
 
-int InitApplication(HINSTANCE instance) {
+int InitApplication(HINSTANCE instance)
+{
     HANDLE guard = CreateMutexA(0, FALSE, INSTANCE_MUTEX_NAME);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         // Only a test process ever gets here with the first instance alive in
         // it; closing this second handle keeps the first one the only owner.
-        if (guard) CloseHandle(guard);
+        if (guard)
+            CloseHandle(guard);
         return 0;
     }
     InstanceGuard = guard;
@@ -108,9 +117,9 @@ int InitApplication(HINSTANCE instance) {
 
     if (!RegisterMonthClass(instance))
         return 0;
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, MONTH_CLASS, MONTH_TITLE,
-                                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                  0, 0, 0, 0, 0, 0, instance, 0);
+    HWND window =
+        CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, MONTH_CLASS, MONTH_TITLE,
+                        WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0, 0, instance, 0);
     if (!window)
         return 0;
 
@@ -127,21 +136,20 @@ int InitApplication(HINSTANCE instance) {
     icc.dwICC = 0x110D;   // list view, bar, tab, date picker, pager
     InitCommonControlsEx(&icc);
 
-    AddChimeEntry();      // must head ReminderList before any memo is loaded
+    AddChimeEntry();   // must head ReminderList before any memo is loaded
     LoadConfig();
     SetTimer(window, TIMER_CLOCK, 1000, ClockTick);
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();
 
     WindowPos *pos = &Settings.MonthPos;
-    SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left,
-                 pos->bottom - pos->top, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+    SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+                 SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)(uint32_t)pos->dockState);
 
     CreateDrawingSurfaces(window);
-    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                   window, 0, instance, 0);
+    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
     MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
     AddTrayIconIfPresent(window);
 
@@ -161,7 +169,8 @@ int InitApplication(HINSTANCE instance) {
 
 // ---- shutdown ----
 
-int ShutdownApplication(HWND window) {
+int ShutdownApplication(HWND window)
+{
     if (ShutdownDone)
         return 0;
     ShutdownDone = 1;
@@ -189,14 +198,17 @@ int ShutdownApplication(HWND window) {
     return 0;
 }
 
-void ReleaseInstanceGuard() {
-    if (InstanceGuard) CloseHandle(InstanceGuard);
+void ReleaseInstanceGuard()
+{
+    if (InstanceGuard)
+        CloseHandle(InstanceGuard);
     InstanceGuard = 0;
 }
 
 // ---- the clock ----
 
-int CheckDateChange(HWND window) {
+int CheckDateChange(HWND window)
+{
     SYSTEMTIME now;
     ReadLocalClock(&now);
     if (PackedDateFromSystemTime(&now) == TodayDate.date)
@@ -205,7 +217,8 @@ int CheckDateChange(HWND window) {
     return 1;
 }
 
-void OnTimeChange(HWND window) {
+void OnTimeChange(HWND window)
+{
     SetTodayFromClock();
     RearmRemindersIfPresent();
     UpdateTrayIconIfPresent(window, TodayDate.date);
@@ -213,7 +226,8 @@ void OnTimeChange(HWND window) {
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
 }
 
-void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick) {
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
+{
     // A calendar left running overnight would otherwise keep yesterday as
     // today and never raise the new day's reminders.
     CheckDateChange(window);

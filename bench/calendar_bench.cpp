@@ -14,29 +14,35 @@ namespace {
 const int DateCount = 4096;   // a power of two, for the index mask
 
 // Random valid dates from `first` to `last` inclusive.
-std::vector<PackedDate> RandomDates(PackedDate first, PackedDate last, unsigned seed) {
+std::vector<PackedDate> RandomDates(PackedDate first, PackedDate last, unsigned seed)
+{
     std::vector<PackedDate> days;
     CalendarDay rec = {};
     rec.year = DATE_YEAR(first), rec.month = DATE_MONTH(first), rec.day = DATE_DAY(first);
     NormalizeDay(&rec);
-    for (; rec.packed <= last; rec.day++, NormalizeDay(&rec)) days.push_back(rec.packed);
+    for (; rec.packed <= last; rec.day++, NormalizeDay(&rec))
+        days.push_back(rec.packed);
     std::mt19937 random(seed);
     std::vector<PackedDate> picked(DateCount);
-    for (PackedDate &d : picked) d = days[random() % days.size()];
+    for (PackedDate &d : picked)
+        d = days[random() % days.size()];
     return picked;
 }
 
-const std::vector<PackedDate> &TableDates() {
+const std::vector<PackedDate> &TableDates()
+{
     static std::vector<PackedDate> dates = RandomDates(LUNAR_EPOCH, LUNAR_LAST_DATE, 1);
     return dates;
 }
 
-const std::vector<PackedDate> &TermDates() {
+const std::vector<PackedDate> &TermDates()
+{
     static std::vector<PackedDate> dates = RandomDates(PACK_DATE(1900, 1, 1), PACK_DATE(2100, 12, 31), 2);
     return dates;
 }
 
-const std::vector<int32_t> &LunarDates() {
+const std::vector<int32_t> &LunarDates()
+{
     static std::vector<int32_t> dates = [] {
         std::mt19937 random(3);
         std::vector<int32_t> picked(DateCount);
@@ -49,8 +55,8 @@ const std::vector<int32_t> &LunarDates() {
     return dates;
 }
 
-template <typename F>
-void Run(benchmark::State &state, const std::vector<int32_t> &inputs, F f) {
+template <typename F> void Run(benchmark::State &state, const std::vector<int32_t> &inputs, F f)
+{
     size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(f(inputs[i]));
@@ -58,22 +64,28 @@ void Run(benchmark::State &state, const std::vector<int32_t> &inputs, F f) {
     }
 }
 
-void BM_GetDayInfo(benchmark::State &state) {
+void BM_GetDayInfo(benchmark::State &state)
+{
     Run(state, TableDates(), [](PackedDate d) { return GetDayInfo(d)->lunarDay; });
 }
-void BM_RefGetDayInfo(benchmark::State &state) {
+void BM_RefGetDayInfo(benchmark::State &state)
+{
     Run(state, TableDates(), [](PackedDate d) { return RefGetDayInfo(d)->lunarDay; });
 }
-void BM_LunarToSolar(benchmark::State &state) {
+void BM_LunarToSolar(benchmark::State &state)
+{
     Run(state, LunarDates(), [](int32_t p) { return LunarToSolar(p); });
 }
-void BM_RefLunarToSolar(benchmark::State &state) {
+void BM_RefLunarToSolar(benchmark::State &state)
+{
     Run(state, LunarDates(), [](int32_t p) { return RefLunarToSolar(p); });
 }
-void BM_SolarTermOn(benchmark::State &state) {
+void BM_SolarTermOn(benchmark::State &state)
+{
     Run(state, TermDates(), [](PackedDate d) { return SolarTermOn(d); });
 }
-void BM_RefSolarTermOn(benchmark::State &state) {
+void BM_RefSolarTermOn(benchmark::State &state)
+{
     Run(state, TermDates(), [](PackedDate d) { return RefSolarTermIndexOn(d); });
 }
 
@@ -84,6 +96,6 @@ BENCHMARK(BM_RefLunarToSolar);
 BENCHMARK(BM_SolarTermOn);
 BENCHMARK(BM_RefSolarTermOn);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

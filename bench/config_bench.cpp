@@ -55,9 +55,10 @@ static void BM_HolidaysOn_1000Rules(benchmark::State &state)
     Settings.flags = 0x97;
     for (int i = 0; i < 1000; i++) {
         const int kind = i % 3;
-        const HolidayCode code = kind == 0   ? (HOLIDAY_SOLAR | (1 + i % 12) << 8 | (1 + i % 28))
-                                 : kind == 1 ? (HOLIDAY_LUNAR | (1 + i % 12) << 8 | (1 + i % 30))
-                                             : (HOLIDAY_WEEKDAY | (1 + i % 12) << 8 | (1 + i % 5) << 4 | i % 7);
+        const HolidayCode code = kind == 0 ? (HOLIDAY_SOLAR | (1 + i % 12) << 8 | (1 + i % 28))
+                                 : kind == 1
+                                     ? (HOLIDAY_LUNAR | (1 + i % 12) << 8 | (1 + i % 30))
+                                     : (HOLIDAY_WEEKDAY | (1 + i % 12) << 8 | (1 + i % 5) << 4 | i % 7);
         AddHoliday(code, "自定义节日");
     }
     LookUpDays(state);
@@ -77,7 +78,8 @@ static void BM_LoadLargeConfig(benchmark::State &state)
     }
     TodayDate.date = PACK_DATE(2024, 6, 15);
     FILE *f = fopen("dlm.ini", "w");
-    fprintf(f, "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\nColor=ff8080,ffffff,ffff,ff,ff00\nControl=97\n[HOLIDAY]\n");
+    fprintf(f, "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\nColor=ff8080,ffffff,ffff,ff,"
+               "ff00\nControl=97\n[HOLIDAY]\n");
     for (int i = 0; i < 10000; i++)
         fprintf(f, "%d=%d,节日名称 number %d\n", i, HOLIDAY_SOLAR | (1 + i % 12) << 8 | (1 + i % 28), i);
     fprintf(f, "[REMIND]\n");

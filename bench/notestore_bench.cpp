@@ -40,7 +40,6 @@ struct Files {
             StoreSetUserValue(item, i % 3 == 0);
         }
         StoreClose(store, "full.db");
-
     }
 };
 
@@ -110,7 +109,8 @@ void BM_CloseThatCompacts(benchmark::State &state)
         char text[16];
         for (int i = 0; i < NOTE_COUNT; i++) {
             int n = snprintf(text, sizeof text, "n%d", i);
-            StoreSetData((StoreItem *)TreeFind(store->root.children, KeyOf(i))->record, text, (uint32_t)n + 1);
+            StoreSetData((StoreItem *)TreeFind(store->root.children, KeyOf(i))->record, text,
+                         (uint32_t)n + 1);
         }
         if (store->header.dataEnd <= 2 * store->header.liveBytes)
             state.SkipWithError("no compaction");
@@ -120,6 +120,6 @@ void BM_CloseThatCompacts(benchmark::State &state)
 }
 BENCHMARK(BM_CloseThatCompacts)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

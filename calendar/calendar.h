@@ -9,9 +9,9 @@ typedef int32_t PackedTime;   // hour << 16 | minute << 8 | second
 
 #define PACK_DATE(y, m, d) ((PackedDate)(((int32_t)(y) << 16) | ((m) << 8) | (d)))
 #define PACK_TIME(h, m, s) ((PackedTime)(((int32_t)(h) << 16) | ((m) << 8) | (s)))
-#define DATE_YEAR(p) ((int32_t)(p) >> 16)
-#define DATE_MONTH(p) (((p) >> 8) & 0xFF)
-#define DATE_DAY(p) ((p) & 0xFF)
+#define DATE_YEAR(p)       ((int32_t)(p) >> 16)
+#define DATE_MONTH(p)      (((p) >> 8) & 0xFF)
+#define DATE_DAY(p)        ((p)&0xFF)
 
 // The engine's day record: the Gregorian part followed by the lunar part,
 // 22 signed 32-bit fields in this order.
@@ -19,7 +19,7 @@ struct CalendarDay {
     // Gregorian part
     int32_t year;
     int32_t month;
-    int32_t weekday;      // 0 = Sunday .. 6 = Saturday
+    int32_t weekday;   // 0 = Sunday .. 6 = Saturday
     int32_t day;
     int32_t hour;
     int32_t minute;
@@ -70,9 +70,9 @@ extern void (*ReadLocalClock)(SYSTEMTIME *st);
 
 // ---- Lunar calendar ----
 #define LUNAR_FIRST_YEAR 1900
-#define LUNAR_LAST_YEAR 2100
-#define LUNAR_EPOCH PACK_DATE(1900, 1, 31)      // lunar 1900/1/1
-#define LUNAR_LAST_DATE PACK_DATE(2101, 1, 28)  // lunar 2100/12/29
+#define LUNAR_LAST_YEAR  2100
+#define LUNAR_EPOCH      PACK_DATE(1900, 1, 31)   // lunar 1900/1/1
+#define LUNAR_LAST_DATE  PACK_DATE(2101, 1, 28)   // lunar 2100/12/29
 
 extern const uint32_t LunarYearTable[201];
 
@@ -80,9 +80,9 @@ int LunarMonthDays(int lunarYear, int month);
 int LeapMonthOf(int lunarYear);
 int LeapMonthDays(int lunarYear);
 int LunarYearDays(int lunarYear);
-int SolarToLunar(CalendarDay *rec);            // 0 ok, 1 outside the table
-int ComputeDay(CalendarDay *rec);              // NormalizeDay, then SolarToLunar
-CalendarDay *GetDayInfo(PackedDate date);      // the shared day record
+int SolarToLunar(CalendarDay *rec);         // 0 ok, 1 outside the table
+int ComputeDay(CalendarDay *rec);           // NormalizeDay, then SolarToLunar
+CalendarDay *GetDayInfo(PackedDate date);   // the shared day record
 void LunarToSolarInPlace(CalendarDay *rec);
 CalendarDay *LunarToSolarDay(int32_t packedLunar);
 PackedDate LunarToSolar(int32_t packedLunar);

@@ -41,17 +41,15 @@ const char *DayText(PackedDate date, int flags)
         if (flags & DAYTEXT_LUNAR_SHORT) {
             length = 0;
             if (d->lunarDay == 1)
-                AppendFormat(&length, "%s%d月%s", leap, d->lunarMonth,
-                             d->lunarMonthDays == 29 ? "小" : "大");
+                AppendFormat(&length, "%s%d月%s", leap, d->lunarMonth, d->lunarMonthDays == 29 ? "小" : "大");
             else
                 AppendFormat(&length, "%s", dayName);
             return DayTextBuffer;
         }
         budget -= AppendFormat(&length, "\n农历 %s%s月%s", leap, LunarMonthName(d->lunarMonth), dayName);
         if (flags & DAYTEXT_CYCLE)
-            budget -= AppendFormat(&length, " \n%s%s年 %s%s月 %s%s日  ",
-                                   StemOf(d->yearCycle), BranchOf(d->yearCycle),
-                                   StemOf(d->monthCycle), BranchOf(d->monthCycle),
+            budget -= AppendFormat(&length, " \n%s%s年 %s%s月 %s%s日  ", StemOf(d->yearCycle),
+                                   BranchOf(d->yearCycle), StemOf(d->monthCycle), BranchOf(d->monthCycle),
                                    StemOf(d->dayCycle), BranchOf(d->dayCycle));
     }
 

@@ -23,7 +23,8 @@ static inline int WeekdayOfNearDayNumber(int64_t n) { return (int)((uint64_t)(n 
 
 // The date of a day number, counted in 400-year eras of years that start on
 // March 1 so that the leap day falls at the end of the year.
-static void CivilFromDayNumber(int64_t n, int32_t *year, int32_t *month, int32_t *day) {
+static void CivilFromDayNumber(int64_t n, int32_t *year, int32_t *month, int32_t *day)
+{
     int64_t z = n - 60;   // 0000-03-01
     int64_t era = FloorDiv(z, 146097);
     int64_t doe = z - era * 146097;
@@ -38,50 +39,50 @@ static void CivilFromDayNumber(int64_t n, int32_t *year, int32_t *month, int32_t
 
 void (*ReadLocalClock)(SYSTEMTIME *st) = GetLocalTime;
 
-bool IsLeapYear(int year) {
-    return IsLeap64(year);
-}
+bool IsLeapYear(int year) { return IsLeap64(year); }
 
-int DaysInMonth(int year, int month) {
-    if (month == 2 && IsLeap64(year)) return 29;
+int DaysInMonth(int year, int month)
+{
+    if (month == 2 && IsLeap64(year))
+        return 29;
     return MonthLengths[month];
 }
 
-int DayOfYear(const CalendarDay *rec) {
-    return (int)(DaysBeforeMonth(rec->year, rec->month) + rec->day);
-}
+int DayOfYear(const CalendarDay *rec) { return (int)(DaysBeforeMonth(rec->year, rec->month) + rec->day); }
 
-int32_t DaysBetween(PackedDate from, PackedDate to) {
-    return (int32_t)(DayNumberOf(to) - DayNumberOf(from));
-}
+int32_t DaysBetween(PackedDate from, PackedDate to) { return (int32_t)(DayNumberOf(to) - DayNumberOf(from)); }
 
-int WeekdayOf(PackedDate date) {
-    return WeekdayOfDayNumber(DayNumberOf(date));
-}
+int WeekdayOf(PackedDate date) { return WeekdayOfDayNumber(DayNumberOf(date)); }
 
-static inline int WeekNumber(int year, int dayOfYear, int weekday, int firstWeekday) {
+static inline int WeekNumber(int year, int dayOfYear, int weekday, int firstWeekday)
+{
     int t = dayOfYear - weekday + firstWeekday + 2;
-    if (firstWeekday - weekday <= 0) t += 7;
+    if (firstWeekday - weekday <= 0)
+        t += 7;
     int w = t / 7;
     int r = t % 7;
     if (w == 0) {
         // The last week of the previous year.
-        if (r == 6 || (r == 5 && IsLeap64((int64_t)year - 1))) return 53;
+        if (r == 6 || (r == 5 && IsLeap64((int64_t)year - 1)))
+            return 53;
         return 52;
     }
     if (w == 53) {
         // The week's Thursday lies in the next year.
-        if (r > (IsLeap64(year) ? 1 : 0)) return 1;
+        if (r > (IsLeap64(year) ? 1 : 0))
+            return 1;
         return 53;
     }
     return w;
 }
 
-int WeekOfYear(const CalendarDay *rec, int firstWeekday) {
+int WeekOfYear(const CalendarDay *rec, int firstWeekday)
+{
     return WeekNumber(rec->year, rec->dayOfYear, rec->weekday, firstWeekday);
 }
 
-int64_t NormalizeAndNumberDay(CalendarDay *rec) {
+int64_t NormalizeAndNumberDay(CalendarDay *rec)
+{
     bool inRange = (uint32_t)rec->second <= 59 && (uint32_t)rec->minute <= 59 && (uint32_t)rec->hour <= 23 &&
                    (uint32_t)(rec->month - 1) <= 11 && rec->day >= 1 &&
                    (rec->day <= 28 || rec->day <= DaysInMonth(rec->year, rec->month));
@@ -132,11 +133,10 @@ int64_t NormalizeAndNumberDay(CalendarDay *rec) {
     return number;
 }
 
-void NormalizeDay(CalendarDay *rec) {
-    NormalizeAndNumberDay(rec);
-}
+void NormalizeDay(CalendarDay *rec) { NormalizeAndNumberDay(rec); }
 
-void AddMilliseconds(CalendarDay *rec, double ms) {
+void AddMilliseconds(CalendarDay *rec, double ms)
+{
     double days = ms * 1.1574074074074074e-8;
     double whole = trunc(days);
     rec->day += (int32_t)whole;
@@ -152,46 +152,56 @@ void AddMilliseconds(CalendarDay *rec, double ms) {
     NormalizeDay(rec);
 }
 
-int32_t SecondsBetween(PackedTime from, PackedTime to) {
-    return ((DATE_YEAR(to) - DATE_YEAR(from)) * 60 + DATE_MONTH(to) - DATE_MONTH(from)) * 60 +
-           DATE_DAY(to) - DATE_DAY(from);
+int32_t SecondsBetween(PackedTime from, PackedTime to)
+{
+    return ((DATE_YEAR(to) - DATE_YEAR(from)) * 60 + DATE_MONTH(to) - DATE_MONTH(from)) * 60 + DATE_DAY(to) -
+           DATE_DAY(from);
 }
 
-const char *FormatPackedDate(PackedDate date) {
-    if (date == 0 || date == -1) return 0;
+const char *FormatPackedDate(PackedDate date)
+{
+    if (date == 0 || date == -1)
+        return 0;
     snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "%04d-%02d-%02d", DATE_YEAR(date), DATE_MONTH(date),
              DATE_DAY(date));
     return SharedTextBuffer;
 }
 
-const char *FormatPackedTime(PackedTime time) {
-    if (time == 0 || time == -1) return 0;
+const char *FormatPackedTime(PackedTime time)
+{
+    if (time == 0 || time == -1)
+        return 0;
     snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "%02d:%02d:%02d", DATE_YEAR(time), DATE_MONTH(time),
              DATE_DAY(time));
     return SharedTextBuffer;
 }
 
-PackedDate PackedDateFromSystemTime(const SYSTEMTIME *st) {
+PackedDate PackedDateFromSystemTime(const SYSTEMTIME *st)
+{
     return PACK_DATE(st->wYear, st->wMonth, st->wDay);
 }
 
-PackedTime PackedTimeFromSystemTime(const SYSTEMTIME *st) {
+PackedTime PackedTimeFromSystemTime(const SYSTEMTIME *st)
+{
     return PACK_TIME(st->wHour, st->wMinute, st->wSecond);
 }
 
-SYSTEMTIME *SystemTimeFromPackedDate(PackedDate date) {
+SYSTEMTIME *SystemTimeFromPackedDate(PackedDate date)
+{
     SharedSystemTime.wYear = (WORD)DATE_YEAR(date);
     SharedSystemTime.wMonth = (WORD)DATE_MONTH(date);
     SharedSystemTime.wDay = (WORD)DATE_DAY(date);
     return &SharedSystemTime;
 }
 
-PackedDate GetTodayPacked() {
+PackedDate GetTodayPacked()
+{
     ReadLocalClock(&SharedSystemTime);
     return PackedDateFromSystemTime(&SharedSystemTime);
 }
 
-int GetTodayWeekday() {
+int GetTodayWeekday()
+{
     ReadLocalClock(&SharedSystemTime);
     return SharedSystemTime.wDayOfWeek;
 }

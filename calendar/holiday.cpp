@@ -113,11 +113,12 @@ const char *DescribeHolidayCode(HolidayCode code)
     const char *format = LoadProgramString(IDS_WEEK_RULE);
     if (!format)
         return 0;
-    snprintf(SharedTextBuffer, sizeof SharedTextBuffer, format, Numerals[month],
-             n < 6 ? "正" : "倒", Numerals[n % 6], WeekdayName(weekday));
+    snprintf(SharedTextBuffer, sizeof SharedTextBuffer, format, Numerals[month], n < 6 ? "正" : "倒",
+             Numerals[n % 6], WeekdayName(weekday));
     return SharedTextBuffer;
 }
 
+// clang-format off
 static const struct {
     int32_t code;
     const char *name;
@@ -133,6 +134,7 @@ static const struct {
     {0x3909, "重阳节"},     {0x3C08, "腊八"},       {0x4520, "母亲节"},
     {0x4716, "合作节"},     {0x4A21, "加拿大感恩节"}, {0x4B74, "美国感恩节"},
 };
+// clang-format on
 
 void AddBuiltInHolidays()
 {

@@ -13,6 +13,7 @@
 // copied table, which puts month starts of those years a day off the
 // published calendars and gives 2033 its leap month after the seventh month
 // instead of the eleventh.
+// clang-format off
 #define LUNAR_WORDS \
     0x04BD8, 0x04AE0, 0x0A570, 0x054D5, 0x0D260, 0x0D950, 0x16554, 0x056A0, 0x09AD0, 0x055D2, /* 1900 */ \
     0x04AE0, 0x0A5B6, 0x0A4D0, 0x0D250, 0x1D255, 0x0B540, 0x0D6A0, 0x0ADA2, 0x095B0, 0x14977, /* 1910 */ \
@@ -35,22 +36,23 @@
     0x0B273, 0x06930, 0x07337, 0x06AA0, 0x0AD50, 0x14B55, 0x04B60, 0x0A570, 0x054E4, 0x0D260, /* 2080 */ \
     0x0E968, 0x0D520, 0x0DAA0, 0x16AA6, 0x056D0, 0x04AE0, 0x0A9D4, 0x0A4D0, 0x0D150, 0x0F252, /* 2090 */ \
     0x0D520, /* 2100 */
+// clang-format on
 
 const uint32_t LunarYearTable[201] = {LUNAR_WORDS};
 
 // The same words for the compile-time index below.
 static constexpr uint32_t Words[201] = {LUNAR_WORDS};
 
-#define LUNAR_YEARS (LUNAR_LAST_YEAR - LUNAR_FIRST_YEAR + 1)
-#define LUNAR_MONTHS 2486   // 12 a year and the 74 leap months
+#define LUNAR_YEARS               (LUNAR_LAST_YEAR - LUNAR_FIRST_YEAR + 1)
+#define LUNAR_MONTHS              2486   // 12 a year and the 74 leap months
 
 // What a month of the index is, in one word.
-#define MONTH_START_IN_YEAR(info) ((int)((info) & 0x1FF))   // days from the new year
-#define MONTH_YEAR_INDEX(info) ((int)(((info) >> 9) & 0xFF))
-#define MONTH_NUMBER(info) ((int)(((info) >> 17) & 0xF))
-#define MONTH_IS_LEAP(info) ((int)(((info) >> 21) & 1))
-#define MONTH_YEAR_LEAP(info) ((int)(((info) >> 22) & 0xF))  // the year's leap month
-#define MONTH_DAYS(info) (29 + (int)(((info) >> 26) & 1))
+#define MONTH_START_IN_YEAR(info) ((int)((info)&0x1FF))   // days from the new year
+#define MONTH_YEAR_INDEX(info)    ((int)(((info) >> 9) & 0xFF))
+#define MONTH_NUMBER(info)        ((int)(((info) >> 17) & 0xF))
+#define MONTH_IS_LEAP(info)       ((int)(((info) >> 21) & 1))
+#define MONTH_YEAR_LEAP(info)     ((int)(((info) >> 22) & 0xF))   // the year's leap month
+#define MONTH_DAYS(info)          (29 + (int)(((info) >> 26) & 1))
 
 struct LunarIndex {
     // Days from 1900-01-31 to the new year of each lunar year; the last entry
@@ -65,7 +67,8 @@ struct LunarIndex {
     uint32_t monthInfo[LUNAR_MONTHS];
 };
 
-static constexpr LunarIndex BuildLunarIndex() {
+static constexpr LunarIndex BuildLunarIndex()
+{
     LunarIndex index{};
     int32_t day = 0;
     int k = 0;
@@ -102,21 +105,23 @@ static constexpr uint64_t MonthReciprocal = (uint64_t)(4294967296.0 / 29.530589)
 // The one day record that GetDayInfo and LunarToSolarDay hand out.
 static CalendarDay SharedDay;
 
-int LunarMonthDays(int lunarYear, int month) {
+int LunarMonthDays(int lunarYear, int month)
+{
     return (LunarYearTable[lunarYear - LUNAR_FIRST_YEAR] >> (16 - month)) & 1 ? 30 : 29;
 }
 
-int LeapMonthOf(int lunarYear) {
-    return (int)(LunarYearTable[lunarYear - LUNAR_FIRST_YEAR] & 0xF);
-}
+int LeapMonthOf(int lunarYear) { return (int)(LunarYearTable[lunarYear - LUNAR_FIRST_YEAR] & 0xF); }
 
-int LeapMonthDays(int lunarYear) {
+int LeapMonthDays(int lunarYear)
+{
     uint32_t word = LunarYearTable[lunarYear - LUNAR_FIRST_YEAR];
-    if ((word & 0xF) == 0) return 0;
+    if ((word & 0xF) == 0)
+        return 0;
     return (word >> 16) & 1 ? 30 : 29;
 }
 
-int LunarYearDays(int lunarYear) {
+int LunarYearDays(int lunarYear)
+{
     int i = lunarYear - LUNAR_FIRST_YEAR;
     return Index.yearStart[i + 1] - Index.yearStart[i];
 }
@@ -124,7 +129,8 @@ int LunarYearDays(int lunarYear) {
 static constexpr int64_t EpochDayNumber = DayNumberOf(LUNAR_EPOCH);
 
 // The lunar part of a record whose packed date has the given day number.
-static int LunarFromDayNumber(CalendarDay *rec, int64_t dayNumber) {
+static int LunarFromDayNumber(CalendarDay *rec, int64_t dayNumber)
+{
     int32_t offset = (int32_t)(dayNumber - EpochDayNumber);
     if (offset < 0) {
         rec->lunarValid = 0;
@@ -164,15 +170,12 @@ static int LunarFromDayNumber(CalendarDay *rec, int64_t dayNumber) {
     return 0;
 }
 
-int SolarToLunar(CalendarDay *rec) {
-    return LunarFromDayNumber(rec, DayNumberOf(rec->packed));
-}
+int SolarToLunar(CalendarDay *rec) { return LunarFromDayNumber(rec, DayNumberOf(rec->packed)); }
 
-int ComputeDay(CalendarDay *rec) {
-    return LunarFromDayNumber(rec, NormalizeAndNumberDay(rec));
-}
+int ComputeDay(CalendarDay *rec) { return LunarFromDayNumber(rec, NormalizeAndNumberDay(rec)); }
 
-CalendarDay *GetDayInfo(PackedDate date) {
+CalendarDay *GetDayInfo(PackedDate date)
+{
     SharedDay.year = DATE_YEAR(date);
     SharedDay.month = DATE_MONTH(date);
     SharedDay.day = DATE_DAY(date);
@@ -183,7 +186,8 @@ CalendarDay *GetDayInfo(PackedDate date) {
     return &SharedDay;
 }
 
-void LunarToSolarInPlace(CalendarDay *rec) {
+void LunarToSolarInPlace(CalendarDay *rec)
+{
     int year = rec->lunarYear;
     int month = rec->lunarMonth;
     if (year >= LUNAR_FIRST_YEAR && year <= LUNAR_LAST_YEAR) {
@@ -191,7 +195,8 @@ void LunarToSolarInPlace(CalendarDay *rec) {
         int leap = (int)(Words[i] & 0xF);
         // A month below 1 adds no months; one above 12 runs over the whole year.
         int slot = month < 1 ? 0 : month > 12 ? 12 : month - 1;
-        if (leap != 0 && leap < month) slot++;
+        if (leap != 0 && leap < month)
+            slot++;
         // Slot 12 or 13, past the year's last month, is the next new year.
         int32_t offset = Index.monthStart[Index.firstMonth[i] + slot] + rec->lunarDay - 1;
         rec->year = 1900;
@@ -205,7 +210,8 @@ void LunarToSolarInPlace(CalendarDay *rec) {
     ComputeDay(rec);
 }
 
-CalendarDay *LunarToSolarDay(int32_t packedLunar) {
+CalendarDay *LunarToSolarDay(int32_t packedLunar)
+{
     SharedDay.hour = 0;
     SharedDay.minute = 0;
     SharedDay.second = 0;
@@ -216,6 +222,4 @@ CalendarDay *LunarToSolarDay(int32_t packedLunar) {
     return &SharedDay;
 }
 
-PackedDate LunarToSolar(int32_t packedLunar) {
-    return LunarToSolarDay(packedLunar)->packed;
-}
+PackedDate LunarToSolar(int32_t packedLunar) { return LunarToSolarDay(packedLunar)->packed; }

@@ -5,7 +5,8 @@
 #include <sys/time.h>
 #include <time.h>
 
-void GetLocalTime(SYSTEMTIME *st) {
+void GetLocalTime(SYSTEMTIME *st)
+{
     struct timeval now;
     gettimeofday(&now, 0);
     time_t seconds = now.tv_sec;

@@ -48,9 +48,8 @@ void BuildDateReport(const TextSink *sink, PackedDate date)
                  "\r\n农历日期\t%d年%d月%d日\r\n生肖\t\t%s\r\n农历年\t\t%s%s\r\n农历月\t\t%s%s"
                  "\r\n农历日\t\t%s%s\r\n农历天计数\t%d\r\n农历月大小\t%s月",
                  rec->lunarYear, rec->lunarMonth, rec->lunarDay, AnimalOf(rec->yearCycle),
-                 StemOf(rec->yearCycle), BranchOf(rec->yearCycle),
-                 StemOf(rec->monthCycle), BranchOf(rec->monthCycle),
-                 StemOf(rec->dayCycle), BranchOf(rec->dayCycle),
+                 StemOf(rec->yearCycle), BranchOf(rec->yearCycle), StemOf(rec->monthCycle),
+                 BranchOf(rec->monthCycle), StemOf(rec->dayCycle), BranchOf(rec->dayCycle),
                  rec->lunarDayOfYear, rec->lunarMonthDays > 29 ? "大" : "小");
         Append(sink, piece);
         if (rec->leapMonth != 0) {

@@ -18,7 +18,7 @@ const char *const SolarTermNames[24] = {
 
 #define TROPICAL_YEAR_MS 31556925974.7
 #define TERM_CACHE_FIRST 1600
-#define TERM_CACHE_LAST 2600
+#define TERM_CACHE_LAST  2600
 #define TERM_CACHE_YEARS (TERM_CACHE_LAST - TERM_CACHE_FIRST + 1)
 
 static PackedDate TermCache[TERM_CACHE_YEARS][24];
@@ -32,7 +32,8 @@ static union {
 } TermRecord;
 
 // 小寒 of the year: the 1900 moment moved by whole mean years.
-static void FirstTermOf(int year, CalendarDay *rec) {
+static void FirstTermOf(int year, CalendarDay *rec)
+{
     CalendarDay start = {};
     start.year = 1900;
     start.month = 1;
@@ -43,33 +44,40 @@ static void FirstTermOf(int year, CalendarDay *rec) {
     *rec = start;
 }
 
-static PackedDate TermDate(const CalendarDay *firstTerm, int index) {
+static PackedDate TermDate(const CalendarDay *firstTerm, int index)
+{
     CalendarDay moment = *firstTerm;
     AddMilliseconds(&moment, (double)SolarTermMinutes[index] * 60000.0);
     return moment.packed;
 }
 
 // The index of the term on the date, computing only as far as the date.
-static int TermIndexDirect(PackedDate date) {
+static int TermIndexDirect(PackedDate date)
+{
     CalendarDay firstTerm;
     FirstTermOf(DATE_YEAR(date), &firstTerm);
     for (int i = 0; i < 24; i++) {
         PackedDate term = TermDate(&firstTerm, i);
-        if (term == date) return i;
-        if (date < term) return -1;
+        if (term == date)
+            return i;
+        if (date < term)
+            return -1;
     }
     return -1;
 }
 
-int SolarTermIndexOn(PackedDate date) {
+int SolarTermIndexOn(PackedDate date)
+{
     int year = DATE_YEAR(date);
-    if (year < TERM_CACHE_FIRST || year > TERM_CACHE_LAST) return TermIndexDirect(date);
+    if (year < TERM_CACHE_FIRST || year > TERM_CACHE_LAST)
+        return TermIndexDirect(date);
     int slot = year - TERM_CACHE_FIRST;
     PackedDate *terms = TermCache[slot];
     if (!TermCacheFilled[slot]) {
         CalendarDay firstTerm;
         FirstTermOf(year, &firstTerm);
-        for (int i = 0; i < 24; i++) terms[i] = TermDate(&firstTerm, i);
+        for (int i = 0; i < 24; i++)
+            terms[i] = TermDate(&firstTerm, i);
         TermCacheFilled[slot] = true;
     }
     // The terms are at least 14 days apart, so the first date not before the
@@ -77,17 +85,22 @@ int SolarTermIndexOn(PackedDate date) {
     // month's pair and step back should the year's terms have drifted.
     int month = DATE_MONTH(date);
     int i = month < 2 ? 0 : month > 12 ? 23 : 2 * month - 4;
-    while (i > 0 && terms[i - 1] >= date) i--;
-    while (i < 24 && terms[i] < date) i++;
+    while (i > 0 && terms[i - 1] >= date)
+        i--;
+    while (i < 24 && terms[i] < date)
+        i++;
     return i < 24 && terms[i] == date ? i : -1;
 }
 
-HolidayEntry *SolarTermOn(PackedDate date) {
+HolidayEntry *SolarTermOn(PackedDate date)
+{
     int index = SolarTermIndexOn(date);
-    if (index < 0) return 0;
+    if (index < 0)
+        return 0;
     TermRecord.entry.code = 0x1000 | index;
     TermRecord.entry.nextMatch = 0;
     // "%s%c" with a zero character: the name ends in two zero bytes.
-    snprintf(TermRecord.entry.name, sizeof TermRecord.bytes - HOLIDAY_FIXED_SIZE, "%s%c", SolarTermNames[index], 0);
+    snprintf(TermRecord.entry.name, sizeof TermRecord.bytes - HOLIDAY_FIXED_SIZE, "%s%c",
+             SolarTermNames[index], 0);
     return &TermRecord.entry;
 }

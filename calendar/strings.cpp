@@ -1,7 +1,8 @@
 // The program's texts that are addressed by string id.
 #include "strings.h"
 
-const char *BuiltInString(int id) {
+const char *BuiltInString(int id)
+{
     switch (id) {
     case IDS_TIME: return "时间";
     case IDS_REMIND: return "提醒";

@@ -3,7 +3,8 @@
 
 TodayRecord TodayDate;
 
-void SetTodayFromClock() {
+void SetTodayFromClock()
+{
     TodayDate.date = GetTodayPacked();
     TodayDate.weekday = GetTodayWeekday();
 }

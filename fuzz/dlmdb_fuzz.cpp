@@ -59,7 +59,7 @@ void RemoveKeptCopies()
     }
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

@@ -9,15 +9,9 @@
 POINT DragAnchor;
 int DockWindowActive;
 
-int32_t GetDockState(HWND window)
-{
-    return (int32_t)GetWindowLongPtrA(window, GWLP_USERDATA);
-}
+int32_t GetDockState(HWND window) { return (int32_t)GetWindowLongPtrA(window, GWLP_USERDATA); }
 
-void SetDockState(HWND window, int32_t state)
-{
-    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)state);
-}
+void SetDockState(HWND window, int32_t state) { SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)state); }
 
 static DockRect ToDockRect(const RECT &r)
 {
@@ -89,7 +83,4 @@ LRESULT BeginDockDrag(HWND window)
     return KillTimer(window, TIMER_AUTOHIDE);
 }
 
-LRESULT EndDockDrag(HWND window)
-{
-    return SetTimer(window, TIMER_AUTOHIDE, AUTOHIDE_PERIOD, NULL);
-}
+LRESULT EndDockDrag(HWND window) { return SetTimer(window, TIMER_AUTOHIDE, AUTOHIDE_PERIOD, NULL); }

@@ -54,10 +54,9 @@ int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t 
     return u;
 }
 
-}  // namespace
+}   // namespace
 
-int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor,
-                      int32_t screenWidth)
+int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, int32_t screenWidth)
 {
     int32_t u = state;
     if (r->top < SNAP_DISTANCE) {
@@ -113,8 +112,7 @@ int PlanSlide(int32_t state, DockRect w, int direction, int32_t screenWidth, Sli
         p.dx = hide ? (screenWidth - w.left) / SLIDE_STEPS : (screenWidth - w.right) / SLIDE_STEPS;
         p.finalX = hide ? screenWidth - 1 : screenWidth - width;
         break;
-    default:
-        return 0;
+    default: return 0;
     }
     // the hidden bit keeps the edge, so the next show knows where to go
     p.newState = hide ? (state | DOCK_HIDDEN) : (state & DOCK_EDGE_MASK);

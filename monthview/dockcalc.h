@@ -6,11 +6,11 @@
 #include <stdint.h>
 #include "../store/settings.h"
 
-#define SNAP_DISTANCE    50     // an edge catches a window closer than this
-#define UNSNAP_SLACK     5      // cursor travel that tears a window off its edge
+#define SNAP_DISTANCE    50   // an edge catches a window closer than this
+#define UNSNAP_SLACK     5    // cursor travel that tears a window off its edge
 #define SLIDE_STEPS      20
 #define SLIDE_PAUSE_MS   5
-#define AUTOHIDE_PERIOD  500    // ms, TIMER_AUTOHIDE
+#define AUTOHIDE_PERIOD  500   // ms, TIMER_AUTOHIDE
 #define DOCK_HIDDEN_MASK 0xF0000
 #define DOCK_EDGE_MASK   0xFFFF
 
@@ -24,14 +24,13 @@ struct DockPoint {
 // One WM_MOVING: adjusts the proposed rectangle r in place and returns the
 // new dock state. cursor is where the mouse is now; anchor is the shared drag
 // anchor, moved when the window snaps or is released.
-int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor,
-                      int32_t screenWidth);
+int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, int32_t screenWidth);
 
 // The 20 equal steps of a slide and where it lands.
 struct SlidePlan {
-    int32_t dx, dy;            // added to the position at each step
-    int32_t finalX, finalY;    // set after the last step
-    int32_t newState;          // the dock state once the slide is done
+    int32_t dx, dy;           // added to the position at each step
+    int32_t finalX, finalY;   // set after the last step
+    int32_t newState;         // the dock state once the slide is done
 };
 // 1 and the plan for a docked window, 0 (nothing to do) for any other state.
 // direction: 0 hide, 1 show (SLIDE_HIDE, SLIDE_SHOW).

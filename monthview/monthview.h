@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include "../calendar/calendar.h"
 
-#define HEADER_HEIGHT 26
+#define HEADER_HEIGHT       26
 
 // cbSize of the day tools (TTTOOLINFOA, also inside TTHITTESTINFOA). The
 // structure is 44 bytes in its first form on 32-bit Windows only; on 64-bit
@@ -19,7 +19,7 @@ extern HBITMAP CanvasBitmap;
 extern HBITMAP BackgroundBitmap;
 extern HWND MonthTooltip;
 extern HWND MonthToolbar;
-extern PackedDate ShownDate;    // its month is shown, its day is the selected day
+extern PackedDate ShownDate;   // its month is shown, its day is the selected day
 
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

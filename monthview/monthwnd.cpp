@@ -3,10 +3,7 @@
 #include "../app/shell.h"
 #include "../resources/resource.h"
 
-static void NoteActivation(WPARAM wParam)
-{
-    DockWindowActive = wParam != 0 ? 1 : 0;
-}
+static void NoteActivation(WPARAM wParam) { DockWindowActive = wParam != 0 ? 1 : 0; }
 
 // The note is the dialog owned by this window that holds the note's edit
 // control; finding it that way needs nothing from the note's own code.
@@ -94,18 +91,10 @@ static void OnTrayIcon(HWND window, LPARAM lParam)
 {
     switch (lParam) {
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        SetForegroundWindow(window);
-        break;
-    case WM_LBUTTONUP:
-        SlideWindow(window, SLIDE_SHOW);
-        break;
-    case WM_LBUTTONDBLCLK:
-        OpenTodayInfo(window);
-        break;
-    case WM_RBUTTONUP:
-        ShowPopupMenu(window);
-        break;
+    case WM_RBUTTONDOWN: SetForegroundWindow(window); break;
+    case WM_LBUTTONUP: SlideWindow(window, SLIDE_SHOW); break;
+    case WM_LBUTTONDBLCLK: OpenTodayInfo(window); break;
+    case WM_RBUTTONUP: ShowPopupMenu(window); break;
     }
 }
 
@@ -120,15 +109,14 @@ static void RelayToDayTips(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        break;
-    default:
-        return;
+    case WM_MBUTTONUP: break;
+    default: return;
     }
     if (!MonthTooltip)
         return;
     DWORD pos = GetMessagePos();
-    MSG msg = {window, message, wParam, lParam, (DWORD)GetMessageTime(), {(short)LOWORD(pos), (short)HIWORD(pos)}};
+    MSG msg = {
+        window, message, wParam, lParam, (DWORD)GetMessageTime(), {(short)LOWORD(pos), (short)HIWORD(pos)}};
     SendMessageA(MonthTooltip, TTM_RELAYEVENT, 0, (LPARAM)&msg);
 }
 

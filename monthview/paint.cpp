@@ -36,10 +36,7 @@ static COLORREF ColourOf(PackedDate date, int weekday, int isHoliday)
     return Settings.colorDefault;
 }
 
-COLORREF DayColour(PackedDate date)
-{
-    return ColourOf(date, WeekdayOf(date), HolidaysOn(date) != 0);
-}
+COLORREF DayColour(PackedDate date) { return ColourOf(date, WeekdayOf(date), HolidaysOn(date) != 0); }
 
 static void HorizontalLine(HDC dc, int left, int right, int y, COLORREF colour)
 {

@@ -29,8 +29,8 @@ static HIMAGELIST LoadToolbarImages(int bitmapId)
 HWND CreateMonthToolbar(HWND window)
 {
     HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                                   WS_CHILD | CCS_TOP | CCS_NODIVIDER | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
-                                   0, 0, 0, 0, window, (HMENU)(INT_PTR)IDC_TOOLBAR, AppInstance, NULL);
+                                   WS_CHILD | CCS_TOP | CCS_NODIVIDER | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, 0, 0,
+                                   0, 0, window, (HMENU)(INT_PTR)IDC_TOOLBAR, AppInstance, NULL);
     if (!toolbar)
         return NULL;
     MonthToolbar = toolbar;
@@ -50,8 +50,7 @@ HWND CreateMonthToolbar(HWND window)
     // one button over each weekday column
     UINT width = (UINT)Settings.MonthPos.right / 7;
     SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, HEADER_HEIGHT));
-    ToolbarPreviousProc =
-        (WNDPROC)SetWindowLongPtrA(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
+    ToolbarPreviousProc = (WNDPROC)SetWindowLongPtrA(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
     return toolbar;
 }
 
@@ -69,12 +68,8 @@ int ToolbarTipText(NMTTDISPINFOA *info)
     char *text = info->szText;
     const size_t size = sizeof info->szText;
     switch (info->hdr.idFrom) {
-    case IDM_PREV_YEAR:
-        snprintf(text, size, " 上一年\n%d年%d月", year - 1, month);
-        break;
-    case IDM_NEXT_YEAR:
-        snprintf(text, size, " 下一年\n%d年%d月", year + 1, month);
-        break;
+    case IDM_PREV_YEAR: snprintf(text, size, " 上一年\n%d年%d月", year - 1, month); break;
+    case IDM_NEXT_YEAR: snprintf(text, size, " 下一年\n%d年%d月", year + 1, month); break;
     case IDM_PREV_MONTH:
         if (month == 1)
             snprintf(text, size, " 上一月\n%d年%d月", year - 1, 12);
@@ -88,17 +83,12 @@ int ToolbarTipText(NMTTDISPINFOA *info)
             snprintf(text, size, " 下一月\n%d年%d月", year, month + 1);
         break;
     case IDM_TODAY:
-        snprintf(text, size, "    今日\n%d年%d月%d日", DATE_YEAR(TodayDate.date),
-                 DATE_MONTH(TodayDate.date), DATE_DAY(TodayDate.date));
+        snprintf(text, size, "    今日\n%d年%d月%d日", DATE_YEAR(TodayDate.date), DATE_MONTH(TodayDate.date),
+                 DATE_DAY(TodayDate.date));
         break;
-    case IDM_SETTINGS:
-        info->lpszText = (LPSTR) "设置";
-        return 1;
-    case IDM_EXIT:
-        info->lpszText = (LPSTR) "退出";
-        return 1;
-    default:
-        return 0;
+    case IDM_SETTINGS: info->lpszText = (LPSTR) "设置"; return 1;
+    case IDM_EXIT: info->lpszText = (LPSTR) "退出"; return 1;
+    default: return 0;
     }
     info->lpszText = text;
     return 1;

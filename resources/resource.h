@@ -3,95 +3,95 @@
 #pragma once
 
 // ---- dialog templates ----
-#define IDD_SETTINGS        104
-#define IDD_HOLIDAYS        106
-#define IDD_STICKY_NOTE     107
-#define IDD_MEMOS           108
-#define IDD_ABOUT           114
-#define IDD_ALERT           118
-#define IDD_DATE_INFO       121
+#define IDD_SETTINGS       104
+#define IDD_HOLIDAYS       106
+#define IDD_STICKY_NOTE    107
+#define IDD_MEMOS          108
+#define IDD_ABOUT          114
+#define IDD_ALERT          118
+#define IDD_DATE_INFO      121
 
 // ---- menus ----
-#define IDR_POPUP_MENU      119
+#define IDR_POPUP_MENU     119
 
 // ---- bitmaps and icons ----
-#define IDB_TOOLBAR_HOT     111
-#define IDB_TOOLBAR         112
-#define IDI_PROGRAM         116
+#define IDB_TOOLBAR_HOT    111
+#define IDB_TOOLBAR        112
+#define IDI_PROGRAM        116
 
 // ---- sounds ----
-#define IDW_ALARM           127
+#define IDW_ALARM          127
 
 // ---- strings ----
-#define IDS_TIME            109   // "时间"
-#define IDS_REMIND          110   // "提醒"
-#define IDS_NEED_MEMO_TEXT  111   // "请输入提醒文本！"
-#define IDS_ERROR           112   // "错误"
-#define IDS_DATE            114   // "日期"
-#define IDS_CHIME           115   // "现在时刻：%d点整"
-#define IDS_SOLAR_RULE      116   // "阳历 %02d月%02d日"
-#define IDS_LUNAR_RULE      117   // "农历 %02d月%02d日"
-#define IDS_WEEK_RULE       118   // "%02s月%s数第%s个星期%s"
-#define IDS_NEED_HOLIDAY    119   // "请输入节日名称！"
-#define IDS_HOLIDAY         120   // "节日"
+#define IDS_TIME           109   // "时间"
+#define IDS_REMIND         110   // "提醒"
+#define IDS_NEED_MEMO_TEXT 111   // "请输入提醒文本！"
+#define IDS_ERROR          112   // "错误"
+#define IDS_DATE           114   // "日期"
+#define IDS_CHIME          115   // "现在时刻：%d点整"
+#define IDS_SOLAR_RULE     116   // "阳历 %02d月%02d日"
+#define IDS_LUNAR_RULE     117   // "农历 %02d月%02d日"
+#define IDS_WEEK_RULE      118   // "%02s月%s数第%s个星期%s"
+#define IDS_NEED_HOLIDAY   119   // "请输入节日名称！"
+#define IDS_HOLIDAY        120   // "节日"
 
 // ---- commands ----
-#define IDM_ABOUT           40014
-#define IDM_STICKY_NOTE     40042
-#define IDM_PREV_YEAR       40043
-#define IDM_NEXT_YEAR       40044
-#define IDM_PREV_MONTH      40045
-#define IDM_NEXT_MONTH      40046
-#define IDM_TODAY           40047
-#define IDM_EXIT            40048
-#define IDM_DATE_INFO       40055
-#define IDM_HOLIDAYS        40064
-#define IDM_REMINDERS       40065
-#define IDM_SETTINGS        40066
+#define IDM_ABOUT          40014
+#define IDM_STICKY_NOTE    40042
+#define IDM_PREV_YEAR      40043
+#define IDM_NEXT_YEAR      40044
+#define IDM_PREV_MONTH     40045
+#define IDM_NEXT_MONTH     40046
+#define IDM_TODAY          40047
+#define IDM_EXIT           40048
+#define IDM_DATE_INFO      40055
+#define IDM_HOLIDAYS       40064
+#define IDM_REMINDERS      40065
+#define IDM_SETTINGS       40066
 
 // ---- controls ----
-#define IDC_TOOLBAR         100
-#define IDC_ALERT_LIST      1001
-#define IDC_NOTE_TEXT       1002
-#define IDC_LIST_VIEW       1003
-#define IDC_MEMO_DATE       1004
-#define IDC_MEMO_TIME       1005
-#define IDC_REPORT          1006
-#define IDC_HOLIDAY_SOLAR   1010
-#define IDC_HOLIDAY_LUNAR   1011
-#define IDC_WEEKLY          1012
-#define IDC_WEEK_MONTH      1013
-#define IDC_MONTH           1014
-#define IDC_DAY             1015
-#define IDC_WEEKDAY         1016
-#define IDC_ORDINAL         1017
-#define IDC_DIRECTION       1018
-#define IDC_MARK            1019
-#define IDC_OPT_CHIME       1020
-#define IDC_OPT_TERMS       1021
-#define IDC_OPT_HOLIDAY     1022
-#define IDC_COLOR_BACK      1023
-#define IDC_COLOR_HOLIDAY   1024
-#define IDC_COLOR_WEEKEND   1025
-#define IDC_COLOR_DEFAULT   1026
-#define IDC_COLOR_MARK      1027
-#define IDC_OPT_PURGE       1029
-#define IDC_OPT_AUTOCLOSE   1030
-#define IDC_OPT_SOUND       1031
-#define IDC_WEB_LINK        1038
-#define IDC_MAIL_LINK       1039
-#define IDC_ALERT_TITLE     1044
-#define IDC_SOLAR_PICKER    1045
-#define IDC_LUNAR_PICKER    1046
-#define IDC_ADD             1047
-#define IDC_DELETE          1048
-#define IDC_CLEAR           1049
-#define IDC_HOLIDAY_QUERY   1051
-#define IDC_MEMO_DATED      1055
-#define IDC_MEMO_MONTHLY    1056
-#define IDC_COUNTDOWN       1060
+#define IDC_TOOLBAR        100
+#define IDC_ALERT_LIST     1001
+#define IDC_NOTE_TEXT      1002
+#define IDC_LIST_VIEW      1003
+#define IDC_MEMO_DATE      1004
+#define IDC_MEMO_TIME      1005
+#define IDC_REPORT         1006
+#define IDC_HOLIDAY_SOLAR  1010
+#define IDC_HOLIDAY_LUNAR  1011
+#define IDC_WEEKLY         1012
+#define IDC_WEEK_MONTH     1013
+#define IDC_MONTH          1014
+#define IDC_DAY            1015
+#define IDC_WEEKDAY        1016
+#define IDC_ORDINAL        1017
+#define IDC_DIRECTION      1018
+#define IDC_MARK           1019
+#define IDC_OPT_CHIME      1020
+#define IDC_OPT_TERMS      1021
+#define IDC_OPT_HOLIDAY    1022
+#define IDC_COLOR_BACK     1023
+#define IDC_COLOR_HOLIDAY  1024
+#define IDC_COLOR_WEEKEND  1025
+#define IDC_COLOR_DEFAULT  1026
+#define IDC_COLOR_MARK     1027
+#define IDC_OPT_PURGE      1029
+#define IDC_OPT_AUTOCLOSE  1030
+#define IDC_OPT_SOUND      1031
+#define IDC_WEB_LINK       1038
+#define IDC_MAIL_LINK      1039
+#define IDC_ALERT_TITLE    1044
+#define IDC_SOLAR_PICKER   1045
+#define IDC_LUNAR_PICKER   1046
+#define IDC_ADD            1047
+#define IDC_DELETE         1048
+#define IDC_CLEAR          1049
+#define IDC_HOLIDAY_QUERY  1051
+#define IDC_MEMO_DATED     1055
+#define IDC_MEMO_MONTHLY   1056
+#define IDC_COUNTDOWN      1060
 
 // ---- timers and private messages ----
-#define TIMER_AUTOHIDE      275
-#define TIMER_CLOCK         1224
-#define WM_TRAYICON         2024
+#define TIMER_AUTOHIDE     275
+#define TIMER_CLOCK        1224
+#define WM_TRAYICON        2024

@@ -290,7 +290,8 @@ int ReadConfigFile(const char *name)
     const long control = FindSection(f, "CONTROL");
     if (control != -1) {
         WindowPos *month = &Settings.MonthPos, *note = &Settings.NotePos;
-        int32_t *monthFields[5] = {&month->left, &month->top, &month->right, &month->bottom, &month->dockState};
+        int32_t *monthFields[5] = {&month->left, &month->top, &month->right, &month->bottom,
+                                   &month->dockState};
         int32_t *noteFields[5] = {&note->left, &note->top, &note->right, &note->bottom, &note->dockState};
         int32_t *colorFields[5] = {(int32_t *)&Settings.colorBackground, (int32_t *)&Settings.colorDefault,
                                    (int32_t *)&Settings.colorHoliday, (int32_t *)&Settings.colorWeekend,

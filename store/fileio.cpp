@@ -18,10 +18,7 @@ void FileFaultReset(int64_t after)
     faultTripped = 0;
 }
 
-int FileFaultTripped()
-{
-    return faultTripped;
-}
+int FileFaultTripped() { return faultTripped; }
 
 // One writing step: 1 when it may go ahead, 0 when the simulated death has come.
 static int TakeStep()

@@ -6,10 +6,7 @@ static inline int IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE; }
 
 // Bytes taken by the character at p: 2 for a lead byte with a trail byte
 // after it, 1 otherwise (a lone lead byte counts as a character of its own).
-static inline size_t CharLength(const unsigned char *p)
-{
-    return (IsLead(p[0]) && IsTrail(p[1])) ? 2 : 1;
-}
+static inline size_t CharLength(const unsigned char *p) { return (IsLead(p[0]) && IsTrail(p[1])) ? 2 : 1; }
 
 size_t GbkCutLength(const char *text, size_t limit)
 {

@@ -4,16 +4,10 @@
 #ifdef _WIN32
 #include <windows.h>
 
-static const char *SystemCommandLine()
-{
-    return GetCommandLineA();
-}
+static const char *SystemCommandLine() { return GetCommandLineA(); }
 const char *(*ReadCommandLine)() = SystemCommandLine;
 #else
-static const char *EmptyCommandLine()
-{
-    return "";
-}
+static const char *EmptyCommandLine() { return ""; }
 const char *(*ReadCommandLine)() = EmptyCommandLine;
 #endif
 

@@ -100,15 +100,9 @@ void ListFreeAll(RecordList *head)
 
 // ---- KeyTree ----
 
-static inline TreeNode **ChildLink(TreeNode *node, int right)
-{
-    return right ? &node->right : &node->left;
-}
+static inline TreeNode **ChildLink(TreeNode *node, int right) { return right ? &node->right : &node->left; }
 
-static inline int IsRed(const TreeNode *node)
-{
-    return node && node->colour == TREE_RED;
-}
+static inline int IsRed(const TreeNode *node) { return node && node->colour == TREE_RED; }
 
 // Lifts the child on side `right` of node into node's place; returns the child.
 static TreeNode *RotateUp(TreeNode *node, int right)

@@ -7,13 +7,13 @@
 struct ListNode {
     ListNode *prev;
     ListNode *next;
-    void *record;     // owned copy
+    void *record;   // owned copy
     uint32_t size;
 };
 typedef ListNode *RecordList;   // link to the head node
 
-int ListAdd(RecordList *head, const void *record, uint32_t size);  // 0, or 1 out of memory
-int ListInsertAfter(ListNode *node, ListNode *newNode);            // 0, or 3 missing argument
+int ListAdd(RecordList *head, const void *record, uint32_t size);   // 0, or 1 out of memory
+int ListInsertAfter(ListNode *node, ListNode *newNode);             // 0, or 3 missing argument
 ListNode *ListUnlink(ListNode *node);
 void ListFreeNode(ListNode *node);
 void ListFreeAll(RecordList *head);
@@ -25,10 +25,10 @@ struct TreeNode {
     TreeNode *left;
     TreeNode *right;
     int32_t key;
-    void *record;     // owned copy; its address never changes while in the tree
+    void *record;   // owned copy; its address never changes while in the tree
     int32_t colour;
 };
-typedef TreeNode *KeyTree;      // link to the root
+typedef TreeNode *KeyTree;   // link to the root
 
 typedef int (*TreeWalkFn)(void *record, void *context);
 

@@ -11,23 +11,23 @@ struct HolidayEntry {
 };
 #define HOLIDAY_FIXED_SIZE offsetof(HolidayEntry, name)
 
-#define REMIND_EVERY_DAY 0xFFFFFFFFu
-#define REMIND_MONTHLY   0x20000000u   // + day of month 1..31
-#define REMIND_WEEKLY    0x10000000u   // + weekday 0..6, 0 = Sunday
-#define REMIND_NO_TIME   0xFFFFFFFFu
+#define REMIND_EVERY_DAY   0xFFFFFFFFu
+#define REMIND_MONTHLY     0x20000000u   // + day of month 1..31
+#define REMIND_WEEKLY      0x10000000u   // + weekday 0..6, 0 = Sunday
+#define REMIND_NO_TIME     0xFFFFFFFFu
 
 struct ReminderEntry {
-    uint32_t when;             // PackedDate or one of REMIND_*
-    uint32_t time;             // PackedTime or REMIND_NO_TIME
-    uint32_t dueTick;          // run-time: tick at which a queued memo fires
-    ReminderEntry *queueNext;  // run-time: next entry of the alarm queue
-    char text[1];              // NUL-terminated GBK; absent in the chime entry
+    uint32_t when;              // PackedDate or one of REMIND_*
+    uint32_t time;              // PackedTime or REMIND_NO_TIME
+    uint32_t dueTick;           // run-time: tick at which a queued memo fires
+    ReminderEntry *queueNext;   // run-time: next entry of the alarm queue
+    char text[1];               // NUL-terminated GBK; absent in the chime entry
 };
 #define REMINDER_FIXED_SIZE offsetof(ReminderEntry, text)
 
 // Longest texts the editors accept.
-#define HOLIDAY_NAME_MAX 991
-#define MEMO_TEXT_MAX 983
+#define HOLIDAY_NAME_MAX    991
+#define MEMO_TEXT_MAX       983
 
 extern RecordList HolidayList;
 extern RecordList ReminderList;   // its head is always the chime entry

@@ -14,7 +14,7 @@ RecordStore *DayNoteStore = 0;
 
 // Items nest through recursive walks; a file may not nest deeper than this
 // (the program's notes never have children at all).
-#define STORE_MAX_LEVELS 64
+#define STORE_MAX_LEVELS         64
 // How many "<name>.damagedN" names are tried before giving up on keeping a copy.
 #define STORE_MAX_DAMAGED_COPIES 99
 
@@ -129,9 +129,9 @@ static int ReadIndex(RecordStore *store, int64_t fileSize)
         }
         int32_t declaredChildren = entry.childCount;
         entry.childCount = 0;
-        if (entry.dataLength < 0 || (entry.dataLength > 0 &&
-            (entry.dataOffset < STORE_HEADER_SIZE ||
-             (int64_t)entry.dataOffset + entry.dataLength > h->dataEnd))) {
+        if (entry.dataLength < 0 ||
+            (entry.dataLength > 0 && (entry.dataOffset < STORE_HEADER_SIZE ||
+                                      (int64_t)entry.dataOffset + entry.dataLength > h->dataEnd))) {
             // The slot cannot be this file's: keep the item (its key and
             // mark) without data rather than read anything outside the area.
             entry.dataOffset = 0;

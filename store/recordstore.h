@@ -7,7 +7,7 @@
 #include "recordlist.h"
 
 #pragma pack(push, 1)
-struct StoreHeader {          // 284 bytes at offset 0, little-endian
+struct StoreHeader {   // 284 bytes at offset 0, little-endian
     int32_t id0;
     int32_t version;
     int32_t id1;
@@ -17,7 +17,7 @@ struct StoreHeader {          // 284 bytes at offset 0, little-endian
     int32_t rootCount;
     uint8_t reserved[256];
 };
-struct IndexEntry {           // 20 bytes per item
+struct IndexEntry {   // 20 bytes per item
     int32_t key;
     int32_t dataOffset;
     int32_t dataLength;
@@ -27,17 +27,17 @@ struct IndexEntry {           // 20 bytes per item
 #pragma pack(pop)
 
 #define STORE_HEADER_SIZE 284
-#define STORE_ENTRY_SIZE 20
+#define STORE_ENTRY_SIZE  20
 
 struct RecordStore;
 
 struct StoreItem {
-    int32_t changed;          // the data block was replaced since the store was opened
+    int32_t changed;   // the data block was replaced since the store was opened
     KeyTree children;
     StoreItem *parent;
     RecordStore *store;
-    char *data;               // loaded block (owned) or null
-    IndexEntry entry;         // exactly as in the file
+    char *data;         // loaded block (owned) or null
+    IndexEntry entry;   // exactly as in the file
 };
 
 // How the file looked when it was opened.
@@ -52,7 +52,7 @@ struct RecordStore {
     int32_t storeChanged;
     StoreItem root;
     FILE *file;
-    int32_t fileState;        // STORE_FILE_*
+    int32_t fileState;   // STORE_FILE_*
 };
 
 RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2);

@@ -2,19 +2,19 @@
 #pragma once
 #include <stdint.h>
 
-#define CTRL_CHIME          0x01
-#define CTRL_SOLAR_TERMS    0x02
-#define CTRL_HOLIDAY_ALERT  0x04
-#define CTRL_AUTO_CLOSE     0x10
-#define CTRL_PURGE_EXPIRED  0x20
-#define CTRL_NOTE_OPEN      0x40
-#define CTRL_SOUND          0x80
+#define CTRL_CHIME         0x01
+#define CTRL_SOLAR_TERMS   0x02
+#define CTRL_HOLIDAY_ALERT 0x04
+#define CTRL_AUTO_CLOSE    0x10
+#define CTRL_PURGE_EXPIRED 0x20
+#define CTRL_NOTE_OPEN     0x40
+#define CTRL_SOUND         0x80
 
-#define DOCK_NONE   0
-#define DOCK_TOP    1
-#define DOCK_LEFT   2
-#define DOCK_RIGHT  4
-#define DOCK_HIDDEN 0x10000
+#define DOCK_NONE          0
+#define DOCK_TOP           1
+#define DOCK_LEFT          2
+#define DOCK_RIGHT         4
+#define DOCK_HIDDEN        0x10000
 
 struct WindowPos {
     int32_t left, top, right, bottom;

@@ -70,13 +70,15 @@ static void CopyText(char *dst, size_t size, const char *src)
 static void WarnIfConfigDamaged(int configResult)
 {
     if (configResult == CONFIG_DAMAGED)
-        ErrorLine("loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
+        ErrorLine(
+            "loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
 }
 
 static void WarnIfStoreDamaged()
 {
     if (DayNoteStore && DayNoteStore->fileState == STORE_FILE_DAMAGED)
-        ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see 'loomcal check')");
+        ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see 'loomcal "
+                  "check')");
 }
 
 // ---- terms ----
@@ -169,8 +171,8 @@ int CommandDays(int argc, char **argv)
                 term = i;
         const CalendarDay *r = GetDayInfo(d);
         char line[256];
-        int n = snprintf(line, sizeof line, "%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%d\t", r->year, r->month,
-                         r->day, r->weekday, r->dayOfYear, r->weekOfYear, r->daysInMonth, r->lunarValid ? 1 : 0);
+        int n = snprintf(line, sizeof line, "%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%d\t", r->year, r->month, r->day,
+                         r->weekday, r->dayOfYear, r->weekOfYear, r->daysInMonth, r->lunarValid ? 1 : 0);
         if (r->lunarValid)
             n += snprintf(line + n, sizeof line - n, "%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t", r->lunarYear,
                           r->lunarMonth, r->lunarDay, r->isLeapMonth, r->lunarMonthDays, r->leapMonth,
@@ -291,11 +293,11 @@ int CommandDay(int argc, char **argv)
     OutFormat("ISO周\t第%d周\n", r.weekOfYear);
     OutFormat("年内第\t%d天\n", r.dayOfYear);
     if (r.lunarValid) {
-        OutFormat("农历\t%s%s月%s（%d年%d月%d日，%s月）\n", r.isLeapMonth ? "闰" : "", LunarMonthName(r.lunarMonth),
-                  LunarDayName(r.lunarDay), r.lunarYear, r.lunarMonth, r.lunarDay,
-                  MonthSizeWord(r.lunarMonthDays));
-        OutFormat("干支\t%s%s年 %s%s月 %s%s日\n", StemOf(r.yearCycle), BranchOf(r.yearCycle), StemOf(r.monthCycle),
-                  BranchOf(r.monthCycle), StemOf(r.dayCycle), BranchOf(r.dayCycle));
+        OutFormat("农历\t%s%s月%s（%d年%d月%d日，%s月）\n", r.isLeapMonth ? "闰" : "",
+                  LunarMonthName(r.lunarMonth), LunarDayName(r.lunarDay), r.lunarYear, r.lunarMonth,
+                  r.lunarDay, MonthSizeWord(r.lunarMonthDays));
+        OutFormat("干支\t%s%s年 %s%s月 %s%s日\n", StemOf(r.yearCycle), BranchOf(r.yearCycle),
+                  StemOf(r.monthCycle), BranchOf(r.monthCycle), StemOf(r.dayCycle), BranchOf(r.dayCycle));
         OutFormat("生肖\t%s\n", AnimalOf(r.yearCycle));
         if (r.leapMonth)
             OutFormat("闰月\t本年闰%d月\n", r.leapMonth);
@@ -345,7 +347,8 @@ int CommandMonth(int argc, char **argv)
         memcpy(yearText, text, (size_t)(dash - text));
         yearText[dash - text] = 0;
         if (!ParseNumber(yearText, 1, 9999, &year) || yearText[0] == '-' || yearText[0] == '+' ||
-            !ParseNumber(dash + 1, 1, 12, &month) || dash[1] == '-' || dash[1] == '+' || strlen(dash + 1) > 2) {
+            !ParseNumber(dash + 1, 1, 12, &month) || dash[1] == '-' || dash[1] == '+' ||
+            strlen(dash + 1) > 2) {
             ErrorLine("loomcal: '%s' is not a month (YYYY-MM, year 1..9999, month 1..12)", ShownArg(text));
             return EXIT_BAD_ARGUMENT;
         }
@@ -497,9 +500,9 @@ int CommandCheck(int argc, char **argv)
         OutFormat("dlm.db: damaged (the index ends early; %d notes could be read)\n", state.items);
         sound = 0;
     } else if (state.unreadable) {
-        OutFormat("dlm.db: damaged (%d of %d notes cannot be read, the first on %04d-%02d-%02d)\n", state.unreadable,
-                  state.items, DATE_YEAR(state.firstUnreadable), DATE_MONTH(state.firstUnreadable),
-                  DATE_DAY(state.firstUnreadable));
+        OutFormat("dlm.db: damaged (%d of %d notes cannot be read, the first on %04d-%02d-%02d)\n",
+                  state.unreadable, state.items, DATE_YEAR(state.firstUnreadable),
+                  DATE_MONTH(state.firstUnreadable), DATE_DAY(state.firstUnreadable));
         sound = 0;
     } else {
         OutFormat("dlm.db: sound (%d notes)\n", state.items);

@@ -102,7 +102,8 @@ int CommandNotes(int argc, char **argv, int mark)
             return ErrorLine("loomcal: too many arguments for 'notes list'"), EXIT_BAD_ARGUMENT;
         OpenStoreForTool();
         if (DayNoteStore->fileState == STORE_FILE_DAMAGED)
-            ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see 'loomcal check')");
+            ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see "
+                      "'loomcal check')");
         int unreadable = 0;
         TreeWalk(DayNoteStore->root.children, ListNote, &unreadable);
         if (unreadable)
@@ -111,14 +112,16 @@ int CommandNotes(int argc, char **argv, int mark)
     }
 
     int isSet = strcmp(action, "set") == 0;
-    if (!isSet && strcmp(action, "mark") != 0 && strcmp(action, "unmark") != 0 && strcmp(action, "delete") != 0) {
+    if (!isSet && strcmp(action, "mark") != 0 && strcmp(action, "unmark") != 0 &&
+        strcmp(action, "delete") != 0) {
         ErrorLine("loomcal: unknown notes action '%s' (list, set, mark, unmark, delete)", ShownArg(action));
         return EXIT_BAD_ARGUMENT;
     }
     int wanted = isSet ? 3 : 2;
     if (argc < wanted) {
         ErrorLine(isSet ? "loomcal: 'notes set' needs a date YYYY-MM-DD and a text"
-                        : "loomcal: 'notes %s' needs a date YYYY-MM-DD", action);
+                        : "loomcal: 'notes %s' needs a date YYYY-MM-DD",
+                  action);
         return EXIT_BAD_ARGUMENT;
     }
     if (argc > wanted) {
@@ -254,11 +257,13 @@ static int ParseWhen(const char *text, uint32_t *out)
         *out = REMIND_EVERY_DAY;
         return 1;
     }
-    if (strncmp(text, "monthly:", 8) == 0 && text[8] != '-' && text[8] != '+' && ParseNumber(text + 8, 1, 31, &value)) {
+    if (strncmp(text, "monthly:", 8) == 0 && text[8] != '-' && text[8] != '+' &&
+        ParseNumber(text + 8, 1, 31, &value)) {
         *out = REMIND_MONTHLY | (uint32_t)value;
         return 1;
     }
-    if (strncmp(text, "weekly:", 7) == 0 && text[7] != '-' && text[7] != '+' && ParseNumber(text + 7, 0, 6, &value)) {
+    if (strncmp(text, "weekly:", 7) == 0 && text[7] != '-' && text[7] != '+' &&
+        ParseNumber(text + 7, 0, 6, &value)) {
         *out = REMIND_WEEKLY | (uint32_t)value;
         return 1;
     }
@@ -277,7 +282,8 @@ int CommandMemos(int argc, char **argv)
         if (argc > 1)
             return ErrorLine("loomcal: too many arguments for 'memos list'"), EXIT_BAD_ARGUMENT;
         if (LoadConfigForTool() == CONFIG_DAMAGED)
-            ErrorLine("loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
+            ErrorLine(
+                "loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
         // every walk over memos starts after the chime entry
         for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next) {
             const ReminderEntry *e = (const ReminderEntry *)node->record;
@@ -303,7 +309,8 @@ int CommandMemos(int argc, char **argv)
         return ErrorLine("loomcal: too many arguments for 'memos add' (quote the text)"), EXIT_BAD_ARGUMENT;
     uint32_t when, time = REMIND_NO_TIME;
     if (!ParseWhen(argv[1], &when)) {
-        ErrorLine("loomcal: '%s' is not a memo date (YYYY-MM-DD, daily, monthly:1..31, weekly:0..6)", ShownArg(argv[1]));
+        ErrorLine("loomcal: '%s' is not a memo date (YYYY-MM-DD, daily, monthly:1..31, weekly:0..6)",
+                  ShownArg(argv[1]));
         return EXIT_BAD_ARGUMENT;
     }
     if (argc == 4 && !ParseTime(argv[2], &time)) {
@@ -351,14 +358,16 @@ int CommandHolidaysAdd(int argc, char **argv)
         ok = ok && digits >= 1 && digits <= 2 && !*p && month >= 1 && month <= 12 && day >= 1 &&
              day <= (lunar ? 30 : RuleMonthDays[month - 1]);
         if (!ok) {
-            ErrorLine("loomcal: '%s' is not a %s month and day (MM-DD)", ShownArg(argv[1]), lunar ? "lunar" : "Gregorian");
+            ErrorLine("loomcal: '%s' is not a %s month and day (MM-DD)", ShownArg(argv[1]),
+                      lunar ? "lunar" : "Gregorian");
             return EXIT_BAD_ARGUMENT;
         }
         code = (lunar ? HOLIDAY_LUNAR : HOLIDAY_SOLAR) | month << 8 | day;
         nameArg = argv[2];
     } else if (strcmp(kind, "weekday") == 0) {
         if (argc < 5)
-            return ErrorLine("loomcal: 'holidays-add weekday' needs MONTH N WEEKDAY and a name"), EXIT_BAD_ARGUMENT;
+            return ErrorLine("loomcal: 'holidays-add weekday' needs MONTH N WEEKDAY and a name"),
+                   EXIT_BAD_ARGUMENT;
         if (argc > 5)
             return ErrorLine("loomcal: too many arguments for 'holidays-add weekday'"), EXIT_BAD_ARGUMENT;
         int month, n, weekday;
@@ -367,7 +376,8 @@ int CommandHolidaysAdd(int argc, char **argv)
             return EXIT_BAD_ARGUMENT;
         }
         if (!ParseNumber(argv[2], -5, 5, &n) || n == 0) {
-            ErrorLine("loomcal: '%s' is not an ordinal (1..5 from the start, -1..-5 from the end)", ShownArg(argv[2]));
+            ErrorLine("loomcal: '%s' is not an ordinal (1..5 from the start, -1..-5 from the end)",
+                      ShownArg(argv[2]));
             return EXIT_BAD_ARGUMENT;
         }
         if (!ParseNumber(argv[3], 0, 6, &weekday)) {

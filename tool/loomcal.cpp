@@ -113,29 +113,28 @@ void CloseStoreForTool(int write)
 
 void PrintUsage()
 {
-    OutText(
-        "用法: loomcal [--dir 目录] 命令 [参数]\n"
-        "\n"
-        "  month [YYYY-MM]              月历（默认本月）\n"
-        "  day YYYY-MM-DD               某日的全部信息\n"
-        "  days FROM TO                 逐日数据（制表符分隔）\n"
-        "  terms YEAR                   一年的二十四节气\n"
-        "  lunar YYYY-MM-DD             农历日期换算为公历\n"
-        "  holidays YYYY-MM-DD          某日的节日\n"
-        "  report YYYY-MM-DD            日期信息报告\n"
-        "  notes list                   全部日期备注\n"
-        "  notes set YYYY-MM-DD TEXT [--mark]\n"
-        "  notes mark|unmark|delete YYYY-MM-DD\n"
-        "  memos list                   全部备忘\n"
-        "  memos add WHEN [HH:MM[:SS]] TEXT\n"
-        "                               WHEN: YYYY-MM-DD, daily, monthly:D, weekly:W (0=周日)\n"
-        "  holidays-list                全部节日规则\n"
-        "  holidays-add solar|lunar MM-DD NAME\n"
-        "  holidays-add weekday MONTH N WEEKDAY NAME   (N: 1..5 正数, -1..-5 倒数)\n"
-        "  check                        检查 dlm.ini 与 dlm.db 是否完好\n"
-        "  help                         本说明\n"
-        "\n"
-        "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n");
+    OutText("用法: loomcal [--dir 目录] 命令 [参数]\n"
+            "\n"
+            "  month [YYYY-MM]              月历（默认本月）\n"
+            "  day YYYY-MM-DD               某日的全部信息\n"
+            "  days FROM TO                 逐日数据（制表符分隔）\n"
+            "  terms YEAR                   一年的二十四节气\n"
+            "  lunar YYYY-MM-DD             农历日期换算为公历\n"
+            "  holidays YYYY-MM-DD          某日的节日\n"
+            "  report YYYY-MM-DD            日期信息报告\n"
+            "  notes list                   全部日期备注\n"
+            "  notes set YYYY-MM-DD TEXT [--mark]\n"
+            "  notes mark|unmark|delete YYYY-MM-DD\n"
+            "  memos list                   全部备忘\n"
+            "  memos add WHEN [HH:MM[:SS]] TEXT\n"
+            "                               WHEN: YYYY-MM-DD, daily, monthly:D, weekly:W (0=周日)\n"
+            "  holidays-list                全部节日规则\n"
+            "  holidays-add solar|lunar MM-DD NAME\n"
+            "  holidays-add weekday MONTH N WEEKDAY NAME   (N: 1..5 正数, -1..-5 倒数)\n"
+            "  check                        检查 dlm.ini 与 dlm.db 是否完好\n"
+            "  help                         本说明\n"
+            "\n"
+            "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n");
 }
 
 struct CommandEntry {

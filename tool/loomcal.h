@@ -8,7 +8,7 @@
 // Exit statuses.
 enum {
     EXIT_OK = 0,
-    EXIT_FAILED = 1,       // a damaged file, a file that could not be written
+    EXIT_FAILED = 1,   // a damaged file, a file that could not be written
     EXIT_BAD_ARGUMENT = 2,
 };
 

@@ -22,10 +22,7 @@ static double Seconds()
 }
 
 // 120 months, so leap Februaries, six-row months and the lunar new year all take their turn.
-static PackedDate MonthOf(int i)
-{
-    return PACK_DATE(2015 + i / 12 % 10, i % 12 + 1, 1 + i % 28);
-}
+static PackedDate MonthOf(int i) { return PACK_DATE(2015 + i / 12 % 10, i % 12 + 1, 1 + i % 28); }
 
 static double TimeDraws(HWND window, int count)
 {
@@ -57,8 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     wc.hInstance = instance;
     wc.lpszClassName = "DrawMonthBench";
     RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "DrawMonthBench", "", WS_POPUP, 0, 0, 350, 250, 0, 0,
-                                  instance, 0);
+    HWND window =
+        CreateWindowExA(WS_EX_TOOLWINDOW, "DrawMonthBench", "", WS_POPUP, 0, 0, 350, 250, 0, 0, instance, 0);
     if (!window) {
         printf("drawmonth_bench: no window\n");
         return 1;

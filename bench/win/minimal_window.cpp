@@ -3,7 +3,8 @@
 // times both until their window is on the screen.
 #include <windows.h>
 
-static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -11,7 +12,8 @@ static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam,
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
+{
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = MinimalWndProc;
@@ -21,8 +23,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     wc.lpszClassName = "MinimalWindow";
     if (!RegisterClassExA(&wc))
         return 1;
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MinimalWindow", "MinimalWindow", WS_POPUP,
-                                  250, 0, 350, 250, 0, 0, instance, 0);
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MinimalWindow", "MinimalWindow",
+                                  WS_POPUP, 250, 0, 350, 250, 0, 0, instance, 0);
     if (!window)
         return 1;
     ShowWindow(window, SW_SHOWNA);

@@ -19,7 +19,7 @@ size_t Count(const std::string &text, const std::string &part)
 }
 
 class DayTextTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ListFreeAll(&HolidayList);
@@ -99,4 +99,4 @@ TEST_F(DayTextTest, LongestNamesNeverOverflow)
     EXPECT_EQ(Count(text, "\n节日："), 0u);   // 991 + 9 is more than what is left
 }
 
-}  // namespace
+}   // namespace

@@ -11,7 +11,8 @@
 
 namespace {
 
-CalendarDay Record(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+CalendarDay Record(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
     CalendarDay rec;
     memset(&rec, 0x5A, sizeof rec);   // the lunar part must come through untouched
     rec.year = year;
@@ -23,21 +24,24 @@ CalendarDay Record(int year, int month, int day, int hour = 0, int minute = 0, i
     return rec;
 }
 
-CalendarDay Normalized(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+CalendarDay Normalized(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
     CalendarDay rec = Record(year, month, day, hour, minute, second);
     NormalizeDay(&rec);
     return rec;
 }
 
 // Calls f(packed) for every valid date of the years.
-template <typename F>
-void ForEachDate(int firstYear, int lastYear, F f) {
+template <typename F> void ForEachDate(int firstYear, int lastYear, F f)
+{
     for (int y = firstYear; y <= lastYear; y++)
         for (int m = 1; m <= 12; m++)
-            for (int d = 1, n = RefDaysInMonth(y, m); d <= n; d++) f(PACK_DATE(y, m, d));
+            for (int d = 1, n = RefDaysInMonth(y, m); d <= n; d++)
+                f(PACK_DATE(y, m, d));
 }
 
-TEST(GregorianKnownDates, LeapYearsAndMonthLengths) {
+TEST(GregorianKnownDates, LeapYearsAndMonthLengths)
+{
     EXPECT_FALSE(IsLeapYear(1900));
     EXPECT_TRUE(IsLeapYear(2000));
     EXPECT_TRUE(IsLeapYear(2004));
@@ -52,7 +56,8 @@ TEST(GregorianKnownDates, LeapYearsAndMonthLengths) {
     EXPECT_EQ(30, DaysInMonth(2003, 4));
 }
 
-TEST(GregorianKnownDates, DayCountsAndWeekdays) {
+TEST(GregorianKnownDates, DayCountsAndWeekdays)
+{
     EXPECT_EQ(37976, DaysBetween(PACK_DATE(1900, 1, 31), PACK_DATE(2004, 1, 22)));
     EXPECT_EQ(-37976, DaysBetween(PACK_DATE(2004, 1, 22), PACK_DATE(1900, 1, 31)));
     EXPECT_EQ(-31, DaysBetween(PACK_DATE(1970, 2, 1), PACK_DATE(1970, 1, 1)));
@@ -62,12 +67,13 @@ TEST(GregorianKnownDates, DayCountsAndWeekdays) {
     EXPECT_EQ(6, WeekdayOf(PACK_DATE(1970, 1, 31)));
     EXPECT_EQ(3, WeekdayOf(PACK_DATE(1900, 1, 31)));
     EXPECT_EQ(0, WeekdayOf(PACK_DATE(2004, 9, 26)));
-    EXPECT_EQ(1, WeekdayOf(PACK_DATE(1, 1, 1)));     // proleptic: a Monday
+    EXPECT_EQ(1, WeekdayOf(PACK_DATE(1, 1, 1)));   // proleptic: a Monday
     EXPECT_EQ(6, WeekdayOf(PACK_DATE(0, 1, 1)));
-    EXPECT_EQ(5, WeekdayOf((PackedDate)0xFFFF0C1F));  // -1-12-31, the day before 0000-01-01
+    EXPECT_EQ(5, WeekdayOf((PackedDate)0xFFFF0C1F));   // -1-12-31, the day before 0000-01-01
 }
 
-TEST(GregorianKnownDates, Normalization) {
+TEST(GregorianKnownDates, Normalization)
+{
     CalendarDay r = Normalized(2004, 2, 30);
     EXPECT_EQ(PACK_DATE(2004, 3, 1), r.packed);
     EXPECT_EQ(61, r.dayOfYear);
@@ -88,7 +94,8 @@ TEST(GregorianKnownDates, Normalization) {
     EXPECT_EQ(0x5A5A5A5A, r.dayCycle);
 }
 
-TEST(GregorianKnownDates, IsoWeekNumbers) {
+TEST(GregorianKnownDates, IsoWeekNumbers)
+{
     EXPECT_EQ(53, Normalized(2004, 12, 31).weekOfYear);
     EXPECT_EQ(53, Normalized(2005, 1, 1).weekOfYear);
     EXPECT_EQ(1, Normalized(2009, 1, 1).weekOfYear);
@@ -100,7 +107,8 @@ TEST(GregorianKnownDates, IsoWeekNumbers) {
     EXPECT_EQ(49, Normalized(2026, 12, 5).weekOfYear);
 }
 
-TEST(GregorianKnownDates, MovingByMilliseconds) {
+TEST(GregorianKnownDates, MovingByMilliseconds)
+{
     CalendarDay r = Record(2000, 1, 2, 12);
     AddMilliseconds(&r, -1.5 * 86400000.0);
     EXPECT_EQ(PACK_DATE(2000, 1, 1), r.packed);
@@ -117,7 +125,8 @@ TEST(GregorianKnownDates, MovingByMilliseconds) {
     EXPECT_EQ(30, r.second);
 }
 
-TEST(GregorianKnownDates, TimesAndTexts) {
+TEST(GregorianKnownDates, TimesAndTexts)
+{
     EXPECT_EQ(-30, SecondsBetween(PACK_TIME(8, 0, 0), PACK_TIME(7, 59, 30)));
     EXPECT_EQ(-86399, SecondsBetween(PACK_TIME(23, 59, 59), PACK_TIME(0, 0, 0)));
     EXPECT_EQ(3661, SecondsBetween(PACK_TIME(0, 0, 0), PACK_TIME(1, 1, 1)));
@@ -137,7 +146,8 @@ TEST(GregorianKnownDates, TimesAndTexts) {
 SYSTEMTIME FakeNow;
 void FakeClock(SYSTEMTIME *st) { *st = FakeNow; }
 
-TEST(GregorianKnownDates, ClockAndSystemTime) {
+TEST(GregorianKnownDates, ClockAndSystemTime)
+{
     FakeNow = SYSTEMTIME{2026, 3, 2, 17, 23, 59, 58, 999};
     void (*saved)(SYSTEMTIME *) = ReadLocalClock;
     ReadLocalClock = FakeClock;
@@ -169,11 +179,13 @@ TEST(GregorianKnownDates, ClockAndSystemTime) {
     EXPECT_EQ(WeekdayOf(today), GetTodayWeekday());
 }
 
-TEST(GregorianAgainstReference, EveryDateFrom1800To2300) {
+TEST(GregorianAgainstReference, EveryDateFrom1800To2300)
+{
     const PackedDate anchors[] = {PACK_DATE(1970, 2, 1), PACK_DATE(1900, 1, 31), PACK_DATE(2300, 12, 31)};
     int failures = 0;
     ForEachDate(1800, 2300, [&](PackedDate d) {
-        if (failures > 10) return;
+        if (failures > 10)
+            return;
         for (PackedDate a : anchors) {
             if (DaysBetween(a, d) != RefDaysBetween(a, d) || DaysBetween(d, a) != RefDaysBetween(d, a)) {
                 ADD_FAILURE() << "DaysBetween " << FormatPackedDate(a) << " " << FormatPackedDate(d);
@@ -196,25 +208,28 @@ TEST(GregorianAgainstReference, EveryDateFrom1800To2300) {
     });
 }
 
-TEST(GregorianAgainstReference, DayCountsPastTheMonthEnd) {
+TEST(GregorianAgainstReference, DayCountsPastTheMonthEnd)
+{
     std::mt19937 random(1900);
     for (int i = 0; i < 200000; i++) {
         // Days 0..255 are what a packed date can hold; none is checked.
-        PackedDate from = PACK_DATE(1800 + (int)(random() % 501), 1 + (int)(random() % 12), (int)(random() % 256));
+        PackedDate from =
+            PACK_DATE(1800 + (int)(random() % 501), 1 + (int)(random() % 12), (int)(random() % 256));
         PackedDate to = PACK_DATE(1800 + (int)(random() % 501), (int)(random() % 13), (int)(random() % 256));
         ASSERT_EQ(RefDaysBetween(from, to), DaysBetween(from, to)) << std::hex << from << " " << to;
         ASSERT_EQ(RefWeekdayOf(to), WeekdayOf(to)) << std::hex << to;
     }
 }
 
-TEST(GregorianAgainstReference, NormalizeOddFields) {
+TEST(GregorianAgainstReference, NormalizeOddFields)
+{
     std::mt19937 random(2004);
     auto spread = [&](int span) { return (int)(random() % (2u * span + 1)) - span; };
     for (int i = 0; i < 100000; i++) {
         // Mostly small carries, some across many months and years.
         int scale = i % 3 == 0 ? 5000 : 100;
-        CalendarDay fast = Record(1800 + (int)(random() % 501), spread(scale / 4), spread(scale), spread(scale),
-                                  spread(scale), spread(scale * 10));
+        CalendarDay fast = Record(1800 + (int)(random() % 501), spread(scale / 4), spread(scale),
+                                  spread(scale), spread(scale), spread(scale * 10));
         CalendarDay ref = fast;
         NormalizeDay(&fast);
         RefNormalizeDay(&ref);
@@ -223,14 +238,23 @@ TEST(GregorianAgainstReference, NormalizeOddFields) {
     }
 }
 
-TEST(GregorianAgainstReference, NormalizeHugeFields) {
+TEST(GregorianAgainstReference, NormalizeHugeFields)
+{
     const int32_t cases[][6] = {
         // The reference carries these one unit or one month at a time, so
         // they stay a few million steps away from the closed form's reach.
-        {2000, 1, 100000000, 0, 0, 0},       {2000, 1, -100000000, 0, 0, 0},     {2000, 1, 1, 0, 0, 2000000000},
-        {2000, 1, 1, 0, 0, -2000000000},     {2000, 1, 1, 0, 300000000, 0},      {2000, 1, 1, -100000000, 0, 0},
-        {2000, 20000000, 1, 0, 0, 0},        {2000, -20000000, 1, 0, 0, 0},     {1, 1, 1, 0, 0, -1},
-        {0, 3, 0, 0, 0, 0},                  {-1, 13, 0, 0, 0, 0},               {-4000, 1, 1, 0, 0, 0},
+        {2000, 1, 100000000, 0, 0, 0},
+        {2000, 1, -100000000, 0, 0, 0},
+        {2000, 1, 1, 0, 0, 2000000000},
+        {2000, 1, 1, 0, 0, -2000000000},
+        {2000, 1, 1, 0, 300000000, 0},
+        {2000, 1, 1, -100000000, 0, 0},
+        {2000, 20000000, 1, 0, 0, 0},
+        {2000, -20000000, 1, 0, 0, 0},
+        {1, 1, 1, 0, 0, -1},
+        {0, 3, 0, 0, 0, 0},
+        {-1, 13, 0, 0, 0, 0},
+        {-4000, 1, 1, 0, 0, 0},
         {30000, 1, 400, 1000, -5000, 70000},
     };
     for (const auto &c : cases) {
@@ -238,8 +262,8 @@ TEST(GregorianAgainstReference, NormalizeHugeFields) {
         CalendarDay ref = fast;
         NormalizeDay(&fast);
         RefNormalizeDay(&ref);
-        EXPECT_EQ(nullptr, RefFirstDifference(&fast, &ref)) << c[0] << " " << c[1] << " " << c[2] << " " << c[3]
-                                                           << " " << c[4] << " " << c[5];
+        EXPECT_EQ(nullptr, RefFirstDifference(&fast, &ref))
+            << c[0] << " " << c[1] << " " << c[2] << " " << c[3] << " " << c[4] << " " << c[5];
         EXPECT_GE(fast.day, 1);
         EXPECT_LE(fast.day, fast.daysInMonth);
     }
@@ -255,12 +279,14 @@ TEST(GregorianAgainstReference, NormalizeHugeFields) {
     }
 }
 
-TEST(GregorianAgainstReference, MovingByMilliseconds) {
+TEST(GregorianAgainstReference, MovingByMilliseconds)
+{
     std::mt19937 random(1224);
     std::uniform_real_distribution<double> span(-3e12, 3e12);
     for (int i = 0; i < 20000; i++) {
-        CalendarDay fast = Record(1900 + (int)(random() % 300), 1 + (int)(random() % 12), 1 + (int)(random() % 28),
-                                  (int)(random() % 24), (int)(random() % 60), (int)(random() % 60));
+        CalendarDay fast =
+            Record(1900 + (int)(random() % 300), 1 + (int)(random() % 12), 1 + (int)(random() % 28),
+                   (int)(random() % 24), (int)(random() % 60), (int)(random() % 60));
         CalendarDay ref = fast;
         double ms = span(random);
         AddMilliseconds(&fast, ms);
@@ -269,4 +295,4 @@ TEST(GregorianAgainstReference, MovingByMilliseconds) {
     }
 }
 
-}  // namespace
+}   // namespace

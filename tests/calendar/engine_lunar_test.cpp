@@ -14,7 +14,8 @@ struct LunarExpect {
     int year, month, day, isLeap;
 };
 
-void ExpectLunar(PackedDate date, LunarExpect want) {
+void ExpectLunar(PackedDate date, LunarExpect want)
+{
     const CalendarDay *r = GetDayInfo(date);
     SCOPED_TRACE(FormatPackedDate(date));
     ASSERT_EQ(1, r->lunarValid);
@@ -24,7 +25,8 @@ void ExpectLunar(PackedDate date, LunarExpect want) {
     EXPECT_EQ(want.isLeap, r->isLeapMonth);
 }
 
-TEST(LunarKnownDates, TableEnds) {
+TEST(LunarKnownDates, TableEnds)
+{
     const CalendarDay *r = GetDayInfo(PACK_DATE(1900, 1, 31));
     EXPECT_EQ(1, r->lunarValid);
     EXPECT_EQ(1900, r->lunarYear);
@@ -60,7 +62,8 @@ TEST(LunarKnownDates, TableEnds) {
     EXPECT_EQ(29, r->lunarDay);
 }
 
-TEST(LunarKnownDates, NewYearsAndLeapMonths) {
+TEST(LunarKnownDates, NewYearsAndLeapMonths)
+{
     ExpectLunar(PACK_DATE(2004, 1, 22), {2004, 1, 1, 0});
     ExpectLunar(PACK_DATE(2004, 1, 21), {2003, 12, 30, 0});
     EXPECT_EQ(355, GetDayInfo(PACK_DATE(2004, 1, 21))->lunarDayOfYear);
@@ -84,7 +87,8 @@ TEST(LunarKnownDates, NewYearsAndLeapMonths) {
     EXPECT_EQ(leapCycle + 1, GetDayInfo(PACK_DATE(2023, 4, 20))->monthCycle);
 }
 
-TEST(LunarKnownDates, YearLengths) {
+TEST(LunarKnownDates, YearLengths)
+{
     int shortest = 400, longest = 0, leapYears = 0;
     for (int y = LUNAR_FIRST_YEAR; y <= LUNAR_LAST_YEAR; y++) {
         int n = LunarYearDays(y);
@@ -104,9 +108,10 @@ TEST(LunarKnownDates, YearLengths) {
     EXPECT_EQ(0, LeapMonthDays(2100));
 }
 
-TEST(LunarKnownDates, LunarToSolar) {
-    EXPECT_EQ(PACK_DATE(2023, 4, 22), LunarToSolar(LUNAR(2023, 3, 3)));   // after leap month 2
-    EXPECT_EQ(PACK_DATE(2006, 10, 6), LunarToSolar(LUNAR(2006, 8, 15)));  // after leap month 7
+TEST(LunarKnownDates, LunarToSolar)
+{
+    EXPECT_EQ(PACK_DATE(2023, 4, 22), LunarToSolar(LUNAR(2023, 3, 3)));    // after leap month 2
+    EXPECT_EQ(PACK_DATE(2006, 10, 6), LunarToSolar(LUNAR(2006, 8, 15)));   // after leap month 7
     EXPECT_EQ(PACK_DATE(2020, 6, 21), LunarToSolar(LUNAR(2020, 5, 1)));
     EXPECT_EQ(PACK_DATE(2024, 2, 10), LunarToSolar(LUNAR(2024, 1, 1)));
     EXPECT_EQ(PACK_DATE(2024, 1, 18), LunarToSolar(LUNAR(2023, 12, 8)));
@@ -134,7 +139,8 @@ TEST(LunarKnownDates, LunarToSolar) {
 
 // Each corrected word changes the length of a month or two; the expected
 // dates follow from the words alone, counted from the year's new year.
-TEST(LunarCorrectedYears, MonthStarts) {
+TEST(LunarCorrectedYears, MonthStarts)
+{
     // 1933, 16A95: leap month 5 of 30 days (bit 16), then month 6 of 29
     // (months 0110 1010 1001). New year 1933-01-26; months 1..5 of 29, 30,
     // 30, 29, 30 days put 5/1 on 05-24, leap 5/1 on 06-23 and 6/1 on 07-23.
@@ -193,7 +199,8 @@ TEST(LunarCorrectedYears, MonthStarts) {
     EXPECT_EQ(PACK_DATE(2033, 8, 25), LunarToSolar(LUNAR(2033, 8, 1)));
 }
 
-TEST(LunarAgainstReference, EveryDateOfTheTableAndAround) {
+TEST(LunarAgainstReference, EveryDateOfTheTableAndAround)
+{
     // Both shared records start from the same valid day, so the fields a date
     // outside the table leaves alone agree as well.
     GetDayInfo(PACK_DATE(2000, 6, 1));
@@ -217,19 +224,21 @@ TEST(LunarAgainstReference, EveryDateOfTheTableAndAround) {
     }
     EXPECT_EQ(73412, checked);
 
-    const PackedDate outside[] = {PACK_DATE(1800, 6, 15), PACK_DATE(1000, 1, 1), PACK_DATE(2300, 1, 1),
-                              PACK_DATE(9999, 12, 31), PACK_DATE(1900, 1, 0), PACK_DATE(1900, 2, 0),
-                              PACK_DATE(2101, 1, 40), PACK_DATE(2000, 13, 1), PACK_DATE(2000, 0, 5)};
+    const PackedDate outside[] = {PACK_DATE(1800, 6, 15),  PACK_DATE(1000, 1, 1),  PACK_DATE(2300, 1, 1),
+                                  PACK_DATE(9999, 12, 31), PACK_DATE(1900, 1, 0),  PACK_DATE(1900, 2, 0),
+                                  PACK_DATE(2101, 1, 40),  PACK_DATE(2000, 13, 1), PACK_DATE(2000, 0, 5)};
     for (PackedDate d : outside) {
         CalendarDay got = *GetDayInfo(d);
         EXPECT_EQ(nullptr, RefFirstDifference(&got, RefGetDayInfo(d))) << std::hex << d;
     }
 }
 
-TEST(LunarAgainstReference, ComputeDayWithTimes) {
+TEST(LunarAgainstReference, ComputeDayWithTimes)
+{
     // Times that carry into the next or the previous day move the lunar date too.
-    const int32_t cases[][6] = {{2023, 3, 21, 24, 0, 0},  {2023, 3, 22, 0, 0, -1}, {1900, 1, 31, -1, 0, 0},
-                                {2101, 1, 28, 23, 59, 60}, {2033, 12, 21, 47, 0, 0}, {2024, 2, 9, 0, 1440, 0}};
+    const int32_t cases[][6] = {{2023, 3, 21, 24, 0, 0},  {2023, 3, 22, 0, 0, -1},
+                                {1900, 1, 31, -1, 0, 0},  {2101, 1, 28, 23, 59, 60},
+                                {2033, 12, 21, 47, 0, 0}, {2024, 2, 9, 0, 1440, 0}};
     for (const auto &c : cases) {
         CalendarDay fast;
         memset(&fast, 0x3C, sizeof fast);
@@ -241,7 +250,8 @@ TEST(LunarAgainstReference, ComputeDayWithTimes) {
     }
 }
 
-TEST(LunarAgainstReference, RoundTripsOfEveryLunarDate) {
+TEST(LunarAgainstReference, RoundTripsOfEveryLunarDate)
+{
     for (int y = LUNAR_FIRST_YEAR; y <= LUNAR_LAST_YEAR; y++) {
         for (int m = 1; m <= 12; m++) {
             int n = LunarMonthDays(y, m);
@@ -271,10 +281,12 @@ TEST(LunarAgainstReference, RoundTripsOfEveryLunarDate) {
     }
 }
 
-TEST(LunarAgainstReference, OddLunarInputs) {
+TEST(LunarAgainstReference, OddLunarInputs)
+{
     // Day 0, negative days, days far past the month, years beyond the table.
-    const int32_t cases[][3] = {{2023, 2, 0},  {2023, 3, -40}, {2023, 12, 200}, {1900, 1, 0},  {2100, 12, 31},
-                                {1899, 12, 31}, {2101, 1, 1},  {1850, 2, 30},   {2033, 11, 60}, {1933, 6, 0}};
+    const int32_t cases[][3] = {{2023, 2, 0},   {2023, 3, -40}, {2023, 12, 200}, {1900, 1, 0},
+                                {2100, 12, 31}, {1899, 12, 31}, {2101, 1, 1},    {1850, 2, 30},
+                                {2033, 11, 60}, {1933, 6, 0}};
     for (const auto &c : cases) {
         CalendarDay fast;
         memset(&fast, 0, sizeof fast);
@@ -286,4 +298,4 @@ TEST(LunarAgainstReference, OddLunarInputs) {
     }
 }
 
-}  // namespace
+}   // namespace

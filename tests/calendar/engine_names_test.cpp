@@ -9,15 +9,18 @@
 
 namespace {
 
-std::string YearName(PackedDate date) {
+std::string YearName(PackedDate date)
+{
     const CalendarDay *r = GetDayInfo(date);
     return std::string(StemOf(r->yearCycle)) + BranchOf(r->yearCycle) + AnimalOf(r->yearCycle);
 }
 
-TEST(CalendarNamesTest, DayAndMonthNames) {
+TEST(CalendarNamesTest, DayAndMonthNames)
+{
     const int days[] = {1, 10, 11, 19, 20, 21, 29, 30, 31};
     const char *const want[] = {"初一", "初十", "十一", "十九", "二十", "廿一", "廿九", "三十", "三十"};
-    for (int i = 0; i < 9; i++) EXPECT_STREQ(want[i], LunarDayName(days[i])) << days[i];
+    for (int i = 0; i < 9; i++)
+        EXPECT_STREQ(want[i], LunarDayName(days[i])) << days[i];
     EXPECT_STREQ("正", LunarMonthName(1));
     EXPECT_STREQ("二", LunarMonthName(2));
     EXPECT_STREQ("十一", LunarMonthName(11));
@@ -35,7 +38,8 @@ TEST(CalendarNamesTest, DayAndMonthNames) {
     EXPECT_STREQ("十二", Numerals[12]);
 }
 
-TEST(CalendarNamesTest, SexagenaryNamesOfRealDates) {
+TEST(CalendarNamesTest, SexagenaryNamesOfRealDates)
+{
     EXPECT_EQ("庚子鼠", YearName(PACK_DATE(1900, 1, 31)));
     EXPECT_EQ("甲申猴", YearName(PACK_DATE(2004, 1, 22)));
     EXPECT_EQ("癸未羊", YearName(PACK_DATE(2004, 1, 21)));   // still the old lunar year
@@ -57,17 +61,19 @@ TEST(CalendarNamesTest, SexagenaryNamesOfRealDates) {
     EXPECT_EQ(std::string("丙辰"), std::string(StemOf(r->monthCycle)) + BranchOf(r->monthCycle));
 }
 
-TEST(CalendarNamesTest, BuiltInStrings) {
+TEST(CalendarNamesTest, BuiltInStrings)
+{
     EXPECT_STREQ("时间", BuiltInString(IDS_TIME));
     EXPECT_STREQ("请输入提醒文本！", BuiltInString(IDS_NEED_MEMO_TEXT));
     EXPECT_STREQ("现在时刻：%d点整", BuiltInString(IDS_CHIME));
     EXPECT_STREQ("%02s月%s数第%s个星期%s", BuiltInString(IDS_WEEK_RULE));
     EXPECT_STREQ("节日", BuiltInString(IDS_HOLIDAY));
     const int ids[] = {109, 110, 111, 112, 114, 115, 116, 117, 118, 119, 120};
-    for (int id : ids) EXPECT_NE(nullptr, BuiltInString(id)) << id;
+    for (int id : ids)
+        EXPECT_NE(nullptr, BuiltInString(id)) << id;
     EXPECT_EQ(nullptr, BuiltInString(113));
     EXPECT_EQ(nullptr, BuiltInString(0));
     EXPECT_EQ(BuiltInString(IDS_ERROR), LoadProgramString(IDS_ERROR));
 }
 
-}  // namespace
+}   // namespace

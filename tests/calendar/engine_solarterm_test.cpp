@@ -9,8 +9,10 @@
 namespace {
 
 // The 24 term dates of a year, found by asking every date.
-void TermsOfYear(int year, PackedDate terms[24]) {
-    for (int i = 0; i < 24; i++) terms[i] = 0;
+void TermsOfYear(int year, PackedDate terms[24])
+{
+    for (int i = 0; i < 24; i++)
+        terms[i] = 0;
     for (int m = 1; m <= 12; m++)
         for (int d = 1; d <= DaysInMonth(year, m); d++) {
             int i = SolarTermIndexOn(PACK_DATE(year, m, d));
@@ -21,25 +23,28 @@ void TermsOfYear(int year, PackedDate terms[24]) {
         }
 }
 
-void ExpectTerms(int year, const int monthDays[24][2]) {
+void ExpectTerms(int year, const int monthDays[24][2])
+{
     PackedDate terms[24];
     TermsOfYear(year, terms);
     for (int i = 0; i < 24; i++)
         EXPECT_EQ(PACK_DATE(year, monthDays[i][0], monthDays[i][1]), terms[i]) << year << " term " << i;
 }
 
-TEST(SolarTermKnownDates, Years2024And2004) {
-    const int y2024[24][2] = {{1, 6},  {1, 20}, {2, 4},  {2, 19}, {3, 5},   {3, 20},  {4, 4},   {4, 19},
-                              {5, 5},  {5, 20}, {6, 5},  {6, 21}, {7, 6},   {7, 22},  {8, 7},   {8, 23},
-                              {9, 7},  {9, 22}, {10, 8}, {10, 23}, {11, 7}, {11, 22}, {12, 6},  {12, 21}};
-    const int y2004[24][2] = {{1, 6},  {1, 21}, {2, 4},  {2, 19}, {3, 5},   {3, 20},  {4, 4},   {4, 20},
-                              {5, 5},  {5, 21}, {6, 5},  {6, 21}, {7, 7},   {7, 22},  {8, 7},   {8, 23},
-                              {9, 7},  {9, 23}, {10, 8}, {10, 23}, {11, 7}, {11, 22}, {12, 7},  {12, 21}};
+TEST(SolarTermKnownDates, Years2024And2004)
+{
+    const int y2024[24][2] = {{1, 6}, {1, 20}, {2, 4},  {2, 19},  {3, 5},  {3, 20},  {4, 4},  {4, 19},
+                              {5, 5}, {5, 20}, {6, 5},  {6, 21},  {7, 6},  {7, 22},  {8, 7},  {8, 23},
+                              {9, 7}, {9, 22}, {10, 8}, {10, 23}, {11, 7}, {11, 22}, {12, 6}, {12, 21}};
+    const int y2004[24][2] = {{1, 6}, {1, 21}, {2, 4},  {2, 19},  {3, 5},  {3, 20},  {4, 4},  {4, 20},
+                              {5, 5}, {5, 21}, {6, 5},  {6, 21},  {7, 7},  {7, 22},  {8, 7},  {8, 23},
+                              {9, 7}, {9, 23}, {10, 8}, {10, 23}, {11, 7}, {11, 22}, {12, 7}, {12, 21}};
     ExpectTerms(2024, y2024);
     ExpectTerms(2004, y2004);
 }
 
-TEST(SolarTermKnownDates, FirstAndLastTerms) {
+TEST(SolarTermKnownDates, FirstAndLastTerms)
+{
     EXPECT_EQ(0, SolarTermIndexOn(PACK_DATE(1900, 1, 6)));
     EXPECT_EQ(23, SolarTermIndexOn(PACK_DATE(1900, 12, 22)));
     EXPECT_EQ(0, SolarTermIndexOn(PACK_DATE(2026, 1, 5)));
@@ -53,7 +58,8 @@ TEST(SolarTermKnownDates, FirstAndLastTerms) {
     EXPECT_EQ(-1, SolarTermIndexOn(PACK_DATE(2024, 12, 31)));
 }
 
-TEST(SolarTermKnownDates, TermRecord) {
+TEST(SolarTermKnownDates, TermRecord)
+{
     EXPECT_EQ(nullptr, SolarTermOn(PACK_DATE(2024, 1, 1)));
     HolidayEntry *term = SolarTermOn(PACK_DATE(1900, 12, 22));
     ASSERT_NE(nullptr, term);
@@ -73,7 +79,8 @@ TEST(SolarTermKnownDates, TermRecord) {
 // Every date of the years against the reference. The reference moves its
 // 1900 moment to the year one month at a time, so with `fromFirstTerm` that
 // step is taken once per year and only the term search runs per date.
-void CompareYears(int firstYear, int lastYear, bool fromFirstTerm) {
+void CompareYears(int firstYear, int lastYear, bool fromFirstTerm)
+{
     int terms = 0;
     for (int y = firstYear; y <= lastYear; y++) {
         CalendarDay firstTerm;
@@ -95,7 +102,8 @@ void CompareYears(int firstYear, int lastYear, bool fromFirstTerm) {
     EXPECT_EQ(24 * (lastYear - firstYear + 1), terms);
 }
 
-TEST(SolarTermAgainstReference, EveryDateFrom1800To2300) {
+TEST(SolarTermAgainstReference, EveryDateFrom1800To2300)
+{
     CompareYears(1800, 2300, true);
     // The whole search per date, for a few years.
     CompareYears(1800, 1800, false);
@@ -103,16 +111,18 @@ TEST(SolarTermAgainstReference, EveryDateFrom1800To2300) {
     CompareYears(2300, 2300, false);
 }
 
-TEST(SolarTermAgainstReference, FarYearsAndOddDates) {
+TEST(SolarTermAgainstReference, FarYearsAndOddDates)
+{
     // Far from 1900, outside the years kept in memory, and across their edges.
     CompareYears(1598, 1601, true);
     CompareYears(2599, 2602, true);
     CompareYears(1000, 1000, false);
     CompareYears(4000, 4000, true);
     // Dates past a month's end or in month 0 are compared as plain numbers.
-    const PackedDate odd[] = {PACK_DATE(2024, 1, 0), PACK_DATE(2024, 2, 40), PACK_DATE(2024, 0, 6),
+    const PackedDate odd[] = {PACK_DATE(2024, 1, 0),  PACK_DATE(2024, 2, 40),   PACK_DATE(2024, 0, 6),
                               PACK_DATE(2024, 13, 1), PACK_DATE(2024, 12, 255), PACK_DATE(30000, 6, 21)};
-    for (PackedDate d : odd) EXPECT_EQ(RefSolarTermIndexOn(d), SolarTermIndexOn(d)) << std::hex << d;
+    for (PackedDate d : odd)
+        EXPECT_EQ(RefSolarTermIndexOn(d), SolarTermIndexOn(d)) << std::hex << d;
 }
 
-}  // namespace
+}   // namespace

@@ -12,10 +12,7 @@ namespace {
 
 PackedDate D(int y, int m, int d) { return PACK_DATE(y, m, d); }
 
-void ClearHolidays()
-{
-    ListFreeAll(&HolidayList);
-}
+void ClearHolidays() { ListFreeAll(&HolidayList); }
 
 // The names of the chain HolidaysOn returns, in chain order.
 std::vector<std::string> ChainNames(PackedDate date)
@@ -35,7 +32,7 @@ bool Matches(PackedDate date, HolidayCode code)
 }
 
 class HolidayRulesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ClearHolidays();
@@ -67,7 +64,8 @@ TEST_F(HolidayRulesTest, FifthAndLastWeekdayRules)
     AddHoliday(0x4555, "fifth Friday of May");
     AddHoliday(0x4575, "last Friday of May");
     AddHoliday(0x4585, "last but one Friday of May");
-    EXPECT_EQ(ChainNames(D(2024, 5, 31)), (std::vector<std::string>{"last Friday of May", "fifth Friday of May"}));
+    EXPECT_EQ(ChainNames(D(2024, 5, 31)),
+              (std::vector<std::string>{"last Friday of May", "fifth Friday of May"}));
     EXPECT_EQ(ChainNames(D(2024, 5, 24)), (std::vector<std::string>{"last but one Friday of May"}));
     // May 2027 has four Fridays: no fifth one, and the last is the 28th.
     EXPECT_EQ(ChainNames(D(2027, 5, 28)), (std::vector<std::string>{"last Friday of May"}));
@@ -139,7 +137,7 @@ TEST_F(HolidayRulesTest, DatesThisYear)
     EXPECT_EQ(HolidayDateThisYear(0x3C08), D(2027, 1, 15));
     EXPECT_EQ(HolidayDateThisYear(0x4520), D(2026, 5, 10));
     EXPECT_EQ(HolidayDateThisYear(0x4B74), D(2026, 11, 26));
-    EXPECT_EQ(HolidayDateThisYear(0x4250), D(2026, 3, 1));     // no fifth Sunday in February
+    EXPECT_EQ(HolidayDateThisYear(0x4250), D(2026, 3, 1));   // no fifth Sunday in February
     EXPECT_EQ(HolidayDateThisYear(0x5000), 0);
     EXPECT_EQ(HolidayDateThisYear(0x7FFF), 0);
     TodayDate.date = D(2024, 12, 31);
@@ -202,4 +200,4 @@ TEST(HolidayDescriptionTest, RuleTexts)
     EXPECT_EQ(DescribeHolidayCode(0x4F11), nullptr);
 }
 
-}  // namespace
+}   // namespace

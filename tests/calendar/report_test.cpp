@@ -32,13 +32,10 @@ std::string MemoSection(PackedDate date)
     return text;
 }
 
-bool Has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
+bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 class DateReportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ListFreeAll(&HolidayList);
@@ -56,33 +53,33 @@ protected:
 TEST_F(DateReportTest, WorkedExample)
 {
     AddBuiltInHolidays();
-    EXPECT_EQ(Report(D(2024, 2, 10)),
-              "==========◆日期信息◆==========\r\n"
-              "\r\n"
-              "阳历日期\t2024年2月10日\r\n"
-              "星期\t\t六\r\n"
-              "本年周计数\t6\r\n"
-              "阳历天计数\t41\r\n"
-              "阳历月天数\t29\r\n"
-              "农历日期\t2024年1月1日\r\n"
-              "生肖\t\t龙\r\n"
-              "农历年\t\t甲辰\r\n"
-              "农历月\t\t丙寅\r\n"
-              "农历日\t\t甲辰\r\n"
-              "农历天计数\t1\r\n"
-              "农历月大小\t小月\r\n"
-              "\r\n"
-              "==========◆节日信息◆==========\r\n"
-              "\r\n"
-              "节日：春节\r\n"
-              "日期：农历 01月01日");
+    EXPECT_EQ(Report(D(2024, 2, 10)), "==========◆日期信息◆==========\r\n"
+                                      "\r\n"
+                                      "阳历日期\t2024年2月10日\r\n"
+                                      "星期\t\t六\r\n"
+                                      "本年周计数\t6\r\n"
+                                      "阳历天计数\t41\r\n"
+                                      "阳历月天数\t29\r\n"
+                                      "农历日期\t2024年1月1日\r\n"
+                                      "生肖\t\t龙\r\n"
+                                      "农历年\t\t甲辰\r\n"
+                                      "农历月\t\t丙寅\r\n"
+                                      "农历日\t\t甲辰\r\n"
+                                      "农历天计数\t1\r\n"
+                                      "农历月大小\t小月\r\n"
+                                      "\r\n"
+                                      "==========◆节日信息◆==========\r\n"
+                                      "\r\n"
+                                      "节日：春节\r\n"
+                                      "日期：农历 01月01日");
 }
 
 TEST_F(DateReportTest, LeapMonthLines)
 {
     const std::string leap = Report(D(2023, 3, 22));
-    EXPECT_TRUE(Has(leap, "\r\n农历日期\t2023年2月1日\r\n生肖\t\t兔\r\n农历年\t\t癸卯\r\n农历月\t\t乙卯\r\n"
-                          "农历日\t\t己卯\r\n农历天计数\t60\r\n农历月大小\t小月\r\n本年闰\t\t2月\r\n本月是闰月\t是"))
+    EXPECT_TRUE(
+        Has(leap, "\r\n农历日期\t2023年2月1日\r\n生肖\t\t兔\r\n农历年\t\t癸卯\r\n农历月\t\t乙卯\r\n"
+                  "农历日\t\t己卯\r\n农历天计数\t60\r\n农历月大小\t小月\r\n本年闰\t\t2月\r\n本月是闰月\t是"))
         << leap;
     EXPECT_TRUE(Has(Report(D(2023, 3, 6)), "\r\n本年闰\t\t2月\r\n本月是闰月\t否"));
     const std::string after = Report(D(2023, 4, 20));
@@ -124,17 +121,17 @@ TEST_F(DateReportTest, MemoSection)
               "\r\n\r\n日期：[无]\r\n时间：[无]\r\n提醒：每天"
               "\r\n\r\n日期：每周三\r\n时间：08:30:00\r\n提醒：周三 例会"
               "\r\n\r\n日期：每月21日\r\n时间：[无]\r\n提醒：月中");
-    EXPECT_EQ(MemoSection(D(2024, 2, 22)),
-              "\r\n\r\n==========◆备忘事件◆=========="
-              "\r\n\r\n日期：[无]\r\n时间：[无]\r\n提醒：每天"
-              "\r\n\r\n日期：2024-02-22\r\n时间：[无]\r\n提醒：明天");
+    EXPECT_EQ(MemoSection(D(2024, 2, 22)), "\r\n\r\n==========◆备忘事件◆=========="
+                                           "\r\n\r\n日期：[无]\r\n时间：[无]\r\n提醒：每天"
+                                           "\r\n\r\n日期：2024-02-22\r\n时间：[无]\r\n提醒：明天");
     ListFreeAll(&ReminderList);
     AddChimeEntry();
     AddReminder(D(2024, 2, 22), REMIND_NO_TIME, "明天");
     EXPECT_EQ(MemoSection(D(2024, 2, 21)), "");
     // The report ends with the memo section.
     const std::string report = Report(D(2024, 2, 22));
-    const std::string tail = "\r\n\r\n==========◆备忘事件◆==========\r\n\r\n日期：2024-02-22\r\n时间：[无]\r\n提醒：明天";
+    const std::string tail =
+        "\r\n\r\n==========◆备忘事件◆==========\r\n\r\n日期：2024-02-22\r\n时间：[无]\r\n提醒：明天";
     ASSERT_GE(report.size(), tail.size());
     EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
 }
@@ -187,4 +184,4 @@ TEST(DayNoteViewTest, MarkAndText)
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
+}   // namespace

@@ -9,12 +9,22 @@
 #include "../../monthview/monthview.h"
 #include "../../store/config.h"
 
-TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds) {
-    struct Item { UINT id; const char *text; };
+TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds)
+{
+    struct Item {
+        UINT id;
+        const char *text;
+    };
     const Item items[] = {
-        {IDM_DATE_INFO, "详细信息..."}, {IDM_STICKY_NOTE, "记事贴..."}, {0, nullptr},
-        {IDM_SETTINGS, "系统设置..."}, {IDM_HOLIDAYS, "节日设置..."}, {IDM_REMINDERS, "提醒设置..."},
-        {0, nullptr}, {IDM_ABOUT, "关于..."}, {IDM_EXIT, "退出"},
+        {IDM_DATE_INFO, "详细信息..."},
+        {IDM_STICKY_NOTE, "记事贴..."},
+        {0, nullptr},
+        {IDM_SETTINGS, "系统设置..."},
+        {IDM_HOLIDAYS, "节日设置..."},
+        {IDM_REMINDERS, "提醒设置..."},
+        {0, nullptr},
+        {IDM_ABOUT, "关于..."},
+        {IDM_EXIT, "退出"},
     };
     HMENU menu = LoadMenuA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDR_POPUP_MENU));
     ASSERT_NE(nullptr, menu);
@@ -40,15 +50,17 @@ TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds) {
 namespace {
 
 // The date shown after one command from a given shown date.
-PackedDate After(PackedDate shown, int id) {
+PackedDate After(PackedDate shown, int id)
+{
     ShownDate = shown;
     EXPECT_EQ(0, OnMonthCommand(MonthWindow, id, 0, 0));
     return ShownDate;
 }
 
-}  // namespace
+}   // namespace
 
-TEST(Commands, NavigationClampsTheDayToTheNewMonth) {
+TEST(Commands, NavigationClampsTheDayToTheNewMonth)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 1, 31), IDM_NEXT_MONTH));
     EXPECT_EQ(PACK_DATE(2005, 2, 28), After(PACK_DATE(2005, 1, 31), IDM_NEXT_MONTH));
@@ -61,7 +73,8 @@ TEST(Commands, NavigationClampsTheDayToTheNewMonth) {
     StopProgram();
 }
 
-TEST(Commands, NavigationAcrossTheYearEnd) {
+TEST(Commands, NavigationAcrossTheYearEnd)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2003, 12, 15), After(PACK_DATE(2004, 1, 15), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2003, 12, 31), After(PACK_DATE(2004, 1, 31), IDM_PREV_MONTH));
@@ -70,7 +83,8 @@ TEST(Commands, NavigationAcrossTheYearEnd) {
     StopProgram();
 }
 
-TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver) {
+TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2003, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_PREV_YEAR));
     EXPECT_EQ(PACK_DATE(2005, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_NEXT_YEAR));
@@ -80,14 +94,16 @@ TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver) {
     StopProgram();
 }
 
-TEST(Commands, TodayComesBackFromAnyMonth) {
+TEST(Commands, TodayComesBackFromAnyMonth)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(TodayDate.date, After(PACK_DATE(1999, 7, 4), IDM_TODAY));
     EXPECT_EQ(TodayDate.date, After(PACK_DATE(2050, 12, 31), IDM_TODAY));
     StopProgram();
 }
 
-TEST(Commands, ReachTheWindowAsWmCommand) {
+TEST(Commands, ReachTheWindowAsWmCommand)
+{
     // the toolbar's and the menu's path: WM_COMMAND through the window procedure
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     ShownDate = PACK_DATE(2004, 1, 31);
@@ -98,10 +114,11 @@ TEST(Commands, ReachTheWindowAsWmCommand) {
     StopProgram();
 }
 
-TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning) {
+TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
-    const int ids[] = {IDM_ABOUT, IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS, IDM_REMINDERS,
-                       IDM_SETTINGS, 12345};
+    const int ids[] = {IDM_ABOUT,     IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS,
+                       IDM_REMINDERS, IDM_SETTINGS,    12345};
     ShownDate = PACK_DATE(2004, 5, 6);
     for (int id : ids) {
         SCOPED_TRACE(id);
@@ -113,7 +130,8 @@ TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning) {
     StopProgram();
 }
 
-TEST(Commands, ExitEndsTheProgramWithoutAQuestion) {
+TEST(Commands, ExitEndsTheProgramWithoutAQuestion)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     HWND window = MonthWindow;
     EXPECT_NE(0, OnMonthCommand(window, IDM_EXIT, 0, 0));
@@ -127,7 +145,8 @@ namespace {
 
 int MenuWasOpen;
 
-void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
     // The popup menu window of the system's class "#32768".
     HWND popup = FindWindowA("#32768", nullptr);
     if (popup && IsWindowVisible(popup))
@@ -136,9 +155,10 @@ void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
     EndMenu();
 }
 
-}  // namespace
+}   // namespace
 
-TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed) {
+TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetForegroundWindow(MonthWindow);
     POINT cursor = {400, 100};

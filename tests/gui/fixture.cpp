@@ -19,7 +19,8 @@ static int CleanupRegistered;
 
 static const char *TestCommandLine() { return CommandLineText; }
 
-static void RemoveDir(const char *dir) {
+static void RemoveDir(const char *dir)
+{
     if (!dir[0])
         return;
     // The program made the directory current; let go of it first.
@@ -43,12 +44,14 @@ static void RemoveDir(const char *dir) {
     RemoveDirectoryA(dir);
 }
 
-static void RemoveLastDir() {
+static void RemoveLastDir()
+{
     RemoveDir(Dir);
     Dir[0] = 0;
 }
 
-int StartProgramInTempDir(const char *iniText) {
+int StartProgramInTempDir(const char *iniText)
+{
     if (!CleanupRegistered) {
         atexit(RemoveLastDir);
         CleanupRegistered = 1;
@@ -78,7 +81,8 @@ int StartProgramInTempDir(const char *iniText) {
     return InitApplication(GetModuleHandleA(0));
 }
 
-void PumpMessages(int ms) {
+void PumpMessages(int ms)
+{
     DWORD end = GetTickCount() + (DWORD)ms;
     for (;;) {
         MSG m;
@@ -97,7 +101,8 @@ void PumpMessages(int ms) {
     }
 }
 
-void StopProgram() {
+void StopProgram()
+{
     if (MonthWindow && IsWindow(MonthWindow)) {
         DestroyWindow(MonthWindow);
         for (int i = 0; i < 300 && !QuitSeen; i++)
@@ -123,7 +128,8 @@ void StopProgram() {
 
 const char *ProgramDir() { return Dir; }
 
-long ReadProgramFile(const char *name, char *buffer, long size) {
+long ReadProgramFile(const char *name, char *buffer, long size)
+{
     char path[MAX_PATH * 2];
     snprintf(path, sizeof path, "%s\\%s", Dir, name);
     FILE *f = fopen(path, "rb");

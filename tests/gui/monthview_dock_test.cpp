@@ -140,7 +140,7 @@ TEST_F(MonthViewTest, AutoHideSlidesOnlyWithTheCursorOutsideAndNoWindowActive)
     AutoHideCheck(MonthWindow);
     EXPECT_EQ(0, ScreenRect(MonthWindow).top);
 
-    DockWindowActive = 0;  // outside, nothing active: it goes
+    DockWindowActive = 0;   // outside, nothing active: it goes
     SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
     EXPECT_EQ(-249, ScreenRect(MonthWindow).top);
     EXPECT_EQ(DOCK_TOP | DOCK_HIDDEN, GetDockState(MonthWindow));
@@ -152,4 +152,4 @@ TEST_F(MonthViewTest, AutoHideSlidesOnlyWithTheCursorOutsideAndNoWindowActive)
     EXPECT_EQ(300, ScreenRect(MonthWindow).top);
 }
 
-}  // namespace
+}   // namespace

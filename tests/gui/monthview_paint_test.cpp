@@ -17,10 +17,7 @@ void Draw(PackedDate date)
     DrawMonth(MonthWindow, MemoryDC, date, &r);
 }
 
-int ToolCount()
-{
-    return (int)SendMessageA(MonthTooltip, TTM_GETTOOLCOUNT, 0, 0);
-}
+int ToolCount() { return (int)SendMessageA(MonthTooltip, TTM_GETTOOLCOUNT, 0, 0); }
 
 TTTOOLINFOA Tool(int index)
 {
@@ -159,12 +156,12 @@ TEST_F(MonthViewTest, HitTestFindsEveryDayAndNothingElse)
         EXPECT_EQ(PACK_DATE(2015, 8, day), DayAtPoint(MonthWindow, MAKELPARAM(c.left, c.top)));
         EXPECT_EQ(PACK_DATE(2015, 8, day), DayAtPoint(MonthWindow, MAKELPARAM(c.right - 1, c.bottom - 1)));
     }
-    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(25, 10)));    // weekday band
+    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(25, 10)));   // weekday band
     EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(325, 25)));
-    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(25, 44)));    // empty cells before the 1st
+    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(25, 44)));   // empty cells before the 1st
     EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(275, 44)));
-    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(125, 230)));  // and after the 31st
-    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(75, 248)));   // the margin under the grid
+    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(125, 230)));   // and after the 31st
+    EXPECT_EQ(0, DayAtPoint(MonthWindow, MAKELPARAM(75, 248)));    // the margin under the grid
 }
 
 TEST_F(MonthViewTest, RightButtonAndDoubleClickOnADaySelectIt)
@@ -236,7 +233,7 @@ TEST_F(MonthViewTest, DayColoursPaintedIntoTheCells)
     ASSERT_NE(nullptr, note);
     StoreSetUserValue(note, 1);
     EXPECT_EQ(mark, DayColour(PACK_DATE(2023, 1, 1)));
-    Draw(PACK_DATE(2023, 1, 20));                  // 5 rows of 44
+    Draw(PACK_DATE(2023, 1, 20));   // 5 rows of 44
     RECT first = Cell(0, 44);
     EXPECT_GT(CountPixels(first, mark), 10);
     EXPECT_EQ(0, CountPixels(first, holiday));
@@ -246,7 +243,7 @@ TEST_F(MonthViewTest, DayColoursPaintedIntoTheCells)
     EXPECT_EQ(holiday, DayColour(PACK_DATE(2023, 1, 1)));
 
     // 1 January 2022, a Saturday and a holiday
-    Draw(PACK_DATE(2022, 1, 20));                  // first = 6: 6 rows of 37
+    Draw(PACK_DATE(2022, 1, 20));   // first = 6: 6 rows of 37
     RECT saturday = Cell(6, 37);
     EXPECT_GT(CountPixels(saturday, holiday), 10);
     EXPECT_EQ(0, CountPixels(saturday, weekend));
@@ -269,4 +266,4 @@ TEST_F(MonthViewTest, PaintCopiesTheCanvasToTheWindow)
     ReleaseDC(MonthWindow, screen);
 }
 
-}  // namespace
+}   // namespace

@@ -32,11 +32,11 @@ inline RECT ScreenRect(HWND window)
     return r;
 }
 
-#define EXPECT_RECT(r, l, t, ri, b)                          \
-    do {                                                     \
-        RECT rr_ = (r);                                      \
-        EXPECT_EQ((LONG)(l), rr_.left);                      \
-        EXPECT_EQ((LONG)(t), rr_.top);                       \
-        EXPECT_EQ((LONG)(ri), rr_.right);                    \
-        EXPECT_EQ((LONG)(b), rr_.bottom);                    \
+#define EXPECT_RECT(r, l, t, ri, b)                                                                          \
+    do {                                                                                                     \
+        RECT rr_ = (r);                                                                                      \
+        EXPECT_EQ((LONG)(l), rr_.left);                                                                      \
+        EXPECT_EQ((LONG)(t), rr_.top);                                                                       \
+        EXPECT_EQ((LONG)(ri), rr_.right);                                                                    \
+        EXPECT_EQ((LONG)(b), rr_.bottom);                                                                    \
     } while (0)

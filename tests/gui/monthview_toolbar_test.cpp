@@ -25,7 +25,7 @@ TEST_F(MonthViewTest, ToolbarHasTheSevenButtonsOverTheWeekdayColumns)
     EXPECT_EQ(IDC_TOOLBAR, GetDlgCtrlID(MonthToolbar));
     EXPECT_EQ(MonthWindow, GetParent(MonthToolbar));
     const int ids[7] = {IDM_PREV_YEAR, IDM_NEXT_YEAR, IDM_PREV_MONTH, IDM_NEXT_MONTH,
-                        IDM_TODAY, IDM_SETTINGS, IDM_EXIT};
+                        IDM_TODAY,     IDM_SETTINGS,  IDM_EXIT};
     ASSERT_EQ(7, (int)SendMessageA(MonthToolbar, TB_BUTTONCOUNT, 0, 0));
     for (int i = 0; i < 7; i++) {
         TBBUTTON button = {};
@@ -116,4 +116,4 @@ TEST_F(MonthViewTest, ActivationIsSharedThroughDockWindowActive)
     DockWindowActive = 0;
 }
 
-}  // namespace
+}   // namespace

@@ -16,28 +16,33 @@
 
 namespace {
 
-std::string ProgramFile(const char *name) {
+std::string ProgramFile(const char *name)
+{
     static char buffer[65536];
     long n = ReadProgramFile(name, buffer, sizeof buffer);
     return n < 0 ? std::string("<missing>") : std::string(buffer, (size_t)n);
 }
 
-RECT WindowRect() {
+RECT WindowRect()
+{
     RECT r = {0, 0, 0, 0};
     GetWindowRect(MonthWindow, &r);
     return r;
 }
 
-#define EXPECT_RECT(r, l, t, ri, b)                                   \
-    do {                                                              \
-        RECT rr_ = (r);                                               \
-        EXPECT_EQ(l, rr_.left); EXPECT_EQ(t, rr_.top);                \
-        EXPECT_EQ(ri, rr_.right); EXPECT_EQ(b, rr_.bottom);           \
+#define EXPECT_RECT(r, l, t, ri, b)                                                                          \
+    do {                                                                                                     \
+        RECT rr_ = (r);                                                                                      \
+        EXPECT_EQ(l, rr_.left);                                                                              \
+        EXPECT_EQ(t, rr_.top);                                                                               \
+        EXPECT_EQ(ri, rr_.right);                                                                            \
+        EXPECT_EQ(b, rr_.bottom);                                                                            \
     } while (0)
 
-}  // namespace
+}   // namespace
 
-TEST(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles) {
+TEST(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     ASSERT_TRUE(IsWindow(MonthWindow));
     EXPECT_RECT(WindowRect(), 250, 0, 600, 250);
@@ -68,16 +73,18 @@ TEST(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles) {
     EXPECT_EQ(WeekdayOf(TodayDate.date), TodayDate.weekday);
     ASSERT_NE(nullptr, ReminderList);   // the chime entry heads the list
     EXPECT_EQ(REMINDER_FIXED_SIZE, ReminderList->size);
-    EXPECT_NE(nullptr, HolidayList);    // the built-in holidays
+    EXPECT_NE(nullptr, HolidayList);   // the built-in holidays
     EXPECT_NE(nullptr, MemoryDC);
     EXPECT_TRUE(IsWindow(MonthTooltip));
-    EXPECT_EQ(MonthWindow, GetParent(MonthTooltip) ? GetParent(MonthTooltip) : GetWindow(MonthTooltip, GW_OWNER));
+    EXPECT_EQ(MonthWindow,
+              GetParent(MonthTooltip) ? GetParent(MonthTooltip) : GetWindow(MonthTooltip, GW_OWNER));
     StopProgram();
     // nothing changed, no file existed: none is made
     EXPECT_EQ("<missing>", ProgramFile("dlm.ini"));
 }
 
-TEST(Startup, PlacementComesFromTheConfigurationFile) {
+TEST(Startup, PlacementComesFromTheConfigurationFile)
+{
     ASSERT_EQ(1, StartProgramInTempDir("[CONTROL]\nMonthPos=100,200,400,420,0\n"
                                        "Color=ff8080,ffffff,ffff,ff,ff00\nControl=93\n"));
     EXPECT_RECT(WindowRect(), 100, 200, 400, 420);
@@ -88,7 +95,8 @@ TEST(Startup, PlacementComesFromTheConfigurationFile) {
     StopProgram();
 }
 
-TEST(Startup, AMonthPosWithoutWidthOrHeightGetsEveryDefault) {
+TEST(Startup, AMonthPosWithoutWidthOrHeightGetsEveryDefault)
+{
     const char *files[] = {
         "[CONTROL]\nMonthPos=100,200,0,420,0\nControl=20\n",
         "[CONTROL]\nMonthPos=100,200,400,0,2\nControl=20\n",
@@ -105,14 +113,16 @@ TEST(Startup, AMonthPosWithoutWidthOrHeightGetsEveryDefault) {
     }
 }
 
-TEST(Startup, ADockedWindowSlidAwayAtExitComesBackFlushWithItsEdge) {
+TEST(Startup, ADockedWindowSlidAwayAtExitComesBackFlushWithItsEdge)
+{
     ASSERT_EQ(1, StartProgramInTempDir("[CONTROL]\nMonthPos=250,-249,600,1,65537\nControl=97\n"));
     EXPECT_RECT(WindowRect(), 250, 0, 600, 250);
     EXPECT_EQ(1, (int)GetWindowLongPtrA(MonthWindow, GWLP_USERDATA));
     StopProgram();
 }
 
-TEST(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone) {
+TEST(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     HWND first = MonthWindow;
     EXPECT_EQ(0, InitApplication(GetModuleHandleA(0)));
@@ -129,7 +139,8 @@ TEST(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone) {
     StopProgram();
 }
 
-TEST(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte) {
+TEST(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte)
+{
     // CR LF line ends and a comment-like extra line: a rewrite would change both.
     const char *ini = "[CONTROL]\r\nMonthPos=100,200,400,420,0\r\nControl=97\r\n"
                       "Color=ff8080,ffffff,ffff,ff,ff00\r\n[HOLIDAY]\r\n0=8449,元旦\r\n[REMIND]\r\n";
@@ -139,7 +150,8 @@ TEST(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte) {
     EXPECT_EQ(std::string(ini), ProgramFile("dlm.ini"));
 }
 
-TEST(Shutdown, WithAChangeTheWindowPlacementIsWritten) {
+TEST(Shutdown, WithAChangeTheWindowPlacementIsWritten)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetWindowPos(MonthWindow, 0, 120, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowLongPtrA(MonthWindow, GWLP_USERDATA, 0);
@@ -157,7 +169,8 @@ TEST(Shutdown, WithAChangeTheWindowPlacementIsWritten) {
     StopProgram();
 }
 
-TEST(Shutdown, TheHiddenFlagAndDockStateAreSavedAsTheyAre) {
+TEST(Shutdown, TheHiddenFlagAndDockStateAreSavedAsTheyAre)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetWindowPos(MonthWindow, 0, 250, -249, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowLongPtrA(MonthWindow, GWLP_USERDATA, 0x10001);
@@ -166,7 +179,8 @@ TEST(Shutdown, TheHiddenFlagAndDockStateAreSavedAsTheyAre) {
     EXPECT_NE(std::string::npos, ProgramFile("dlm.ini").find("\nMonthPos=250,-249,600,1,65537\r\n"));
 }
 
-TEST(Shutdown, DestroyingTheWindowFreesTheSurfacesAndEndsTheLoop) {
+TEST(Shutdown, DestroyingTheWindowFreesTheSurfacesAndEndsTheLoop)
+{
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     ASSERT_NE(nullptr, MemoryDC);
     DestroyWindow(MonthWindow);
@@ -178,9 +192,11 @@ TEST(Shutdown, DestroyingTheWindowFreesTheSurfacesAndEndsTheLoop) {
     StopProgram();
 }
 
-TEST(Resources, TheStringTableHoldsTheBuiltInTexts) {
-    const int ids[] = {IDS_TIME, IDS_REMIND, IDS_NEED_MEMO_TEXT, IDS_ERROR, IDS_DATE, IDS_CHIME,
-                       IDS_SOLAR_RULE, IDS_LUNAR_RULE, IDS_WEEK_RULE, IDS_NEED_HOLIDAY, IDS_HOLIDAY};
+TEST(Resources, TheStringTableHoldsTheBuiltInTexts)
+{
+    const int ids[] = {IDS_TIME,      IDS_REMIND,       IDS_NEED_MEMO_TEXT, IDS_ERROR,
+                       IDS_DATE,      IDS_CHIME,        IDS_SOLAR_RULE,     IDS_LUNAR_RULE,
+                       IDS_WEEK_RULE, IDS_NEED_HOLIDAY, IDS_HOLIDAY};
     char text[256];
     for (int id : ids) {
         SCOPED_TRACE(id);
@@ -212,7 +228,8 @@ namespace {
 SYSTEMTIME TestClock;
 void ReadTestClock(SYSTEMTIME *st) { *st = TestClock; }
 
-void SetTestClock(int y, int m, int d, int hh, int mm, int ss) {
+void SetTestClock(int y, int m, int d, int hh, int mm, int ss)
+{
     memset(&TestClock, 0, sizeof TestClock);
     TestClock.wYear = (WORD)y;
     TestClock.wMonth = (WORD)m;
@@ -225,9 +242,10 @@ void SetTestClock(int y, int m, int d, int hh, int mm, int ss) {
 
 void Tick() { ClockTick(MonthWindow, WM_TIMER, TIMER_CLOCK, GetTickCount()); }
 
-}  // namespace
+}   // namespace
 
-TEST(Midnight, TheClockTickMovesTodayOnWhenTheDateChanges) {
+TEST(Midnight, TheClockTickMovesTodayOnWhenTheDateChanges)
+{
     void (*original)(SYSTEMTIME *) = ReadLocalClock;
     ReadLocalClock = ReadTestClock;
     SetTestClock(2004, 2, 28, 23, 59, 58);
@@ -266,7 +284,8 @@ TEST(Midnight, TheClockTickMovesTodayOnWhenTheDateChanges) {
     ReadLocalClock = original;
 }
 
-TEST(Midnight, ATimeChangeShowsTodayEvenWhenTheDateStaysTheSame) {
+TEST(Midnight, ATimeChangeShowsTodayEvenWhenTheDateStaysTheSame)
+{
     void (*original)(SYSTEMTIME *) = ReadLocalClock;
     ReadLocalClock = ReadTestClock;
     SetTestClock(2010, 6, 15, 12, 0, 0);

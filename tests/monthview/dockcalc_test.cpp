@@ -266,13 +266,13 @@ TEST(ShouldAutoHide, CursorOutsideAndNoWindowActive)
 {
     DockRect r = Rect(250, 0, 350, 250);   // x 250..599, y 0..249
     EXPECT_EQ(ShouldAutoHide(r, DockPoint{300, 100}, 0), 0);
-    EXPECT_EQ(ShouldAutoHide(r, DockPoint{250, 0}, 0), 0);      // left and top inclusive
+    EXPECT_EQ(ShouldAutoHide(r, DockPoint{250, 0}, 0), 0);   // left and top inclusive
     EXPECT_EQ(ShouldAutoHide(r, DockPoint{599, 249}, 0), 0);
-    EXPECT_EQ(ShouldAutoHide(r, DockPoint{600, 100}, 0), 1);    // right exclusive
-    EXPECT_EQ(ShouldAutoHide(r, DockPoint{300, 250}, 0), 1);    // bottom exclusive
+    EXPECT_EQ(ShouldAutoHide(r, DockPoint{600, 100}, 0), 1);   // right exclusive
+    EXPECT_EQ(ShouldAutoHide(r, DockPoint{300, 250}, 0), 1);   // bottom exclusive
     EXPECT_EQ(ShouldAutoHide(r, DockPoint{249, 100}, 0), 1);
     EXPECT_EQ(ShouldAutoHide(r, DockPoint{700, 600}, 0), 1);
-    EXPECT_EQ(ShouldAutoHide(r, DockPoint{700, 600}, 1), 0);    // an active window stays
+    EXPECT_EQ(ShouldAutoHide(r, DockPoint{700, 600}, 1), 0);   // an active window stays
 }
 
-}  // namespace
+}   // namespace

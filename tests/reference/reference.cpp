@@ -7,96 +7,139 @@
 
 static CalendarDay RefSharedDay;
 
-static void MonthLengths(int year, int lengths[13]) {
+static void MonthLengths(int year, int lengths[13])
+{
     static const int common[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int m = 0; m < 13; m++) lengths[m] = common[m];
-    if (RefIsLeapYear(year)) lengths[2] = 29;
+    for (int m = 0; m < 13; m++)
+        lengths[m] = common[m];
+    if (RefIsLeapYear(year))
+        lengths[2] = 29;
 }
 
-bool RefIsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool RefIsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-int RefDaysInMonth(int year, int month) {
+int RefDaysInMonth(int year, int month)
+{
     int lengths[13];
     MonthLengths(year, lengths);
     return lengths[month];
 }
 
-static int OrdinalOf(int year, int month, int day) {
+static int OrdinalOf(int year, int month, int day)
+{
     int lengths[13];
     MonthLengths(year, lengths);
     int n = day;
-    for (int m = 1; m < month; m++) n += lengths[m];
+    for (int m = 1; m < month; m++)
+        n += lengths[m];
     return n;
 }
 
-int RefDayOfYear(const CalendarDay *rec) {
-    return OrdinalOf(rec->year, rec->month, rec->day);
-}
+int RefDayOfYear(const CalendarDay *rec) { return OrdinalOf(rec->year, rec->month, rec->day); }
 
-int32_t RefDaysBetween(PackedDate from, PackedDate to) {
+int32_t RefDaysBetween(PackedDate from, PackedDate to)
+{
     int fy = DATE_YEAR(from), fm = DATE_MONTH(from), fd = DATE_DAY(from);
     int ty = DATE_YEAR(to), tm = DATE_MONTH(to), td = DATE_DAY(to);
     int32_t n = 0;
     if (fy < ty) {
-        for (int y = fy; y < ty; y++) n += RefIsLeapYear(y) ? 366 : 365;
+        for (int y = fy; y < ty; y++)
+            n += RefIsLeapYear(y) ? 366 : 365;
     } else if (fy > ty) {
-        for (int y = ty; y < fy; y++) n -= RefIsLeapYear(y) ? 366 : 365;
+        for (int y = ty; y < fy; y++)
+            n -= RefIsLeapYear(y) ? 366 : 365;
     }
     n -= OrdinalOf(fy, fm, fd);
     n += OrdinalOf(ty, tm, td);
     return n;
 }
 
-int RefWeekdayOf(PackedDate date) {
+int RefWeekdayOf(PackedDate date)
+{
     int32_t r = RefDaysBetween(PACK_DATE(1970, 2, 1), date);
-    if (r < 0) r = r + 7 * ((6 - r) / 7);
+    if (r < 0)
+        r = r + 7 * ((6 - r) / 7);
     return r % 7;
 }
 
-int RefWeekOfYear(const CalendarDay *rec, int first) {
+int RefWeekOfYear(const CalendarDay *rec, int first)
+{
     int t;
     if (first - rec->weekday <= 0)
         t = rec->dayOfYear - rec->weekday + first + 9;
     else
         t = rec->dayOfYear - rec->weekday + first + 2;
     int w = t / 7, r = t % 7;
-    if (w == 0) return (r == 6 || (r == 5 && RefIsLeapYear(rec->year - 1))) ? 53 : 52;
+    if (w == 0)
+        return (r == 6 || (r == 5 && RefIsLeapYear(rec->year - 1))) ? 53 : 52;
     if (w == 53) {
-        if (RefIsLeapYear(rec->year) ? r > 1 : r > 0) return 1;
+        if (RefIsLeapYear(rec->year) ? r > 1 : r > 0)
+            return 1;
         return 53;
     }
     return w;
 }
 
-void RefNormalizeDay(CalendarDay *rec) {
-    while (rec->second > 59) { rec->second -= 60; rec->minute++; }
-    while (rec->second < 0) { rec->second += 60; rec->minute--; }
-    while (rec->minute > 59) { rec->minute -= 60; rec->hour++; }
-    while (rec->minute < 0) { rec->minute += 60; rec->hour--; }
-    while (rec->hour > 23) { rec->hour -= 24; rec->day++; }
-    while (rec->hour < 0) { rec->hour += 24; rec->day--; }
-    while (rec->month > 12) { rec->month -= 12; rec->year++; }
-    while (rec->month < 1) { rec->month += 12; rec->year--; }
+void RefNormalizeDay(CalendarDay *rec)
+{
+    while (rec->second > 59) {
+        rec->second -= 60;
+        rec->minute++;
+    }
+    while (rec->second < 0) {
+        rec->second += 60;
+        rec->minute--;
+    }
+    while (rec->minute > 59) {
+        rec->minute -= 60;
+        rec->hour++;
+    }
+    while (rec->minute < 0) {
+        rec->minute += 60;
+        rec->hour--;
+    }
+    while (rec->hour > 23) {
+        rec->hour -= 24;
+        rec->day++;
+    }
+    while (rec->hour < 0) {
+        rec->hour += 24;
+        rec->day--;
+    }
+    while (rec->month > 12) {
+        rec->month -= 12;
+        rec->year++;
+    }
+    while (rec->month < 1) {
+        rec->month += 12;
+        rec->year--;
+    }
     while (rec->day > RefDaysInMonth(rec->year, rec->month)) {
         rec->day -= RefDaysInMonth(rec->year, rec->month);
         rec->month++;
-        while (rec->month > 12) { rec->month -= 12; rec->year++; }
+        while (rec->month > 12) {
+            rec->month -= 12;
+            rec->year++;
+        }
     }
     while (rec->day < 1) {
         rec->month--;
-        while (rec->month < 1) { rec->month += 12; rec->year--; }
+        while (rec->month < 1) {
+            rec->month += 12;
+            rec->year--;
+        }
         rec->day += RefDaysInMonth(rec->year, rec->month);
     }
     rec->dayOfYear = RefDayOfYear(rec);
-    rec->packed = (PackedDate)(((uint32_t)rec->year << 16) | ((uint32_t)rec->month << 8) | (uint32_t)rec->day);
+    rec->packed =
+        (PackedDate)(((uint32_t)rec->year << 16) | ((uint32_t)rec->month << 8) | (uint32_t)rec->day);
     rec->weekday = RefWeekdayOf(rec->packed);
     rec->weekOfYear = RefWeekOfYear(rec, 1);
     rec->daysInMonth = RefDaysInMonth(rec->year, rec->month);
 }
 
-void RefAddMilliseconds(CalendarDay *rec, double ms) {
+void RefAddMilliseconds(CalendarDay *rec, double ms)
+{
     double d = ms * 1.1574074074074074e-8;
     double whole = trunc(d);
     rec->day += (int32_t)whole;
@@ -112,27 +155,31 @@ void RefAddMilliseconds(CalendarDay *rec, double ms) {
     RefNormalizeDay(rec);
 }
 
-int RefLunarMonthDays(int lunarYear, int month) {
+int RefLunarMonthDays(int lunarYear, int month)
+{
     return (LunarYearTable[lunarYear - 1900] >> (16 - month)) & 1 ? 30 : 29;
 }
 
-int RefLeapMonthOf(int lunarYear) {
-    return LunarYearTable[lunarYear - 1900] & 0xF;
-}
+int RefLeapMonthOf(int lunarYear) { return LunarYearTable[lunarYear - 1900] & 0xF; }
 
-int RefLeapMonthDays(int lunarYear) {
-    if (RefLeapMonthOf(lunarYear) == 0) return 0;
+int RefLeapMonthDays(int lunarYear)
+{
+    if (RefLeapMonthOf(lunarYear) == 0)
+        return 0;
     return (LunarYearTable[lunarYear - 1900] >> 16) & 1 ? 30 : 29;
 }
 
-int RefLunarYearDays(int lunarYear) {
+int RefLunarYearDays(int lunarYear)
+{
     int n = 348;
     for (int m = 1; m <= 12; m++)
-        if (RefLunarMonthDays(lunarYear, m) == 30) n++;
+        if (RefLunarMonthDays(lunarYear, m) == 30)
+            n++;
     return n + RefLeapMonthDays(lunarYear);
 }
 
-int RefSolarToLunar(CalendarDay *rec) {
+int RefSolarToLunar(CalendarDay *rec)
+{
     int32_t offset = RefDaysBetween(PACK_DATE(1900, 1, 31), rec->packed);
     if (offset < 0) {
         rec->lunarValid = 0;
@@ -178,12 +225,14 @@ int RefSolarToLunar(CalendarDay *rec) {
     return 0;
 }
 
-int RefComputeDay(CalendarDay *rec) {
+int RefComputeDay(CalendarDay *rec)
+{
     RefNormalizeDay(rec);
     return RefSolarToLunar(rec);
 }
 
-CalendarDay *RefGetDayInfo(PackedDate date) {
+CalendarDay *RefGetDayInfo(PackedDate date)
+{
     RefSharedDay.hour = RefSharedDay.minute = RefSharedDay.second = 0;
     RefSharedDay.year = DATE_YEAR(date);
     RefSharedDay.month = DATE_MONTH(date);
@@ -192,14 +241,18 @@ CalendarDay *RefGetDayInfo(PackedDate date) {
     return &RefSharedDay;
 }
 
-void RefLunarToSolarInPlace(CalendarDay *rec) {
+void RefLunarToSolarInPlace(CalendarDay *rec)
+{
     int y = rec->lunarYear, m = rec->lunarMonth, d = rec->lunarDay;
     if (y >= 1900 && y <= 2100) {
         int32_t offset = 0;
-        for (int k = 1900; k < y; k++) offset += RefLunarYearDays(k);
-        for (int k = 1; k < m; k++) offset += RefLunarMonthDays(y, k);
+        for (int k = 1900; k < y; k++)
+            offset += RefLunarYearDays(k);
+        for (int k = 1; k < m; k++)
+            offset += RefLunarMonthDays(y, k);
         int leap = RefLeapMonthOf(y);
-        if (leap >= 1 && leap <= m - 1) offset += RefLeapMonthDays(y);
+        if (leap >= 1 && leap <= m - 1)
+            offset += RefLeapMonthDays(y);
         offset += d - 1;
         rec->year = 1900;
         rec->month = 1;
@@ -212,7 +265,8 @@ void RefLunarToSolarInPlace(CalendarDay *rec) {
     RefComputeDay(rec);
 }
 
-CalendarDay *RefLunarToSolarDay(int32_t packedLunar) {
+CalendarDay *RefLunarToSolarDay(int32_t packedLunar)
+{
     RefSharedDay.hour = RefSharedDay.minute = RefSharedDay.second = 0;
     RefSharedDay.lunarYear = DATE_YEAR(packedLunar);
     RefSharedDay.lunarMonth = DATE_MONTH(packedLunar);
@@ -221,11 +275,10 @@ CalendarDay *RefLunarToSolarDay(int32_t packedLunar) {
     return &RefSharedDay;
 }
 
-PackedDate RefLunarToSolar(int32_t packedLunar) {
-    return RefLunarToSolarDay(packedLunar)->packed;
-}
+PackedDate RefLunarToSolar(int32_t packedLunar) { return RefLunarToSolarDay(packedLunar)->packed; }
 
-void RefFirstTermOf(int year, CalendarDay *rec) {
+void RefFirstTermOf(int year, CalendarDay *rec)
+{
     CalendarDay start = {};
     start.year = 1900;
     start.month = 1;
@@ -236,30 +289,38 @@ void RefFirstTermOf(int year, CalendarDay *rec) {
     *rec = start;
 }
 
-int RefTermIndexFrom(const CalendarDay *firstTerm, PackedDate date) {
+int RefTermIndexFrom(const CalendarDay *firstTerm, PackedDate date)
+{
     for (int i = 0; i < 24; i++) {
         CalendarDay term = *firstTerm;
         RefAddMilliseconds(&term, (double)SolarTermMinutes[i] * 60000.0);
-        if (date == term.packed) return i;
-        if (date < term.packed) return -1;
+        if (date == term.packed)
+            return i;
+        if (date < term.packed)
+            return -1;
     }
     return -1;
 }
 
-int RefSolarTermIndexOn(PackedDate date) {
+int RefSolarTermIndexOn(PackedDate date)
+{
     CalendarDay firstTerm;
     RefFirstTermOf(DATE_YEAR(date), &firstTerm);
     return RefTermIndexFrom(&firstTerm, date);
 }
 
-const char *RefFirstDifference(const CalendarDay *a, const CalendarDay *b) {
-    static const char *const names[22] = {
-        "year", "month", "weekday", "day", "hour", "minute", "second", "dayOfYear", "packed", "daysInMonth",
-        "weekOfYear", "lunarValid", "lunarYear", "lunarMonth", "lunarDay", "lunarDayOfYear", "lunarMonthDays",
-        "leapMonth", "isLeapMonth", "yearCycle", "monthCycle", "dayCycle"};
+const char *RefFirstDifference(const CalendarDay *a, const CalendarDay *b)
+{
+    static const char *const names[22] = {"year",           "month",       "weekday",     "day",
+                                          "hour",           "minute",      "second",      "dayOfYear",
+                                          "packed",         "daysInMonth", "weekOfYear",  "lunarValid",
+                                          "lunarYear",      "lunarMonth",  "lunarDay",    "lunarDayOfYear",
+                                          "lunarMonthDays", "leapMonth",   "isLeapMonth", "yearCycle",
+                                          "monthCycle",     "dayCycle"};
     static_assert(sizeof(CalendarDay) == 22 * sizeof(int32_t), "22 packed fields");
     const int32_t *x = &a->year, *y = &b->year;
     for (int i = 0; i < 22; i++)
-        if (x[i] != y[i]) return names[i];
+        if (x[i] != y[i])
+            return names[i];
     return 0;
 }

@@ -20,7 +20,7 @@ int RefLeapMonthDays(int lunarYear);
 int RefLunarYearDays(int lunarYear);
 int RefSolarToLunar(CalendarDay *rec);
 int RefComputeDay(CalendarDay *rec);
-CalendarDay *RefGetDayInfo(PackedDate date);     // the reference's own shared record
+CalendarDay *RefGetDayInfo(PackedDate date);   // the reference's own shared record
 void RefLunarToSolarInPlace(CalendarDay *rec);
 CalendarDay *RefLunarToSolarDay(int32_t packedLunar);
 PackedDate RefLunarToSolar(int32_t packedLunar);

@@ -53,7 +53,8 @@ TEST(ConfigCrashTest, EveryStepLeavesOldOrNew)
     Settings.MonthPos.left = 123;
     ListFreeNode(HolidayList->next);
     for (int i = 0; i < 5; i++)
-        AddReminder(PACK_DATE(2024, 7, 1 + i), PACK_TIME(9, i, 0), ("新的备忘\r\n第" + std::to_string(i)).c_str());
+        AddReminder(PACK_DATE(2024, 7, 1 + i), PACK_TIME(9, i, 0),
+                    ("新的备忘\r\n第" + std::to_string(i)).c_str());
     ASSERT_EQ(WriteConfigFile("expected.ini"), 0);
     const std::string newFile = Slurp("expected.ini");
     ASSERT_NE(oldFile, newFile);
@@ -99,4 +100,4 @@ TEST(ConfigCrashTest, EveryStepLeavesOldOrNew)
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
+}   // namespace

@@ -91,7 +91,7 @@ void ResetProgramState()
 }
 
 class ConfigFileTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path previous, dir;
     void SetUp() override
     {
@@ -190,7 +190,8 @@ TEST_F(ConfigFileTest, WholeFileFormat)
 
 TEST_F(ConfigFileTest, EntriesParse)
 {
-    Put("dlm.ini", std::string(kHeader) + "0=1,a\n1=2,b\n2=3,c\n3=8449,元旦\n[REMIND]\n0=7d40101,ffffffff,新年快乐\n");
+    Put("dlm.ini",
+        std::string(kHeader) + "0=1,a\n1=2,b\n2=3,c\n3=8449,元旦\n[REMIND]\n0=7d40101,ffffffff,新年快乐\n");
     EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);
     // Loading 0, 1, 2, 3 gives the list order 0, 3, 2, 1.
     EXPECT_EQ(HolidayNames(), (std::vector<std::string>{"a", "元旦", "c", "b"}));
@@ -207,7 +208,8 @@ TEST_F(ConfigFileTest, EntriesParse)
 
 TEST_F(ConfigFileTest, ListOrderIsRestoredBySaving)
 {
-    Put("dlm.ini", std::string(kHeader) + "0=1,h0\n1=2,h1\n2=3,h2\n3=4,h3\n[REMIND]\n0=1,2,m0\n1=1,2,m1\n2=1,2,m2\n3=1,2,m3\n");
+    Put("dlm.ini", std::string(kHeader) +
+                       "0=1,h0\n1=2,h1\n2=3,h2\n3=4,h3\n[REMIND]\n0=1,2,m0\n1=1,2,m1\n2=1,2,m2\n3=1,2,m3\n");
     ASSERT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);
     EXPECT_EQ(HolidayNames(), (std::vector<std::string>{"h0", "h3", "h2", "h1"}));
     EXPECT_EQ(MemoTexts(), (std::vector<std::string>{"m3", "m2", "m1", "m0"}));
@@ -241,10 +243,10 @@ TEST_F(ConfigFileTest, SectionsAndKeysAreOptional)
     Put("dlm.ini", "[REMIND]\n0=ffffffff,ffffffff,only\n[CONTROL]\nControl=20\n");
     EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);
     EXPECT_EQ(Settings.flags, 0x20u);
-    EXPECT_EQ(Settings.colorMark, 7u);      // no Color line: left as it was
+    EXPECT_EQ(Settings.colorMark, 7u);   // no Color line: left as it was
     EXPECT_EQ(Settings.NotePos.left, 9);
     EXPECT_EQ(Settings.MonthPos.right, 0);
-    EXPECT_EQ(HolidayList, nullptr);        // no section: no built-in holidays either
+    EXPECT_EQ(HolidayList, nullptr);   // no section: no built-in holidays either
     EXPECT_EQ(MemoTexts(), (std::vector<std::string>{"only"}));
 }
 
@@ -303,7 +305,9 @@ TEST_F(ConfigFileTest, PurgeExpiredMemos)
 TEST_F(ConfigFileTest, TextsRunToTheEndOfTheLine)
 {
     const std::string longText(600, 't');
-    Put("dlm.ini", std::string(kHeader) + "0=8449, 新年 快乐 \r\n[REMIND]\n0=ffffffff,ffffffff,开会 at 9\n1=1,2," + longText + "\n");
+    Put("dlm.ini", std::string(kHeader) +
+                       "0=8449, 新年 快乐 \r\n[REMIND]\n0=ffffffff,ffffffff,开会 at 9\n1=1,2," + longText +
+                       "\n");
     EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);
     EXPECT_EQ(HolidayNames(), (std::vector<std::string>{" 新年 快乐 "}));
     EXPECT_EQ(MemoTexts(), (std::vector<std::string>{longText, "开会 at 9"}));
@@ -336,7 +340,8 @@ TEST_F(ConfigFileTest, LongLinesAreNeverSplit)
 
 TEST_F(ConfigFileTest, UnparsableEntriesAreSkipped)
 {
-    Put("dlm.ini", std::string(kHeader) + "0=8449,good\n1=oops\n2=8450\n3=8451,fine\n[REMIND]\n0=zz,1,bad\n1=1,2,ok\n2=5\n");
+    Put("dlm.ini", std::string(kHeader) +
+                       "0=8449,good\n1=oops\n2=8450\n3=8451,fine\n[REMIND]\n0=zz,1,bad\n1=1,2,ok\n2=5\n");
     EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_DAMAGED);
     EXPECT_EQ(HolidayNames(), (std::vector<std::string>{"good", "fine"}));
     EXPECT_EQ(MemoTexts(), (std::vector<std::string>{"ok"}));
@@ -352,7 +357,8 @@ TEST_F(ConfigFileTest, LineBreaksSurviveSaveAndLoad)
     AddReminder(REMIND_EVERY_DAY, REMIND_NO_TIME, text.c_str());
     ASSERT_EQ(WriteConfigFile("dlm.ini"), 0);
     const std::string file = Slurp("dlm.ini");
-    EXPECT_NE(file.find(AsWritten("0=ffffffff,ffffffff,第一行\\r\\n第二行 C:\\\\temp\\\\new\\n\xB1\x5Cn end\\\\\n")),
+    EXPECT_NE(file.find(AsWritten(
+                  "0=ffffffff,ffffffff,第一行\\r\\n第二行 C:\\\\temp\\\\new\\n\xB1\x5Cn end\\\\\n")),
               std::string::npos);
     EXPECT_NE(file.find(AsWritten("0=8449,节日\\r\\n\xB1\x5C\\\\r\n")), std::string::npos);
     ResetProgramState();
@@ -400,10 +406,7 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFile)
 }
 
 std::string fakeCommandLine;
-const char *FakeCommandLine()
-{
-    return fakeCommandLine.c_str();
-}
+const char *FakeCommandLine() { return fakeCommandLine.c_str(); }
 
 TEST_F(ConfigFileTest, LoadAndSaveTheProgramFiles)
 {
@@ -434,4 +437,4 @@ TEST_F(ConfigFileTest, LoadAndSaveTheProgramFiles)
     ReadCommandLine = systemCommandLine;
 }
 
-}  // namespace
+}   // namespace

@@ -15,13 +15,19 @@ TEST(GbkTextTest, CutNeverSplitsACharacter)
 {
     EXPECT_EQ(GbkCutLength("abc", 2), 2u);
     EXPECT_EQ(GbkCutLength("abc", 10), 3u);
-    EXPECT_EQ(GbkCutLength("a元旦", 2), 1u);    // 元 would be split
+    EXPECT_EQ(GbkCutLength("a元旦", 2), 1u);   // 元 would be split
     EXPECT_EQ(GbkCutLength("a元旦", 3), 3u);
     EXPECT_EQ(GbkCutLength("a元旦", 4), 3u);
     EXPECT_EQ(GbkCutLength("元旦", 0), 0u);
     // A lead byte without a trail byte after it is a character of its own.
-    EXPECT_EQ(GbkCutLength("\x81" "1", 1), 1u);
-    EXPECT_EQ(GbkCutLength("\x81" "a", 1), 0u);   // 'a' is a trail byte here
+    EXPECT_EQ(GbkCutLength("\x81"
+                           "1",
+                           1),
+              1u);
+    EXPECT_EQ(GbkCutLength("\x81"
+                           "a",
+                           1),
+              0u);   // 'a' is a trail byte here
     EXPECT_EQ(GbkCutLength(nullptr, 5), 0u);
 
     char out[8];
@@ -85,4 +91,4 @@ TEST(RecordTextLimitTest, AddCutsAtCharacterBoundaries)
     ListFreeAll(&ReminderList);
 }
 
-}  // namespace
+}   // namespace

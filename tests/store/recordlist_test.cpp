@@ -19,10 +19,7 @@ std::string ListText(RecordList head)
     return out;
 }
 
-void AddText(RecordList *head, const char *s)
-{
-    ASSERT_EQ(ListAdd(head, s, (uint32_t)strlen(s)), 0);
-}
+void AddText(RecordList *head, const char *s) { ASSERT_EQ(ListAdd(head, s, (uint32_t)strlen(s)), 0); }
 
 TEST(RecordList, AddKeepsTheHeadAndPutsEachNewRecordSecond)
 {
@@ -299,4 +296,4 @@ TEST(KeyTree, AscendingInsertOfManyKeysStaysShallow)
     TreeDestroy(&root);
 }
 
-}  // namespace
+}   // namespace

@@ -5,7 +5,7 @@
 namespace {
 
 class StoreDamageTest : public StoreDirTest {
-protected:
+  protected:
     NoteMap three;
     std::string sound;
 
@@ -165,15 +165,14 @@ TEST_F(StoreDamageTest, RepeatedKeyEndsTheReading)
 TEST_F(StoreDamageTest, SlotsOutsideTheDataAreaAreNeverRead)
 {
     std::string bad = sound;
-    PutWord(bad, IndexAt() + 4, 1 << 30);          // first note's offset
-    PutWord(bad, IndexAt() + 20 + 8, -4);          // second note's length
-    PutWord(bad, IndexAt() + 40 + 8, 1 << 30);     // third note's length
+    PutWord(bad, IndexAt() + 4, 1 << 30);        // first note's offset
+    PutWord(bad, IndexAt() + 20 + 8, -4);        // second note's length
+    PutWord(bad, IndexAt() + 40 + 8, 1 << 30);   // third note's length
     WriteWholeFile("dlm.db", bad);
     RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
     EXPECT_EQ(store->fileState, STORE_FILE_DAMAGED);
-    NoteMap marksOnly = {{Date(2004, 1, 1), Note("", 1)},
-                         {Date(2004, 1, 2), Note("", 0)},
-                         {Date(2004, 1, 3), Note("", 1)}};
+    NoteMap marksOnly = {
+        {Date(2004, 1, 1), Note("", 1)}, {Date(2004, 1, 2), Note("", 0)}, {Date(2004, 1, 3), Note("", 1)}};
     EXPECT_EQ(Snapshot(store), marksOnly);
     StoreClose(store, "dlm.db");
 
@@ -221,7 +220,7 @@ TEST_F(StoreDamageTest, AnEarlierKeptCopyIsNeverOverwritten)
     EXPECT_FALSE(FileExists("ftemp123"));
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -243,4 +242,4 @@ TEST_F(StoreDamageTest, OverlappingSlotsAreSeparatedAtClose)
     EXPECT_EQ(ReadNotes(), expected);
 }
 
-}  // namespace
+}   // namespace

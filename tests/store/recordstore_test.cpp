@@ -306,4 +306,4 @@ TEST_F(RecordStoreTest, SettingDataOfAnEmptyLengthKeepsTheItemWithoutData)
     EXPECT_EQ(ReadNotes(), (NoteMap{{D1, Note("", 0)}}));
 }
 
-}  // namespace
+}   // namespace

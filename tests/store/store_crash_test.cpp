@@ -6,7 +6,7 @@
 namespace {
 
 class StoreCrashTest : public StoreDirTest {
-protected:
+  protected:
     // Kills the close after k = 0, 1, 2, ... steps until one completes.
     // `prepare` puts the old files in place; `edit` turns the opened store
     // into `wanted`. Returns how many simulated deaths were checked.
@@ -27,7 +27,8 @@ protected:
             NoteMap found = Snapshot(again);
             int32_t state = again->fileState;
             StoreClose(again, "dlm.db");
-            EXPECT_TRUE(found == old || found == wanted) << "after " << k << " steps: " << found.size() << " notes";
+            EXPECT_TRUE(found == old || found == wanted)
+                << "after " << k << " steps: " << found.size() << " notes";
             if (!old.empty() || found.size()) {
                 EXPECT_EQ(state, STORE_FILE_SOUND) << "after " << k << " steps";
             }
@@ -60,21 +61,20 @@ TEST_F(StoreCrashTest, CloseWritingChangesInPlace)
 {
     NoteMap old = OldNotes();
     NoteMap wanted = old;
-    wanted[Date(2004, 1, 1)] = Note("元旦", 1);                           // shorter: same slot
-    wanted[Date(2004, 1, 2)] = Note("second day, a longer text", 0);    // new slot at dataEnd
-    wanted[Date(2004, 3, 8)] = Note("", 0);                             // unmarked
-    wanted[Date(2004, 4, 1)] = Note("april", 1);                        // added
-    wanted.erase(Date(2004, 1, 3));                                     // deleted
-    int deaths = DieEverywhere(
-        [&] { MakeStore(old); },
-        old,
-        [&](RecordStore *store) {
-            for (const auto &n : wanted)
-                PutNote(store, n.first, n.second.text, n.second.mark);
-            StoreDeleteItem((StoreItem *)TreeFind(store->root.children, Date(2004, 1, 3))->record);
-            ASSERT_LE(store->header.dataEnd, 2 * store->header.liveBytes);
-        },
-        wanted);
+    wanted[Date(2004, 1, 1)] = Note("元旦", 1);                        // shorter: same slot
+    wanted[Date(2004, 1, 2)] = Note("second day, a longer text", 0);   // new slot at dataEnd
+    wanted[Date(2004, 3, 8)] = Note("", 0);                            // unmarked
+    wanted[Date(2004, 4, 1)] = Note("april", 1);                       // added
+    wanted.erase(Date(2004, 1, 3));                                    // deleted
+    int deaths = DieEverywhere([&] { MakeStore(old); }, old,
+                               [&](RecordStore *store) {
+                                   for (const auto &n : wanted)
+                                       PutNote(store, n.first, n.second.text, n.second.mark);
+                                   StoreDeleteItem(
+                                       (StoreItem *)TreeFind(store->root.children, Date(2004, 1, 3))->record);
+                                   ASSERT_LE(store->header.dataEnd, 2 * store->header.liveBytes);
+                               },
+                               wanted);
     EXPECT_GT(deaths, 0);
 
     // Same offsets as writing in place: the reused slot and the new one.
@@ -96,16 +96,14 @@ TEST_F(StoreCrashTest, CloseThatCompacts)
         n.second.text = n.second.text.substr(0, 3);
     wanted.erase(Date(2004, 5, 4));
     wanted[Date(2004, 6, 1)] = Note("june", 1);
-    DieEverywhere(
-        [&] { MakeStore(old); },
-        old,
-        [&](RecordStore *store) {
-            for (const auto &n : wanted)
-                PutNote(store, n.first, n.second.text, n.second.mark);
-            StoreDeleteItem((StoreItem *)TreeFind(store->root.children, Date(2004, 5, 4))->record);
-            ASSERT_GT(store->header.dataEnd, 2 * store->header.liveBytes);
-        },
-        wanted);
+    DieEverywhere([&] { MakeStore(old); }, old,
+                  [&](RecordStore *store) {
+                      for (const auto &n : wanted)
+                          PutNote(store, n.first, n.second.text, n.second.mark);
+                      StoreDeleteItem((StoreItem *)TreeFind(store->root.children, Date(2004, 5, 4))->record);
+                      ASSERT_GT(store->header.dataEnd, 2 * store->header.liveBytes);
+                  },
+                  wanted);
     std::string file = ReadWholeFile("dlm.db");
     EXPECT_EQ(WordAt(file, 16), WordAt(file, 20));   // compacted
 }
@@ -113,14 +111,12 @@ TEST_F(StoreCrashTest, CloseThatCompacts)
 TEST_F(StoreCrashTest, CloseOfABrandNewStore)
 {
     NoteMap wanted = {{Date(1999, 12, 31), Note("新年前夜", 1)}, {Date(2000, 1, 1), Note("y2k", 0)}};
-    DieEverywhere(
-        [&] { std::filesystem::remove("dlm.db"); },
-        NoteMap(),
-        [&](RecordStore *store) {
-            for (const auto &n : wanted)
-                PutNote(store, n.first, n.second.text, n.second.mark);
-        },
-        wanted);
+    DieEverywhere([&] { std::filesystem::remove("dlm.db"); }, NoteMap(),
+                  [&](RecordStore *store) {
+                      for (const auto &n : wanted)
+                          PutNote(store, n.first, n.second.text, n.second.mark);
+                  },
+                  wanted);
 }
 
 // Replacing a file that is not ours: either it is still there untouched, or
@@ -153,4 +149,4 @@ TEST_F(StoreCrashTest, ReplacingAForeignFileKeepsItFirst)
     ADD_FAILURE() << "the close never completed";
 }
 
-}  // namespace
+}   // namespace

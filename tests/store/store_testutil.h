@@ -15,7 +15,7 @@
 #include "store/recordstore.h"
 
 class StoreDirTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path previous;
     std::filesystem::path dir;
 
@@ -66,10 +66,7 @@ inline void PutWord(std::string &bytes, size_t offset, int32_t v)
     memcpy(&bytes[offset], &v, 4);
 }
 
-inline int32_t Date(int year, int month, int day)
-{
-    return year << 16 | month << 8 | day;
-}
+inline int32_t Date(int year, int month, int day) { return year << 16 | month << 8 | day; }
 
 // One note as the program sees it: the text (empty when there is no data) and the mark.
 struct NoteValue {
@@ -123,10 +120,7 @@ inline void PutNote(RecordStore *store, int32_t date, const std::string &text, i
     StoreSetUserValue(item, mark);
 }
 
-inline NoteValue Note(const std::string &text, int32_t mark)
-{
-    return NoteValue{text, mark, !text.empty()};
-}
+inline NoteValue Note(const std::string &text, int32_t mark) { return NoteValue{text, mark, !text.empty()}; }
 
 // Writes a fresh "dlm.db" holding exactly these notes.
 inline void MakeStore(const NoteMap &notes, const char *name = "dlm.db")

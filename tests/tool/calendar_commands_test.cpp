@@ -10,8 +10,12 @@
 namespace {
 
 class CalendarCommands : public ::testing::Test {
-protected:
-    void SetUp() override { dir = MakeScratchDir(); ASSERT_FALSE(dir.path.empty()); }
+  protected:
+    void SetUp() override
+    {
+        dir = MakeScratchDir();
+        ASSERT_FALSE(dir.path.empty());
+    }
     void TearDown() override { RemoveScratchDir(dir); }
     ScratchDir dir;
 };
@@ -49,15 +53,14 @@ TEST_F(CalendarCommands, MonthGridIsSundayFirstWithCaptions)
     EXPECT_EQ(Cell(lines[3], 4), "廿二");
     EXPECT_EQ(Cell(lines[2], 6), "3");
 
-    struct { int row, col; const char *day, *caption; } cells[] = {
-        {1, 0, "4", "立春"},     // the solar term comes first
-        {1, 5, "9", "三十"},
-        {1, 6, "10", "春节"},    // lunar new year: the holiday, not 1月小
-        {2, 0, "11", "初二"},
-        {2, 3, "14", "情人节"},
-        {3, 1, "19", "雨水"},
-        {3, 6, "24", "元宵节"},
-        {4, 4, "29", "二十"},
+    struct {
+        int row, col;
+        const char *day, *caption;
+    } cells[] = {
+        {1, 0, "4", "立春"},                            // the solar term comes first
+        {1, 5, "9", "三十"},    {1, 6, "10", "春节"},   // lunar new year: the holiday, not 1月小
+        {2, 0, "11", "初二"},   {2, 3, "14", "情人节"}, {3, 1, "19", "雨水"},
+        {3, 6, "24", "元宵节"}, {4, 4, "29", "二十"},
     };
     for (const auto &c : cells) {
         EXPECT_EQ(Cell(lines[2 + c.row * 2], c.col), c.day) << c.day;
@@ -105,8 +108,8 @@ TEST_F(CalendarCommands, DaySummary)
     ToolRun run = RunTool(dir, {"day", "2024-02-10"});
     ASSERT_EQ(run.status, 0) << run.err;
     const char *expected[] = {
-        "公历\t2024年2月10日 星期六\n", "ISO周\t第6周\n", "农历\t正月初一", "干支\t甲辰年 丙寅月 甲辰日\n",
-        "生肖\t龙\n", "节日\t春节\n",
+        "公历\t2024年2月10日 星期六\n", "ISO周\t第6周\n", "农历\t正月初一",
+        "干支\t甲辰年 丙寅月 甲辰日\n", "生肖\t龙\n",     "节日\t春节\n",
     };
     for (const char *line : expected)
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
@@ -136,9 +139,10 @@ TEST_F(CalendarCommands, DaysTableAgreesWithTheReferenceOnEveryDateOfTheTable)
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> lines = SplitLines(run.out);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0], "date\tweekday\tdayOfYear\tweekOfYear\tdaysInMonth\tlunarValid\tlunarYear\tlunarMonth\t"
-                        "lunarDay\tisLeapMonth\tlunarMonthDays\tleapMonth\tlunarDayOfYear\tyearCycle\tmonthCycle\t"
-                        "dayCycle\tterm");
+    EXPECT_EQ(lines[0],
+              "date\tweekday\tdayOfYear\tweekOfYear\tdaysInMonth\tlunarValid\tlunarYear\tlunarMonth\t"
+              "lunarDay\tisLeapMonth\tlunarMonthDays\tleapMonth\tlunarDayOfYear\tyearCycle\tmonthCycle\t"
+              "dayCycle\tterm");
     int32_t expectedCount = RefDaysBetween(PACK_DATE(1899, 12, 30), PACK_DATE(2101, 1, 30)) + 1;
     ASSERT_EQ((int32_t)lines.size(), expectedCount + 1);
 
@@ -147,12 +151,13 @@ TEST_F(CalendarCommands, DaysTableAgreesWithTheReferenceOnEveryDateOfTheTable)
     for (size_t i = 1; i < lines.size() && failures < 5; i++) {
         CalendarDay ref = *RefGetDayInfo(date);
         char expected[300];
-        int n = snprintf(expected, sizeof expected, "%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%d\t", ref.year, ref.month,
-                         ref.day, ref.weekday, ref.dayOfYear, ref.weekOfYear, ref.daysInMonth, ref.lunarValid);
+        int n =
+            snprintf(expected, sizeof expected, "%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%d\t", ref.year, ref.month,
+                     ref.day, ref.weekday, ref.dayOfYear, ref.weekOfYear, ref.daysInMonth, ref.lunarValid);
         if (ref.lunarValid)
-            n += snprintf(expected + n, sizeof expected - n, "%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t", ref.lunarYear,
-                          ref.lunarMonth, ref.lunarDay, ref.isLeapMonth, ref.lunarMonthDays, ref.leapMonth,
-                          ref.lunarDayOfYear, ref.yearCycle, ref.monthCycle, ref.dayCycle);
+            n += snprintf(expected + n, sizeof expected - n, "%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t",
+                          ref.lunarYear, ref.lunarMonth, ref.lunarDay, ref.isLeapMonth, ref.lunarMonthDays,
+                          ref.leapMonth, ref.lunarDayOfYear, ref.yearCycle, ref.monthCycle, ref.dayCycle);
         else
             n += snprintf(expected + n, sizeof expected - n, "\t\t\t\t\t\t\t\t\t\t");
         snprintf(expected + n, sizeof expected - n, "%d", RefSolarTermIndexOn(date));
@@ -201,7 +206,9 @@ TEST_F(CalendarCommands, TermsOfAYear)
 
 TEST_F(CalendarCommands, LunarToGregorian)
 {
-    struct { const char *lunar, *gregorian; } cases[] = {
+    struct {
+        const char *lunar, *gregorian;
+    } cases[] = {
         {"2023-03-03", "2023-04-22"}, {"2006-08-15", "2006-10-06"}, {"2020-05-01", "2020-06-21"},
         {"2024-01-01", "2024-02-10"}, {"2023-12-08", "2024-01-18"}, {"1900-01-01", "1900-01-31"},
         {"2100-12-29", "2101-01-28"}, {"2023-02-30", "2023-03-21"},
@@ -239,29 +246,28 @@ TEST_F(CalendarCommands, ReportOfTheLunarNewYear)
 {
     ToolRun run = RunTool(dir, {"report", "2024-02-10"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "==========◆日期信息◆==========\n"
-              "\n"
-              "阳历日期\t2024年2月10日\n"
-              "星期\t\t六\n"
-              "本年周计数\t6\n"
-              "阳历天计数\t41\n"
-              "阳历月天数\t29\n"
-              "农历日期\t2024年1月1日\n"
-              "生肖\t\t龙\n"
-              "农历年\t\t甲辰\n"
-              "农历月\t\t丙寅\n"
-              "农历日\t\t甲辰\n"
-              "农历天计数\t1\n"
-              "农历月大小\t小月\n"
-              "\n"
-              "==========◆节日信息◆==========\n"
-              "\n"
-              "节日：春节\n"
-              "日期：农历 01月01日\n");
+    EXPECT_EQ(run.out, "==========◆日期信息◆==========\n"
+                       "\n"
+                       "阳历日期\t2024年2月10日\n"
+                       "星期\t\t六\n"
+                       "本年周计数\t6\n"
+                       "阳历天计数\t41\n"
+                       "阳历月天数\t29\n"
+                       "农历日期\t2024年1月1日\n"
+                       "生肖\t\t龙\n"
+                       "农历年\t\t甲辰\n"
+                       "农历月\t\t丙寅\n"
+                       "农历日\t\t甲辰\n"
+                       "农历天计数\t1\n"
+                       "农历月大小\t小月\n"
+                       "\n"
+                       "==========◆节日信息◆==========\n"
+                       "\n"
+                       "节日：春节\n"
+                       "日期：农历 01月01日\n");
 
     run = RunTool(dir, {"report", "2023-03-22"});
     EXPECT_NE(run.out.find("本年闰\t\t2月\n本月是闰月\t是"), std::string::npos) << run.out;
 }
 
-}  // namespace
+}   // namespace

@@ -9,8 +9,12 @@
 namespace {
 
 class FileCommands : public ::testing::Test {
-protected:
-    void SetUp() override { dir = MakeScratchDir(); ASSERT_FALSE(dir.path.empty()); }
+  protected:
+    void SetUp() override
+    {
+        dir = MakeScratchDir();
+        ASSERT_FALSE(dir.path.empty());
+    }
     void TearDown() override { RemoveScratchDir(dir); }
     ToolRun Run(const std::vector<std::string> &args) { return RunTool(dir, args); }
     ScratchDir dir;
@@ -23,10 +27,9 @@ TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(Run({"notes", "set", "2004-01-05", "abc"}).status, 0);
     ASSERT_EQ(Run({"notes", "mark", "2030-12-31"}).status, 0);
-    EXPECT_EQ(Run({"notes", "list"}).out,
-              "2004-01-05\t0\tabc\n"
-              "2024-02-10\t1\t年夜饭 之后\\n拜年\n"
-              "2030-12-31\t1\t\n");
+    EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-05\t0\tabc\n"
+                                          "2024-02-10\t1\t年夜饭 之后\\n拜年\n"
+                                          "2030-12-31\t1\t\n");
 
     // the text is kept as the dialog keeps it: GBK, "\r\n", with its NUL
     std::string db = ReadWholeFile(PathIn(dir, "dlm.db"));
@@ -42,16 +45,14 @@ TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
     // unmark keeps a note with text, and drops one that has nothing else
     ASSERT_EQ(Run({"notes", "unmark", "2024-02-10"}).status, 0);
     ASSERT_EQ(Run({"notes", "unmark", "2030-12-31"}).status, 0);
-    EXPECT_EQ(Run({"notes", "list"}).out,
-              "2004-01-05\t0\tabc\n"
-              "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
+    EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-05\t0\tabc\n"
+                                          "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
 
     // a longer text, a mark on a note with text, an empty set, a delete
     ASSERT_EQ(Run({"notes", "set", "2004-01-05", "a much longer text than before"}).status, 0);
     ASSERT_EQ(Run({"notes", "mark", "2004-01-05"}).status, 0);
-    EXPECT_EQ(Run({"notes", "list"}).out,
-              "2004-01-05\t1\ta much longer text than before\n"
-              "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
+    EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-05\t1\ta much longer text than before\n"
+                                          "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
     ASSERT_EQ(Run({"notes", "set", "2024-02-10", ""}).status, 0);
     ASSERT_EQ(Run({"notes", "delete", "2004-01-05"}).status, 0);
     EXPECT_EQ(Run({"notes", "list"}).out, "");
@@ -160,7 +161,8 @@ TEST_F(FileCommands, CheckFindsDamageAndWritesNothing)
     // a damaged dlm.ini with a sound dlm.db
     WriteWholeFile(PathIn(dir, "dlm.db"), db);
     WriteWholeFile(PathIn(dir, "dlm.ini"), ini + "");
-    std::string badIni = "[CONTROL]\nMonthPos=250,0,600,250,1\nControl=97\n[HOLIDAY]\n0=not a code\n1=8449,元旦\n";
+    std::string badIni =
+        "[CONTROL]\nMonthPos=250,0,600,250,1\nControl=97\n[HOLIDAY]\n0=not a code\n1=8449,元旦\n";
     WriteWholeFile(PathIn(dir, "dlm.ini"), badIni);
     check = Run({"check"});
     EXPECT_EQ(check.status, 1) << check.out;
@@ -176,20 +178,44 @@ struct BadCase {
 TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
 {
     const BadCase cases[] = {
-        {{"day", "2024-13-01"}},        {{"day", "2024-02-30"}},      {{"day", "2024-00-10"}},
-        {{"day", "2024-01-00"}},        {{"day", "yesterday"}},       {{"day", "2024-1-1x"}},
-        {{"day"}},                      {{"day", "2024-01-01", "x"}}, {{"month", "2024-13"}},
-        {{"month", "2024"}},            {{"days", "2024-01-01"}},     {{"days", "2024-01-02", "2024-01-01"}},
-        {{"terms", "20x4"}},            {{"terms"}},                  {{"lunar", "1899-12-01"}},
-        {{"lunar", "2101-01-01"}},      {{"lunar", "2024-13-01"}},    {{"lunar", "2024-01-31"}},
-        {{"lunar", "2024-01-00"}},      {{"holidays"}},               {{"report", "2024-2"}},
-        {{"frobnicate"}},               {{"notes"}},                  {{"notes", "set", "2024-01-01"}},
-        {{"notes", "tidy"}},            {{"notes", "mark", "2024-02-31"}}, {{"notes", "list", "--mark"}},
-        {{"memos", "add", "daily"}},    {{"memos", "add", "monthly:32", "x"}}, {{"memos", "add", "weekly:7", "x"}},
-        {{"memos", "add", "daily", "25:00", "x"}}, {{"memos", "add", "daily", ""}},
-        {{"holidays-add", "solar", "02-30", "x"}}, {{"holidays-add", "lunar", "13-01", "x"}},
-        {{"holidays-add", "weekday", "5", "0", "1", "x"}}, {{"holidays-add", "weekday", "5", "-6", "1", "x"}},
-        {{"holidays-add", "weekday", "5", "1", "7", "x"}}, {{"holidays-add", "moon", "x"}},
+        {{"day", "2024-13-01"}},
+        {{"day", "2024-02-30"}},
+        {{"day", "2024-00-10"}},
+        {{"day", "2024-01-00"}},
+        {{"day", "yesterday"}},
+        {{"day", "2024-1-1x"}},
+        {{"day"}},
+        {{"day", "2024-01-01", "x"}},
+        {{"month", "2024-13"}},
+        {{"month", "2024"}},
+        {{"days", "2024-01-01"}},
+        {{"days", "2024-01-02", "2024-01-01"}},
+        {{"terms", "20x4"}},
+        {{"terms"}},
+        {{"lunar", "1899-12-01"}},
+        {{"lunar", "2101-01-01"}},
+        {{"lunar", "2024-13-01"}},
+        {{"lunar", "2024-01-31"}},
+        {{"lunar", "2024-01-00"}},
+        {{"holidays"}},
+        {{"report", "2024-2"}},
+        {{"frobnicate"}},
+        {{"notes"}},
+        {{"notes", "set", "2024-01-01"}},
+        {{"notes", "tidy"}},
+        {{"notes", "mark", "2024-02-31"}},
+        {{"notes", "list", "--mark"}},
+        {{"memos", "add", "daily"}},
+        {{"memos", "add", "monthly:32", "x"}},
+        {{"memos", "add", "weekly:7", "x"}},
+        {{"memos", "add", "daily", "25:00", "x"}},
+        {{"memos", "add", "daily", ""}},
+        {{"holidays-add", "solar", "02-30", "x"}},
+        {{"holidays-add", "lunar", "13-01", "x"}},
+        {{"holidays-add", "weekday", "5", "0", "1", "x"}},
+        {{"holidays-add", "weekday", "5", "-6", "1", "x"}},
+        {{"holidays-add", "weekday", "5", "1", "7", "x"}},
+        {{"holidays-add", "moon", "x"}},
         {{"holidays-add", "solar", "02-10", ""}},
         {{"--bogus", "month"}},
     };
@@ -214,4 +240,4 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
     EXPECT_NE(run.out.find("loomcal"), std::string::npos);
 }
 
-}  // namespace
+}   // namespace

@@ -87,7 +87,8 @@ ScratchDir MakeScratchDir()
     ScratchDir dir;
     for (;;) {
         char name[MAX_PATH + 64];
-        snprintf(name, sizeof name, "%sloomcal-test-%lu-%u", temp, (unsigned long)GetCurrentProcessId(), counter++);
+        snprintf(name, sizeof name, "%sloomcal-test-%lu-%u", temp, (unsigned long)GetCurrentProcessId(),
+                 counter++);
         std::string io = std::string(name) + "-io";
         if (CreateDirectoryA(name, 0)) {
             CreateDirectoryA(io.c_str(), 0);

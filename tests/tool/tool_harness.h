@@ -6,9 +6,9 @@
 #include <vector>
 
 struct ToolRun {
-    int status;          // exit status, -1 when the tool could not be run or died
-    std::string out;     // stdout, GBK
-    std::string err;     // stderr, GBK
+    int status;        // exit status, -1 when the tool could not be run or died
+    std::string out;   // stdout, GBK
+    std::string err;   // stderr, GBK
 };
 
 struct ScratchDir {
