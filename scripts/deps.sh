@@ -18,8 +18,8 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "deps: installing ${missing[*]}"
-  apt-get update -q
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  apt-get update -q -o DPkg::Lock::Timeout=600
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=600 "${missing[@]}"
 fi
 
 # Wine takes its ANSI code page from the locale: zh_CN.UTF-8 gives 936 (GBK),

@@ -12,14 +12,22 @@ loom_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
-  local n
-  for n in 99 98 97 96 95; do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then break; fi
-  done
-  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display number itself and writes it to fd 3, so
+  # several runs on one machine never race for the same number.
+  local numberfile n=
+  numberfile=$(mktemp /tmp/loomhouse-display.XXXXXX)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
   LOOM_XVFB_PID=$!
-  export DISPLAY=:$n
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  for _ in $(seq 100); do
+    n=$(head -1 "$numberfile" 2>/dev/null)
+    [ -n "$n" ] && break
+    sleep 0.05
+  done
+  rm -f "$numberfile"
+  if [ -n "$n" ]; then
+    export DISPLAY=:$n
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fi
   echo "could not start a virtual display" >&2
   return 1
 }
