@@ -2,41 +2,10 @@
 #include "shell.h"
 #include "../calendar/calendar.h"
 #include "../calendar/today.h"
+#include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
+#include "../remind/remind.h"
 #include "../resources/resource.h"
-
-// The dialogs are later work; until they exist their commands change nothing.
-static LRESULT OpenAboutBox(HWND window)
-{
-    (void)window;
-    return 0;
-}
-static LRESULT OpenStickyNote(HWND window)
-{
-    (void)window;
-    return 0;
-}
-static LRESULT OpenDateInfo(HWND window, PackedDate date)
-{
-    (void)window;
-    (void)date;
-    return 0;
-}
-static LRESULT OpenHolidayEditor(HWND window)
-{
-    (void)window;
-    return 0;
-}
-static LRESULT OpenMemoEditor(HWND window)
-{
-    (void)window;
-    return 0;
-}
-static LRESULT OpenSettingsDialog(HWND window)
-{
-    (void)window;
-    return 0;
-}
 
 static int ClampDay(int year, int month, int day)
 {

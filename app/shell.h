@@ -28,5 +28,3 @@ int CheckDateChange(HWND window);
 // What WM_TIMECHANGE does: refresh TodayDate, re-arm the reminders, refresh
 // the tray icon and show today's month.
 void OnTimeChange(HWND window);
-// The one-second clock (TIMER_CLOCK callback).
-void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);

@@ -1,11 +1,14 @@
 // Start-up, shutdown and the one-second clock of the Windows program.
 #include "shell.h"
+#include "tray.h"
 #include <commctrl.h>
 #include <string.h>
 #include "../calendar/calendar.h"
 #include "../calendar/today.h"
 #include "../calendar/strings.h"
+#include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
+#include "../remind/remind.h"
 #include "../store/config.h"
 #include "../store/records.h"
 #include "../store/settings.h"
@@ -15,32 +18,8 @@ HWND MonthWindow;
 int32_t ScreenWidth;
 
 static HANDLE InstanceGuard;
-// The 1x1 bitmap a fresh memory DC comes with; selected back before the
-// canvas is deleted, because a bitmap still selected into a DC cannot be.
-static HGDIOBJ FirstBitmapOfMemoryDC;
 // WM_ENDSESSION runs the shutdown and a later WM_DESTROY may run it again.
 static int ShutdownDone;
-
-// ---- the later subsystems' call sites ----
-// The reminder pass (ScheduleReminder / ArmHourlyChime / the alarm queue),
-// the tray icon and the sticky note are not part of this program yet. Each
-// one gets its call here, so the start-up, shutdown and clock sequences are
-// already in their final order; the bodies are filled in with those parts.
-
-// RearmReminders: queue today's memos and the chime, alert today's holidays.
-static void RearmRemindersIfPresent() {}
-// The queue-head check of the clock tick: fire at most one due reminder.
-static void FireDueReminderIfPresent(DWORD tick) { (void)tick; }
-// AddTrayIcon / UpdateTrayIcon / RemoveTrayIcon.
-static void AddTrayIconIfPresent(HWND window) { (void)window; }
-static void UpdateTrayIconIfPresent(HWND window, PackedDate today)
-{
-    (void)window;
-    (void)today;
-}
-static void RemoveTrayIconIfPresent(HWND window) { (void)window; }
-// Reopening the sticky note (template 107) when it was open at the last exit.
-static void ReopenStickyNoteIfPresent(HWND window) { (void)window; }
 
 // ---- strings from the resources ----
 
@@ -82,26 +61,6 @@ static int RegisterMonthClass(HINSTANCE instance)
     return RegisterClassExA(&wc) != 0;
 }
 
-static void CreateDrawingSurfaces(HWND window)
-{
-    HDC windowDC = GetDC(window);
-    MemoryDC = CreateCompatibleDC(windowDC);
-    RECT client;
-    GetClientRect(window, &client);
-    // From here to shutdown MonthPos holds the drawing rectangle.
-    Settings.MonthPos.left = client.left;
-    Settings.MonthPos.top = client.top;
-    Settings.MonthPos.right = client.right;
-    Settings.MonthPos.bottom = client.bottom;
-    int width = client.right - client.left, height = client.bottom - client.top;
-    CanvasBitmap = CreateCompatibleBitmap(windowDC, width, height);
-    BackgroundBitmap = CreateCompatibleBitmap(windowDC, width, height);
-    ReleaseDC(window, windowDC);
-    FirstBitmapOfMemoryDC = SelectObject(MemoryDC, CanvasBitmap);
-    SetTextAlign(MemoryDC, TA_LEFT | TA_TOP);
-    SetBkMode(MemoryDC, TRANSPARENT);
-}
-
 int InitApplication(HINSTANCE instance)
 {
     HANDLE guard = CreateMutexA(0, FALSE, INSTANCE_MUTEX_NAME);
@@ -133,7 +92,8 @@ int InitApplication(HINSTANCE instance)
 
     INITCOMMONCONTROLSEX icc;
     icc.dwSize = sizeof icc;
-    icc.dwICC = 0x110D;   // list view, bar, tab, date picker, pager
+    icc.dwICC =
+        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
     InitCommonControlsEx(&icc);
 
     AddChimeEntry();   // must head ReminderList before any memo is loaded
@@ -146,24 +106,24 @@ int InitApplication(HINSTANCE instance)
     SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
                  SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
-    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)(uint32_t)pos->dockState);
+    SetDockState(window, pos->dockState);
 
-    CreateDrawingSurfaces(window);
+    CreateMonthSurfaces(window);
     MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
     MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
-    AddTrayIconIfPresent(window);
+    AddTrayIcon(window);
 
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     SetTodayFromClock();
-    RearmRemindersIfPresent();
-    UpdateTrayIconIfPresent(window, TodayDate.date);
+    RearmReminders();
+    UpdateTrayIcon(window, TodayDate.date);
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
     // Still hidden, so nothing moves visibly: a docked window is seated at its edge.
     SlideWindow(window, SLIDE_SHOW);
     ShowWindow(window, SW_SHOWNA);
     if (Settings.flags & CTRL_NOTE_OPEN)
-        ReopenStickyNoteIfPresent(window);
+        OpenStickyNote(window);
     return 1;
 }
 
@@ -175,7 +135,7 @@ int ShutdownApplication(HWND window)
         return 0;
     ShutdownDone = 1;
     RECT r;
-    Settings.MonthPos.dockState = (int32_t)(uint32_t)GetWindowLongPtrA(window, GWLP_USERDATA);
+    Settings.MonthPos.dockState = GetDockState(window);
     GetWindowRect(window, &r);
     Settings.MonthPos.left = r.left;
     Settings.MonthPos.top = r.top;
@@ -183,17 +143,8 @@ int ShutdownApplication(HWND window)
     Settings.MonthPos.bottom = r.bottom;
     SaveConfig();
 
-    if (MemoryDC) {
-        SelectObject(MemoryDC, FirstBitmapOfMemoryDC);
-        DeleteObject(CanvasBitmap);
-        DeleteObject(BackgroundBitmap);
-        DeleteDC(MemoryDC);
-    }
-    MemoryDC = 0;
-    CanvasBitmap = 0;
-    BackgroundBitmap = 0;
-    FirstBitmapOfMemoryDC = 0;
-    RemoveTrayIconIfPresent(window);
+    FreeMonthSurfaces();
+    RemoveTrayIcon(window);
     PostQuitMessage(0);
     return 0;
 }
@@ -220,16 +171,8 @@ int CheckDateChange(HWND window)
 void OnTimeChange(HWND window)
 {
     SetTodayFromClock();
-    RearmRemindersIfPresent();
-    UpdateTrayIconIfPresent(window, TodayDate.date);
+    RearmReminders();
+    UpdateTrayIcon(window, TodayDate.date);
     RECT rect = DrawingRect();
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
-}
-
-void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
-{
-    // A calendar left running overnight would otherwise keep yesterday as
-    // today and never raise the new day's reminders.
-    CheckDateChange(window);
-    FireDueReminderIfPresent(tick);
 }

@@ -41,7 +41,7 @@ const char *DayText(PackedDate date, int flags)
         if (flags & DAYTEXT_LUNAR_SHORT) {
             length = 0;
             if (d->lunarDay == 1)
-                AppendFormat(&length, "%s%d月%s", leap, d->lunarMonth, d->lunarMonthDays == 29 ? "小" : "大");
+                AppendFormat(&length, "%s%d月%s", leap, d->lunarMonth, MonthSizeWord(d->lunarMonthDays));
             else
                 AppendFormat(&length, "%s", dayName);
             return DayTextBuffer;
@@ -54,7 +54,7 @@ const char *DayText(PackedDate date, int flags)
     }
 
     if (flags & DAYTEXT_HOLIDAYS) {
-        for (const HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch) {
+        for (const HolidayEntry *e = HolidaysOn(date, flags & DAYTEXT_TERMS); e; e = e->nextMatch) {
             const int cost = (int)strlen(e->name) + 9;
             if (budget - cost < 0)
                 break;
@@ -63,4 +63,13 @@ const char *DayText(PackedDate date, int flags)
         }
     }
     return DayTextBuffer;
+}
+
+const char *DayCaption(PackedDate date, const HolidayEntry *holidays)
+{
+    if (holidays)
+        return holidays->name;
+    if (!GetDayInfo(date)->lunarValid)
+        return 0;
+    return DayText(date, DAYTEXT_LUNAR_SHORT);
 }

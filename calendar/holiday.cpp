@@ -3,10 +3,28 @@
 #include "solarterm.h"
 #include "strings.h"
 #include "today.h"
-#include "../store/settings.h"
 #include <stdio.h>
 
-HolidayEntry *HolidaysOn(PackedDate date)
+HolidayCode SolarHolidayCode(int month, int day) { return HOLIDAY_SOLAR | month << 8 | day; }
+
+HolidayCode LunarHolidayCode(int month, int day) { return HOLIDAY_LUNAR | month << 8 | day; }
+
+HolidayCode WeekdayHolidayCode(int month, int ordinal, int fromEnd, int weekday)
+{
+    // Counted from the end the ordinals are 7 (the last) to 11.
+    const int n = fromEnd ? ordinal + 6 : ordinal;
+    return HOLIDAY_WEEKDAY | month << 8 | n << 4 | weekday;
+}
+
+int HolidayRuleDays(int month, int lunar)
+{
+    static const int8_t Days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    return lunar ? 30 : Days[month - 1];
+}
+
+HolidayEntry *HolidaysOn(PackedDate date, int withTerms)
 {
     const CalendarDay *rec = GetDayInfo(date);
     // The Gregorian code takes the month and day as passed in, so a rule for
@@ -28,7 +46,7 @@ HolidayEntry *HolidaysOn(PackedDate date)
             chain = e;
         }
     }
-    if (Settings.flags & CTRL_SOLAR_TERMS) {
+    if (withTerms) {
         HolidayEntry *term = SolarTermOn(date);
         if (term) {
             term->nextMatch = chain;

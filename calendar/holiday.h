@@ -12,10 +12,22 @@ typedef int32_t HolidayCode;
 #define HOLIDAY_WEEKDAY 0x4000   // month << 8 | n << 4 | weekday; n 1..5 from the start, 7..11 from the end
 #define HOLIDAY_NONE    0x5000   // this and above: no rule
 
+// Rule codes as the holiday editor and loomcal build them.
+HolidayCode SolarHolidayCode(int month, int day);
+HolidayCode LunarHolidayCode(int month, int day);
+// The n-th weekday (0 = Sunday) of a Gregorian month, ordinal 1..5 counted
+// from the start of the month, or from its end when fromEnd (1 = the last).
+HolidayCode WeekdayHolidayCode(int month, int ordinal, int fromEnd, int weekday);
+// How many days the editors offer for a rule's month (1..12): 30 for every
+// lunar month; for a Gregorian month its length with February at 29, so that
+// a rule for 29 February can be made.
+int HolidayRuleDays(int month, int lunar);
+
 // The chain (through nextMatch) of the holidays falling on the date, the
-// solar term first when CTRL_SOLAR_TERMS is set; null when none. Valid until
-// the next call; overwrites the shared day record.
-HolidayEntry *HolidaysOn(PackedDate date);
+// day's solar term first when withTerms (the user's "solar terms count as
+// holidays" option); null when none. Valid until the next call; overwrites
+// the shared day record.
+HolidayEntry *HolidaysOn(PackedDate date, int withTerms);
 // The rule's date in the year of TodayDate; 0 for codes of 0x5000 and above.
 PackedDate HolidayDateThisYear(HolidayCode code);
 // The rule as text in the shared 500-byte buffer, or null.

@@ -30,7 +30,7 @@ void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry)
     }
 }
 
-void BuildDateReport(const TextSink *sink, PackedDate date)
+void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
 {
     const CalendarDay *rec = GetDayInfo(date);
     if (sink && sink->replace)
@@ -50,7 +50,7 @@ void BuildDateReport(const TextSink *sink, PackedDate date)
                  rec->lunarYear, rec->lunarMonth, rec->lunarDay, AnimalOf(rec->yearCycle),
                  StemOf(rec->yearCycle), BranchOf(rec->yearCycle), StemOf(rec->monthCycle),
                  BranchOf(rec->monthCycle), StemOf(rec->dayCycle), BranchOf(rec->dayCycle),
-                 rec->lunarDayOfYear, rec->lunarMonthDays > 29 ? "大" : "小");
+                 rec->lunarDayOfYear, MonthSizeWord(rec->lunarMonthDays));
         Append(sink, piece);
         if (rec->leapMonth != 0) {
             snprintf(piece, sizeof piece, "\r\n本年闰\t\t%d月", rec->leapMonth);
@@ -63,7 +63,7 @@ void BuildDateReport(const TextSink *sink, PackedDate date)
     }
 
     // HolidaysOn rewrites the shared day record; everything from rec is written by now.
-    const HolidayEntry *chain = HolidaysOn(date);
+    const HolidayEntry *chain = HolidaysOn(date, withTerms);
     if (chain) {
         Append(sink, "\r\n\r\n==========◆节日信息◆==========");
         for (const HolidayEntry *e = chain; e; e = e->nextMatch) {

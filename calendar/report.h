@@ -13,9 +13,10 @@ struct TextSink {
     void *context;
 };
 
-// Steps 1..6 of the report: the date, the lunar block, the holidays and the
-// memo section, replacing what the sink held.
-void BuildDateReport(const TextSink *sink, PackedDate date);
+// Steps 1..6 of the report: the date, the lunar block, the holidays (the
+// solar term first when withTerms) and the memo section, replacing what the
+// sink held.
+void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms);
 void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry);
 void AppendMemoSection(const TextSink *sink, PackedDate date);
 // "每月%d日", "每周%s", the date, or "[无]" for every day.

@@ -104,3 +104,31 @@ HolidayEntry *SolarTermOn(PackedDate date)
              SolarTermNames[index], 0);
     return &TermRecord.entry;
 }
+
+void TermDatesOfYear(int year, PackedDate out[24])
+{
+    CalendarDay firstTerm;
+    FirstTermOf(year, &firstTerm);
+    int confirmed = 1;
+    for (int i = 0; i < 24; i++) {
+        out[i] = TermDate(&firstTerm, i);
+        if (DATE_YEAR(out[i]) != year || SolarTermIndexOn(out[i]) != i)
+            confirmed = 0;
+    }
+    if (confirmed)
+        return;
+    // Far from 1900 a term of the formula's year can land in the year before
+    // or after, where the lookup of that date counts another year's terms:
+    // the year is then searched day by day for the dates the lookup reports.
+    for (int i = 0; i < 24; i++)
+        out[i] = 0;
+    CalendarDay d = {};
+    d.year = year;
+    d.month = 1;
+    d.day = 1;
+    for (NormalizeDay(&d); d.year == year; d.day++, NormalizeDay(&d)) {
+        int index = SolarTermIndexOn(d.packed);
+        if (index >= 0)
+            out[index] = d.packed;
+    }
+}

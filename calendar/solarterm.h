@@ -12,3 +12,6 @@ extern const char *const SolarTermNames[24];
 HolidayEntry *SolarTermOn(PackedDate date);
 // The index 0..23 of the term on the date, or -1.
 int SolarTermIndexOn(PackedDate date);
+// The dates of the 24 terms of a Gregorian year in index order, each the date
+// SolarTermOn reports the term on; 0 where a term falls outside the year.
+void TermDatesOfYear(int year, PackedDate out[24]);

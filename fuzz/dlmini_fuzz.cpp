@@ -78,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const size_t first = Walk();
     TextBuffer report = {};
     TextSink sink = TextBufferSink(&report);
-    BuildDateReport(&sink, PACK_DATE(2024, 6, 15));
+    BuildDateReport(&sink, PACK_DATE(2024, 6, 15), SolarTermsAreHolidays());
     TextBufferFree(&report);
-    DayText(PACK_DATE(2024, 6, 15), 0x17);
+    DayText(PACK_DATE(2024, 6, 15), 0x17 | DAYTEXT_TERMS);
 
     if (WriteConfigFile("dlm.ini") != 0)
         abort();

@@ -6,13 +6,11 @@
 #include <stdint.h>
 #include "../store/settings.h"
 
-#define SNAP_DISTANCE    50   // an edge catches a window closer than this
-#define UNSNAP_SLACK     5    // cursor travel that tears a window off its edge
-#define SLIDE_STEPS      20
-#define SLIDE_PAUSE_MS   5
-#define AUTOHIDE_PERIOD  500   // ms, TIMER_AUTOHIDE
-#define DOCK_HIDDEN_MASK 0xF0000
-#define DOCK_EDGE_MASK   0xFFFF
+#define SNAP_DISTANCE   50   // an edge catches a window closer than this
+#define UNSNAP_SLACK    5    // cursor travel that tears a window off its edge
+#define SLIDE_STEPS     20
+#define SLIDE_PAUSE_MS  5
+#define AUTOHIDE_PERIOD 500   // ms, TIMER_AUTOHIDE
 
 struct DockRect {
     int32_t left, top, right, bottom;

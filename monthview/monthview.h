@@ -21,6 +21,11 @@ extern HWND MonthTooltip;
 extern HWND MonthToolbar;
 extern PackedDate ShownDate;   // its month is shown, its day is the selected day
 
+// Creates MemoryDC with CanvasBitmap selected and BackgroundBitmap, both of
+// the window's client size, and makes MonthPos the drawing rectangle.
+void CreateMonthSurfaces(HWND window);
+void FreeMonthSurfaces();
+
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Painting (everything goes to a device context, so a test can paint into a bitmap).

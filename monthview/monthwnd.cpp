@@ -1,42 +1,25 @@
 // The month window's procedure: it only routes each message to what it does.
 #include "monthview.h"
 #include "../app/shell.h"
+#include "../app/tray.h"
+#include "../store/settings.h"
+#include "../dialogs/dialogs.h"
 #include "../resources/resource.h"
 
 static void NoteActivation(WPARAM wParam) { DockWindowActive = wParam != 0 ? 1 : 0; }
-
-// The note is the dialog owned by this window that holds the note's edit
-// control; finding it that way needs nothing from the note's own code.
-static BOOL CALLBACK MatchStickyNote(HWND candidate, LPARAM found)
-{
-    HWND *result = (HWND *)found;
-    if (GetWindow(candidate, GW_OWNER) == result[0] && GetDlgItem(candidate, IDC_NOTE_TEXT)) {
-        result[1] = candidate;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static HWND FindStickyNote(HWND window)
-{
-    HWND search[2] = {window, NULL};
-    EnumThreadWindows(GetCurrentThreadId(), MatchStickyNote, (LPARAM)search);
-    return search[1];
-}
 
 // The logon ends: the note saves itself when destroyed, and must have done so
 // before the shutdown writes the settings.
 static void EndSession(HWND window)
 {
-    HWND note = FindStickyNote(window);
-    if (note)
-        DestroyWindow(note);
+    if (StickyNoteWindow)
+        DestroyWindow(StickyNoteWindow);
     ShutdownApplication(window);
 }
 
 static void MouseOverMonth(HWND window, LPARAM lParam)
 {
-    if (GetDockState(window) & 0xF0000)
+    if (GetDockState(window) & DOCK_HIDDEN_MASK)
         SlideWindow(window, SLIDE_SHOW);
     else if ((short)HIWORD(lParam) < HEADER_HEIGHT && MonthToolbar)
         ShowWindow(MonthToolbar, SW_SHOW);
@@ -81,21 +64,6 @@ static LRESULT MonthNotify(NMHDR *header, LPARAM lParam)
     if (header->code == (UINT)TTN_NEEDTEXTA)
         return ToolbarTipText((NMTTDISPINFOA *)lParam);
     return 0;
-}
-
-// The date information dialog is not part of the program yet; the tray's
-// double click gets its call here once it is (today's date, not ShownDate).
-static void OpenTodayInfo(HWND window) { (void)window; }
-
-static void OnTrayIcon(HWND window, LPARAM lParam)
-{
-    switch (lParam) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: SetForegroundWindow(window); break;
-    case WM_LBUTTONUP: SlideWindow(window, SLIDE_SHOW); break;
-    case WM_LBUTTONDBLCLK: OpenTodayInfo(window); break;
-    case WM_RBUTTONUP: ShowPopupMenu(window); break;
-    }
 }
 
 // The day tools do not subclass the month window (see AddDayTool), so the

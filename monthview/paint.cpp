@@ -36,7 +36,10 @@ static COLORREF ColourOf(PackedDate date, int weekday, int isHoliday)
     return Settings.colorDefault;
 }
 
-COLORREF DayColour(PackedDate date) { return ColourOf(date, WeekdayOf(date), HolidaysOn(date) != 0); }
+COLORREF DayColour(PackedDate date)
+{
+    return ColourOf(date, WeekdayOf(date), HolidaysOn(date, SolarTermsAreHolidays()) != 0);
+}
 
 static void HorizontalLine(HDC dc, int left, int right, int y, COLORREF colour)
 {
@@ -128,7 +131,7 @@ static void AddDayTool(HWND window, PackedDate date, const RECT &cell)
     tool.uId = (UINT_PTR)((uint32_t)date | 0x80000000u);
     tool.rect = cell;
     tool.hinst = AppInstance;
-    tool.lpszText = (LPSTR)DayText(date, TIP_FLAGS);
+    tool.lpszText = (LPSTR)DayText(date, TIP_FLAGS | (SolarTermsAreHolidays() ? DAYTEXT_TERMS : 0));
     SendMessageA(MonthTooltip, TTM_ADDTOOLA, 0, (LPARAM)&tool);
 }
 
@@ -169,6 +172,7 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
     DrawWeekdayBand(dc, &R, colW);
 
     const int withTools = window != NULL && MonthTooltip != NULL;
+    const int withTerms = SolarTermsAreHolidays();
     if (withTools)
         RemoveDayTools();
 
@@ -185,12 +189,8 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
         if (withTools)
             AddDayTool(window, d.packed, cell);
 
-        HolidayEntry *holidays = HolidaysOn(d.packed);
-        const char *caption = NULL;
-        if (holidays)
-            caption = holidays->name;
-        else if (d.lunarValid)
-            caption = DayText(d.packed, DAYTEXT_LUNAR_SHORT);
+        HolidayEntry *holidays = HolidaysOn(d.packed, withTerms);
+        const char *caption = DayCaption(d.packed, holidays);
 
         if (day == selected)
             FillRect(dc, &cell, selectedFill);
@@ -222,6 +222,44 @@ void PresentMonth(HWND window)
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
            ps.rcPaint.bottom - ps.rcPaint.top, MemoryDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
     EndPaint(window, &ps);
+}
+
+// The 1x1 bitmap a fresh memory DC comes with; selected back before the
+// canvas is deleted, because a bitmap still selected into a DC cannot be.
+static HGDIOBJ FirstBitmapOfMemoryDC;
+
+void CreateMonthSurfaces(HWND window)
+{
+    HDC windowDC = GetDC(window);
+    MemoryDC = CreateCompatibleDC(windowDC);
+    RECT client;
+    GetClientRect(window, &client);
+    // From here to shutdown MonthPos holds the drawing rectangle.
+    Settings.MonthPos.left = client.left;
+    Settings.MonthPos.top = client.top;
+    Settings.MonthPos.right = client.right;
+    Settings.MonthPos.bottom = client.bottom;
+    int width = client.right - client.left, height = client.bottom - client.top;
+    CanvasBitmap = CreateCompatibleBitmap(windowDC, width, height);
+    BackgroundBitmap = CreateCompatibleBitmap(windowDC, width, height);
+    ReleaseDC(window, windowDC);
+    FirstBitmapOfMemoryDC = SelectObject(MemoryDC, CanvasBitmap);
+    SetTextAlign(MemoryDC, TA_LEFT | TA_TOP);
+    SetBkMode(MemoryDC, TRANSPARENT);
+}
+
+void FreeMonthSurfaces()
+{
+    if (MemoryDC) {
+        SelectObject(MemoryDC, FirstBitmapOfMemoryDC);
+        DeleteObject(CanvasBitmap);
+        DeleteObject(BackgroundBitmap);
+        DeleteDC(MemoryDC);
+    }
+    MemoryDC = 0;
+    CanvasBitmap = 0;
+    BackgroundBitmap = 0;
+    FirstBitmapOfMemoryDC = 0;
 }
 
 RECT DrawingRect()

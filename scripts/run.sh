@@ -2,18 +2,11 @@
 # `make run`: builds the Windows program and starts it under Wine from a folder
 # of its own (build/run/, where "dlm.ini" and "dlm.db" appear). Without a usable
 # display it runs on a virtual one, saves build/run/screenshot.png and ends.
-# Without the Windows program in the tree it shows the month in the terminal.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 LOOM_ROOT=$(pwd)
 bash scripts/deps.sh || exit 1
 jobs=$(nproc)
-
-if [ ! -f app/main.cpp ]; then
-  echo "run: the Windows program is not in the tree yet; showing the month in the terminal"
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null && cmake --build build/native --target loomcal -j "$jobs" || exit 1
-  exec build/native/loomcal month
-fi
 
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$LOOM_ROOT/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null &&
   cmake --build build/win --target Loomhouse -j "$jobs" || { echo "run: the Windows build failed"; exit 1; }

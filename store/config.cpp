@@ -1,5 +1,6 @@
 #include "config.h"
 #include "fileio.h"
+#include "gbk.h"
 #include "progdir.h"
 #include "records.h"
 #include "recordstore.h"
@@ -26,9 +27,6 @@ int ConfigChanged;
 // backslash when read back. Such a byte is not valid GBK, so it is written as
 // '?' in that one place.
 
-static inline int IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-static inline int IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE; }
-
 // Encodes length bytes of text into out (NUL-terminated, never more than
 // outSize bytes, never cutting a character or an escape). Returns the
 // encoded length.
@@ -41,7 +39,7 @@ static size_t EncodeText(const char *text, size_t length, char *out, size_t outS
     while (i < length && p[i]) {
         unsigned char piece[2];
         size_t n;
-        if (IsLead(p[i]) && i + 1 < length && IsTrail(p[i + 1])) {
+        if (GbkIsLead(p[i]) && i + 1 < length && GbkIsTrail(p[i + 1])) {
             piece[0] = p[i];
             piece[1] = p[i + 1];
             n = 2;
@@ -59,7 +57,7 @@ static size_t EncodeText(const char *text, size_t length, char *out, size_t outS
                 piece[1] = 'n';
             else {
                 n = 1;
-                piece[0] = (IsLead(c) && (next == '\r' || next == '\n')) ? '?' : c;
+                piece[0] = (GbkIsLead(c) && (next == '\r' || next == '\n')) ? '?' : c;
             }
         }
         if (o + n >= outSize)
@@ -97,7 +95,7 @@ void DecodeLineBreaks(char *text)
     unsigned char *p = (unsigned char *)text;
     size_t i = 0, o = 0;
     while (p[i]) {
-        if (IsLead(p[i]) && IsTrail(p[i + 1])) {
+        if (GbkIsLead(p[i]) && GbkIsTrail(p[i + 1])) {
             p[o++] = p[i++];
             p[o++] = p[i++];
         } else if (p[i] == '\\' && (p[i + 1] == '\\' || p[i + 1] == 'r' || p[i + 1] == 'n')) {
@@ -426,7 +424,7 @@ int LoadDefaults()
     Settings.colorHoliday = 0x00FFFF;
     Settings.colorWeekend = 0x0000FF;
     Settings.colorMark = 0x00FF00;
-    Settings.flags = 0x97;
+    Settings.flags = CTRL_DEFAULTS;
     AddBuiltInHolidays();
     return 0;
 }

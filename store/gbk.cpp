@@ -1,13 +1,6 @@
 #include "gbk.h"
 #include <string.h>
 
-static inline int IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-static inline int IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE; }
-
-// Bytes taken by the character at p: 2 for a lead byte with a trail byte
-// after it, 1 otherwise (a lone lead byte counts as a character of its own).
-static inline size_t CharLength(const unsigned char *p) { return (IsLead(p[0]) && IsTrail(p[1])) ? 2 : 1; }
-
 size_t GbkCutLength(const char *text, size_t limit)
 {
     if (!text)
@@ -15,7 +8,7 @@ size_t GbkCutLength(const char *text, size_t limit)
     const unsigned char *p = (const unsigned char *)text;
     size_t n = 0;
     while (p[n]) {
-        size_t step = CharLength(p + n);
+        size_t step = GbkCharLength((const char *)p + n);
         if (n + step > limit)
             break;
         n += step;
@@ -38,7 +31,7 @@ const char *GbkFindLast(const char *text, char ch)
     const unsigned char *p = (const unsigned char *)text;
     const char *found = 0;
     while (*p) {
-        size_t step = CharLength(p);
+        size_t step = GbkCharLength((const char *)p);
         if (step == 1 && *p == (unsigned char)ch)
             found = (const char *)p;
         p += step;

@@ -4,6 +4,15 @@
 #pragma once
 #include <stddef.h>
 
+inline int GbkIsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline int GbkIsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE; }
+// Bytes taken by the character at p: 2 for a lead byte with a trail byte
+// after it, 1 otherwise (a lone lead byte counts as a character of its own).
+inline size_t GbkCharLength(const char *p)
+{
+    return (GbkIsLead((unsigned char)p[0]) && GbkIsTrail((unsigned char)p[1])) ? 2 : 1;
+}
+
 // The longest prefix of text, at most limit bytes, that ends on a character boundary.
 size_t GbkCutLength(const char *text, size_t limit);
 // Copies at most limit bytes of src into dst without splitting a character; NUL-terminates.

@@ -716,3 +716,15 @@ void StoreClose(RecordStore *store, const char *name)
         FileRemove(TEMP_NAME);
     ReleaseStore(store);
 }
+
+void StoreMarkChanged(RecordStore *store)
+{
+    if (store)
+        store->storeChanged = 1;
+}
+
+void StoreDiscard(RecordStore *store)
+{
+    if (store)
+        ReleaseStore(store);
+}

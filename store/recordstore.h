@@ -61,6 +61,10 @@ void StoreDeleteItem(StoreItem *item);
 char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length);
 char *StoreGetData(StoreItem *item);
 void StoreClose(RecordStore *store, const char *name);
+// Makes the next close write the store back although no item's data changed.
+void StoreMarkChanged(RecordStore *store);
+// Releases the store and all its items without writing anything.
+void StoreDiscard(RecordStore *store);
 // Sets an item's user value (a day note's mark); a change counts as a change of the store.
 void StoreSetUserValue(StoreItem *item, int32_t value);
 

@@ -9,12 +9,17 @@
 #define CTRL_PURGE_EXPIRED 0x20
 #define CTRL_NOTE_OPEN     0x40
 #define CTRL_SOUND         0x80
+// chime, solar terms, holiday alert, auto-close and sound
+#define CTRL_DEFAULTS      (CTRL_CHIME | CTRL_SOLAR_TERMS | CTRL_HOLIDAY_ALERT | CTRL_AUTO_CLOSE | CTRL_SOUND)
 
 #define DOCK_NONE          0
 #define DOCK_TOP           1
 #define DOCK_LEFT          2
 #define DOCK_RIGHT         4
 #define DOCK_HIDDEN        0x10000
+// A window is slid away when any of these bits is set; its edge is in the low half.
+#define DOCK_HIDDEN_MASK   0xF0000
+#define DOCK_EDGE_MASK     0xFFFF
 
 struct WindowPos {
     int32_t left, top, right, bottom;
@@ -36,3 +41,6 @@ struct SettingsRecord {
 };
 
 extern SettingsRecord Settings;
+
+// Whether a day's solar term counts among its holidays (the user's option).
+inline int SolarTermsAreHolidays() { return (Settings.flags & CTRL_SOLAR_TERMS) != 0; }

@@ -14,6 +14,7 @@
 #include "../store/fileio.h"
 #include "../store/records.h"
 #include "../store/recordstore.h"
+#include "../store/settings.h"
 
 static int TooMany(const char *command)
 {
@@ -82,38 +83,6 @@ static void WarnIfStoreDamaged()
 }
 
 // ---- terms ----
-
-void TermDatesOfYear(int year, PackedDate out[24])
-{
-    // The moments follow the engine's own arithmetic, so they land on the
-    // dates SolarTermIndexOn reports; each is still confirmed by it, and a
-    // year that disagrees is scanned day by day.
-    CalendarDay base;
-    memset(&base, 0, sizeof base);
-    base.year = 1900;
-    base.month = 1;
-    base.day = 6;
-    base.hour = 2;
-    base.minute = 5;
-    AddMilliseconds(&base, (double)(year - 1900) * 31556925974.7);
-    int confirmed = 1;
-    for (int i = 0; i < 24; i++) {
-        CalendarDay moment = base;
-        AddMilliseconds(&moment, (double)SolarTermMinutes[i] * 60000.0);
-        out[i] = moment.packed;
-        if (DATE_YEAR(out[i]) != year || SolarTermIndexOn(out[i]) != i)
-            confirmed = 0;
-    }
-    if (confirmed)
-        return;
-    for (int i = 0; i < 24; i++)
-        out[i] = 0;
-    for (PackedDate d = PACK_DATE(year, 1, 1); DATE_YEAR(d) == year; d = NextDate(d)) {
-        int index = SolarTermIndexOn(d);
-        if (index >= 0 && index < 24)
-            out[index] = d;
-    }
-}
 
 int CommandTerms(int argc, char **argv)
 {
@@ -222,7 +191,7 @@ int CommandHolidays(int argc, char **argv)
     if (status != EXIT_OK)
         return status;
     WarnIfConfigDamaged(LoadConfigForTool());
-    for (HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch)
+    for (HolidayEntry *e = HolidaysOn(date, SolarTermsAreHolidays()); e; e = e->nextMatch)
         OutFormat("%04X\t%s\n", (unsigned)(e->code & 0xFFFF), e->name);
     return EXIT_OK;
 }
@@ -255,7 +224,7 @@ int CommandReport(int argc, char **argv)
     TextBuffer buffer;
     memset(&buffer, 0, sizeof buffer);
     TextSink sink = TextBufferSink(&buffer);
-    BuildDateReport(&sink, date);
+    BuildDateReport(&sink, date, SolarTermsAreHolidays());
     const char *p = buffer.text ? buffer.text : "";
     size_t length = buffer.text ? buffer.length : 0;
     for (size_t i = 0; i < length; i++) {
@@ -307,7 +276,7 @@ int CommandDay(int argc, char **argv)
     int term = SolarTermIndexOn(date);
     if (term >= 0 && term < 24)
         OutFormat("节气\t%s\n", SolarTermNames[term]);
-    for (HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch)
+    for (HolidayEntry *e = HolidaysOn(date, SolarTermsAreHolidays()); e; e = e->nextMatch)
         if (e->code >= HOLIDAY_SOLAR) {   // the term has its own line above
             OutText("节日\t");
             OutEscaped(e->name);
@@ -388,12 +357,8 @@ int CommandMonth(int argc, char **argv)
             if (!dayOf[col])
                 continue;
             PackedDate date = PACK_DATE(year, month, day);
-            HolidayEntry *chain = HolidaysOn(date);
-            if (chain) {
-                CopyText(captions[col], sizeof captions[col], chain->name);
-            } else if (GetDayInfo(date)->lunarValid) {
-                CopyText(captions[col], sizeof captions[col], DayText(date, DAYTEXT_LUNAR_SHORT));
-            }
+            CopyText(captions[col], sizeof captions[col],
+                     DayCaption(date, HolidaysOn(date, SolarTermsAreHolidays())));
             // a caption is one line in its cell
             for (char *c = captions[col]; *c; c++)
                 if (*c == '\r' || *c == '\n' || *c == '\t')

@@ -188,7 +188,7 @@ int CommandNotes(int argc, char **argv, int mark)
     free(text);
     // A mark or a deletion alone does not make the store write itself back;
     // the command's whole point is the change on disk.
-    DayNoteStore->storeChanged = 1;
+    StoreMarkChanged(DayNoteStore);
     CloseStoreForTool(1);
     return status;
 }
@@ -328,8 +328,6 @@ int CommandMemos(int argc, char **argv)
 
 // ---- holiday rules ----
 
-static const int RuleMonthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
 int CommandHolidaysAdd(int argc, char **argv)
 {
     if (argc < 1)
@@ -356,13 +354,13 @@ int CommandHolidaysAdd(int argc, char **argv)
             digits++;
         }
         ok = ok && digits >= 1 && digits <= 2 && !*p && month >= 1 && month <= 12 && day >= 1 &&
-             day <= (lunar ? 30 : RuleMonthDays[month - 1]);
+             day <= HolidayRuleDays(month, lunar);
         if (!ok) {
             ErrorLine("loomcal: '%s' is not a %s month and day (MM-DD)", ShownArg(argv[1]),
                       lunar ? "lunar" : "Gregorian");
             return EXIT_BAD_ARGUMENT;
         }
-        code = (lunar ? HOLIDAY_LUNAR : HOLIDAY_SOLAR) | month << 8 | day;
+        code = lunar ? LunarHolidayCode(month, day) : SolarHolidayCode(month, day);
         nameArg = argv[2];
     } else if (strcmp(kind, "weekday") == 0) {
         if (argc < 5)
@@ -384,8 +382,7 @@ int CommandHolidaysAdd(int argc, char **argv)
             ErrorLine("loomcal: '%s' is not a weekday (0..6, 0 = Sunday)", ShownArg(argv[3]));
             return EXIT_BAD_ARGUMENT;
         }
-        int ordinal = n > 0 ? n : 6 - n;   // -1 is the last: 7, -5 is 11
-        code = HOLIDAY_WEEKDAY | month << 8 | ordinal << 4 | weekday;
+        code = n > 0 ? WeekdayHolidayCode(month, n, 0, weekday) : WeekdayHolidayCode(month, -n, 1, weekday);
         nameArg = argv[4];
     } else {
         ErrorLine("loomcal: unknown holiday kind '%s' (solar, lunar, weekday)", ShownArg(kind));

@@ -105,9 +105,10 @@ void CloseStoreForTool(int write)
     if (!DayNoteStore)
         return;
     // A reading command leaves the file exactly as it found it.
-    if (!write)
-        DayNoteStore->storeChanged = 0;
-    StoreClose(DayNoteStore, "dlm.db");
+    if (write)
+        StoreClose(DayNoteStore, "dlm.db");
+    else
+        StoreDiscard(DayNoteStore);
     DayNoteStore = 0;
 }
 

@@ -75,7 +75,3 @@ int CommandHolidaysList(int argc, char **argv);
 int CommandHolidaysAdd(int argc, char **argv);
 int CommandCheck(int argc, char **argv);
 void PrintUsage();
-
-// The 24 term dates of a Gregorian year in index order, each confirmed with
-// SolarTermIndexOn; 0 where a term falls outside the year.
-void TermDatesOfYear(int year, PackedDate out[24]);

@@ -2,6 +2,7 @@
 // end in the terminal's encoding (UTF-8 through iconv on Linux, GBK as it is
 // on Windows), and the column arithmetic of GBK text.
 #include "loomcal.h"
+#include "../store/gbk.h"
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -175,14 +176,7 @@ const char *ShownArg(const char *arg)
     size_t n = strlen(gbk);
     if (n > sizeof ring[0] - 4) {
         // cut on a character boundary and show that it was cut
-        const unsigned char *p = (const unsigned char *)gbk;
-        size_t at = 0;
-        while (p[at]) {
-            size_t len = (p[at] >= 0x81 && p[at] <= 0xFE && p[at + 1] >= 0x40 && p[at + 1] <= 0xFE) ? 2 : 1;
-            if (at + len > sizeof ring[0] - 4)
-                break;
-            at += len;
-        }
+        size_t at = GbkCutLength(gbk, sizeof ring[0] - 4);
         memcpy(slot, gbk, at);
         strcpy(slot + at, "...");
     } else {
@@ -192,20 +186,12 @@ const char *ShownArg(const char *arg)
     return slot;
 }
 
-// Length of the character at p: 2 for a GBK double-byte character, else 1.
-static size_t CharLength(const unsigned char *p)
-{
-    if (p[0] >= 0x81 && p[0] <= 0xFE && p[1] >= 0x40 && p[1] <= 0xFE)
-        return 2;
-    return 1;
-}
-
 int DisplayWidth(const char *gbk)
 {
     int width = 0;
     const unsigned char *p = (const unsigned char *)gbk;
     while (*p) {
-        size_t n = CharLength(p);
+        size_t n = GbkCharLength((const char *)p);
         width += (int)n;   // one column per byte: a double-byte character is two columns wide
         p += n;
     }
@@ -217,7 +203,7 @@ void OutCell(const char *gbk, int width)
     const unsigned char *p = (const unsigned char *)(gbk ? gbk : "");
     int used = 0;
     while (*p) {
-        size_t n = CharLength(p);
+        size_t n = GbkCharLength((const char *)p);
         if (used + (int)n > width)
             break;
         OutBytes((const char *)p, n);
@@ -244,7 +230,7 @@ void OutEscaped(const char *gbk)
             OutBytes("\\t", 2);
             p++;
         } else {
-            size_t n = CharLength(p);
+            size_t n = GbkCharLength((const char *)p);
             OutBytes((const char *)p, n);
             p += n;
         }

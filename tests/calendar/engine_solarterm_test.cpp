@@ -43,6 +43,32 @@ TEST(SolarTermKnownDates, Years2024And2004)
     ExpectTerms(2004, y2004);
 }
 
+// The dates of a whole year are the dates the day lookup reports, near 1900
+// and far from it, where the formula's terms spill into the neighbouring years.
+TEST(SolarTermKnownDates, TermDatesOfYearAgreeWithTheDayLookup)
+{
+    PackedDate dates[24];
+    TermDatesOfYear(2024, dates);
+    EXPECT_EQ(dates[0], PACK_DATE(2024, 1, 6));
+    EXPECT_EQ(dates[2], PACK_DATE(2024, 2, 4));
+    EXPECT_EQ(dates[23], PACK_DATE(2024, 12, 21));
+    for (int year : {1, 1000, 1599, 1600, 1899, 1900, 2024, 2600, 2601, 5000, 9999}) {
+        TermDatesOfYear(year, dates);
+        PackedDate found[24] = {};
+        CalendarDay d = {};
+        d.year = year;
+        d.month = 1;
+        d.day = 1;
+        for (NormalizeDay(&d); d.year == year; d.day++, NormalizeDay(&d)) {
+            int index = SolarTermIndexOn(d.packed);
+            if (index >= 0)
+                found[index] = d.packed;
+        }
+        for (int i = 0; i < 24; i++)
+            EXPECT_EQ(dates[i], found[i]) << year << " term " << i;
+    }
+}
+
 TEST(SolarTermKnownDates, FirstAndLastTerms)
 {
     EXPECT_EQ(0, SolarTermIndexOn(PACK_DATE(1900, 1, 6)));

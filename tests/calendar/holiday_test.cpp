@@ -15,17 +15,17 @@ PackedDate D(int y, int m, int d) { return PACK_DATE(y, m, d); }
 void ClearHolidays() { ListFreeAll(&HolidayList); }
 
 // The names of the chain HolidaysOn returns, in chain order.
-std::vector<std::string> ChainNames(PackedDate date)
+std::vector<std::string> ChainNames(PackedDate date, int withTerms = 0)
 {
     std::vector<std::string> names;
-    for (HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch)
+    for (HolidayEntry *e = HolidaysOn(date, withTerms); e; e = e->nextMatch)
         names.push_back(e->name);
     return names;
 }
 
 bool Matches(PackedDate date, HolidayCode code)
 {
-    for (HolidayEntry *e = HolidaysOn(date); e; e = e->nextMatch)
+    for (HolidayEntry *e = HolidaysOn(date, 0); e; e = e->nextMatch)
         if (e->code == code)
             return true;
     return false;
@@ -36,7 +36,6 @@ class HolidayRulesTest : public ::testing::Test {
     void SetUp() override
     {
         ClearHolidays();
-        Settings.flags = 0;
         TodayDate.date = D(2026, 6, 1);
         TodayDate.weekday = 1;
     }
@@ -79,7 +78,7 @@ TEST_F(HolidayRulesTest, ChainIsTheReverseOfListOrder)
     AddHoliday(0x220E, "情人节");   // second in the list
     AddHoliday(0x2101, "元旦");     // goes second, 情人节 third
     EXPECT_EQ(ChainNames(D(2010, 2, 14)), (std::vector<std::string>{"情人节", "春节"}));
-    EXPECT_EQ(HolidaysOn(D(2010, 2, 15)), nullptr);
+    EXPECT_EQ(HolidaysOn(D(2010, 2, 15), 0), nullptr);
 }
 
 TEST_F(HolidayRulesTest, LeapMonthNeverMatchesALunarRule)
@@ -109,8 +108,7 @@ TEST_F(HolidayRulesTest, OutsideTheLunarTableOnlyLunarRulesFail)
 TEST_F(HolidayRulesTest, SolarTermHeadsTheChainOnlyWithTheOption)
 {
     AddHoliday(0x2204, "4 February");
-    Settings.flags = CTRL_SOLAR_TERMS;
-    HolidayEntry *head = HolidaysOn(D(2024, 2, 4));
+    HolidayEntry *head = HolidaysOn(D(2024, 2, 4), 1);
     ASSERT_NE(head, nullptr);
     EXPECT_EQ(head->code, 0x1002);
     EXPECT_STREQ(head->name, "立春");
@@ -118,13 +116,11 @@ TEST_F(HolidayRulesTest, SolarTermHeadsTheChainOnlyWithTheOption)
     EXPECT_STREQ(head->nextMatch->name, "4 February");
     EXPECT_EQ(head->nextMatch->nextMatch, nullptr);
 
-    Settings.flags = CTRL_CHIME | CTRL_HOLIDAY_ALERT | CTRL_SOUND;
-    EXPECT_EQ(ChainNames(D(2024, 2, 4)), (std::vector<std::string>{"4 February"}));
+    EXPECT_EQ(ChainNames(D(2024, 2, 4), 0), (std::vector<std::string>{"4 February"}));
 
     // An empty list gives the term alone.
     ClearHolidays();
-    Settings.flags = CTRL_SOLAR_TERMS;
-    head = HolidaysOn(D(2024, 2, 4));
+    head = HolidaysOn(D(2024, 2, 4), 1);
     ASSERT_NE(head, nullptr);
     EXPECT_EQ(head->nextMatch, nullptr);
 }
@@ -198,6 +194,40 @@ TEST(HolidayDescriptionTest, RuleTexts)
     EXPECT_EQ(DescribeHolidayCode(-1), nullptr);
     // A damaged weekday rule (month 15) has no description rather than a stray name.
     EXPECT_EQ(DescribeHolidayCode(0x4F11), nullptr);
+}
+
+// The codes the editors build are the codes the lookup matches on the right days.
+TEST_F(HolidayRulesTest, EditorCodesMatchTheirDays)
+{
+    const struct {
+        HolidayCode code, expected;
+        PackedDate on;
+    } rules[] = {
+        {SolarHolidayCode(1, 1), 0x2101, D(2026, 1, 1)},
+        {SolarHolidayCode(12, 31), 0x2C1F, D(2026, 12, 31)},
+        {LunarHolidayCode(8, 15), 0x380F, D(2025, 10, 6)},
+        {LunarHolidayCode(12, 30), 0x3C1E, D(2024, 2, 9)},
+        {WeekdayHolidayCode(5, 2, 0, 0), 0x4520, D(2024, 5, 12)},   // second Sunday of May
+        {WeekdayHolidayCode(11, 1, 1, 4), 0x4B74, D(2024, 11, 28)},  // the last Thursday
+        {WeekdayHolidayCode(3, 5, 1, 6), 0x43B6, D(2024, 3, 2)},     // fifth Saturday from the end
+    };
+    for (const auto &r : rules) {
+        EXPECT_EQ(r.code, r.expected);
+        ClearHolidays();
+        AddHoliday(r.code, "x");
+        EXPECT_TRUE(Matches(r.on, r.code)) << std::hex << r.code;
+    }
+}
+
+TEST(HolidayRuleDaysTest, GregorianFebruaryOffersThe29thAndLunarMonthsThirtyDays)
+{
+    const int gregorian[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 1; m <= 12; m++) {
+        EXPECT_EQ(HolidayRuleDays(m, 0), gregorian[m - 1]) << m;
+        EXPECT_EQ(HolidayRuleDays(m, 1), 30) << m;
+    }
+    EXPECT_EQ(HolidayRuleDays(0, 0), 0);
+    EXPECT_EQ(HolidayRuleDays(13, 1), 0);
 }
 
 }   // namespace

@@ -16,7 +16,7 @@ std::string Report(PackedDate date)
 {
     TextBuffer buffer = {};
     TextSink sink = TextBufferSink(&buffer);
-    BuildDateReport(&sink, date);
+    BuildDateReport(&sink, date, 1);
     std::string text = buffer.text ? buffer.text : "";
     TextBufferFree(&buffer);
     return text;

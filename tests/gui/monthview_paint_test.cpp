@@ -112,7 +112,7 @@ TEST_F(MonthViewTest, EachDayToolCarriesTheDayDescription)
     tool.lpszText = text;
     SendMessageW(MonthTooltip, TTM_GETTEXTW, 1000, (LPARAM)&tool);
     WCHAR expected[1000] = L"";
-    MultiByteToWideChar(936, 0, DayText(PACK_DATE(2015, 2, 19), 0x17), -1, expected, 1000);
+    MultiByteToWideChar(936, 0, DayText(PACK_DATE(2015, 2, 19), 0x17 | DAYTEXT_TERMS), -1, expected, 1000);
     EXPECT_GT(wcslen(expected), 40u);
     EXPECT_EQ(0, wcscmp(expected, text));
 }

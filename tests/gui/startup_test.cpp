@@ -10,6 +10,7 @@
 #include "../../calendar/today.h"
 #include "../../resources/resource.h"
 #include "../../monthview/monthview.h"
+#include "../../remind/remind.h"
 #include "../../store/config.h"
 #include "../../store/records.h"
 #include "../../store/settings.h"
