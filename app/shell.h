@@ -22,6 +22,12 @@ void ReleaseInstanceGuard();
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam);
 int ShowPopupMenu(HWND window);
 
+// Saving at once, when the user finishes an action that changes stored data.
+// Each replaces its file by a complete new one and, when that fails, says so
+// in a message box owned by owner and keeps the data in memory. 1 when saved.
+int SaveConfigNow(HWND owner);   // "dlm.ini"; sets ConfigChanged, so the exit writes it as well
+int SaveNotesNow(HWND owner);    // "dlm.db"
+
 // The midnight check of the one-second clock: when the local date is no
 // longer TodayDate, do what a change of the system time does. 1 if it did.
 int CheckDateChange(HWND window);

@@ -717,6 +717,52 @@ void StoreClose(RecordStore *store, const char *name)
     ReleaseStore(store);
 }
 
+static int ClearChangedCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    item->changed = 0;
+    return TreeWalk(item->children, ClearChangedCallback, context);
+}
+
+int StoreSave(RecordStore *store, const char *name)
+{
+    if (!store || !name)
+        return -1;
+    if (!store->storeChanged)
+        return 0;
+    if (!store->file && FileExists(name)) {
+        // A file we could not open for updating (read-only, say) is not replaced.
+        FILE *probe = fopen(name, "rb+");
+        if (!probe)
+            return -1;
+        fclose(probe);
+    }
+    if (store->fileState != STORE_FILE_SOUND && !KeepDamagedCopy(name))
+        return -1;
+    // No compaction here: it moves the slots of the notes in memory before
+    // the new file is known to be in place. The close compacts.
+    if (!WriteNewFile(store, 0)) {
+        FileRemove(TEMP_NAME);
+        return -1;
+    }
+    // Windows cannot replace a file that is still open.
+    if (store->file)
+        FileClose(store->file);
+    store->file = 0;
+    int ok = FileReplace(TEMP_NAME, name) == 0;
+    if (!ok)
+        FileRemove(TEMP_NAME);
+    // The old file when the move failed, else the new one: either way the
+    // notes not yet loaded are read from it.
+    store->file = FileOpen(name, "rb+");
+    if (!ok)
+        return -1;
+    TreeWalk(store->root.children, ClearChangedCallback, 0);
+    store->storeChanged = 0;
+    store->fileState = STORE_FILE_SOUND;
+    return 0;
+}
+
 void StoreMarkChanged(RecordStore *store)
 {
     if (store)

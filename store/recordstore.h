@@ -61,6 +61,11 @@ void StoreDeleteItem(StoreItem *item);
 char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length);
 char *StoreGetData(StoreItem *item);
 void StoreClose(RecordStore *store, const char *name);
+// Writes what changed as a complete new file that replaces the old one, and
+// keeps the store open on it. 0 on success (or nothing to write); otherwise
+// the old file is left whole and the store keeps every change in memory, so
+// that a later save can succeed.
+int StoreSave(RecordStore *store, const char *name);
 // Makes the next close write the store back although no item's data changed.
 void StoreMarkChanged(RecordStore *store);
 // Releases the store and all its items without writing anything.

@@ -307,3 +307,36 @@ TEST_F(RecordStoreTest, SettingDataOfAnEmptyLengthKeepsTheItemWithoutData)
 }
 
 }   // namespace
+
+namespace {
+
+// A save in the middle of the run: on disk at once, the store still usable,
+// and a save that fails leaves the old file whole and the change in memory.
+TEST_F(RecordStoreTest, SaveKeepsTheStoreOpenAndAFailedSaveLosesNothing)
+{
+    MakeStore({{D1, Note("abc", 1)}, {Date(2004, 1, 2), Note("second", 0)}});
+    RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+    PutNote(store, Date(2004, 1, 3), "third", 1);
+    EXPECT_EQ(StoreSave(store, "dlm.db"), 0);
+    EXPECT_EQ(ReadNotes().size(), 3u);
+    // notes not yet loaded still read from the replaced file
+    EXPECT_STREQ(StoreGetData(Top(store, Date(2004, 1, 2))), "second");
+
+    PutNote(store, Date(2004, 1, 4), "fourth", 0);
+    const std::string before = ReadWholeFile("dlm.db");
+    for (int64_t k = 0; k < 6; k++) {
+        FileFaultReset(k);
+        EXPECT_NE(StoreSave(store, "dlm.db"), 0) << k;
+        FileFaultReset(-1);
+        EXPECT_EQ(ReadWholeFile("dlm.db"), before) << k;
+    }
+    EXPECT_EQ(StoreSave(store, "dlm.db"), 0);
+    NoteMap after = ReadNotes();
+    EXPECT_EQ(after.size(), 4u);
+    EXPECT_EQ(after[Date(2004, 1, 4)].text, "fourth");
+    EXPECT_EQ(after[D1].text, "abc");
+    StoreClose(store, "dlm.db");
+    EXPECT_EQ(ReadNotes(), after);
+}
+
+}   // namespace

@@ -1,0 +1,27 @@
+// Saving at once: when the user finishes an action that changes stored data,
+// the file is replaced by a complete new one right then, not at exit.
+#include "shell.h"
+#include "../calendar/strings.h"
+#include "../store/config.h"
+#include "../store/recordstore.h"
+
+static int SaveFailed(HWND owner)
+{
+    MessageBoxA(owner, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
+                MB_OK | MB_ICONERROR);
+    return 0;
+}
+
+int SaveConfigNow(HWND owner)
+{
+    // Set first: should this write fail, the one at exit tries again.
+    ConfigChanged = 1;
+    return WriteConfigFile("dlm.ini") == 0 ? 1 : SaveFailed(owner);
+}
+
+int SaveNotesNow(HWND owner)
+{
+    if (!DayNoteStore)
+        return SaveFailed(owner);
+    return StoreSave(DayNoteStore, "dlm.db") == 0 ? 1 : SaveFailed(owner);
+}
