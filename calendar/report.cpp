@@ -74,33 +74,15 @@ void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
     AppendMemoSection(sink, date);
 }
 
-const char *FormatMemoWhen(uint32_t when)
-{
-    const uint32_t value = when & 0x0FFFFFFF;
-    if ((when & 0xF0000000) == REMIND_MONTHLY && value >= 1 && value <= 31) {
-        snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "每月%d日", (int)value);
-        return SharedTextBuffer;
-    }
-    if ((when & 0xF0000000) == REMIND_WEEKLY && value <= 6) {
-        snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "每周%s", WeekdayName((int)value));
-        return SharedTextBuffer;
-    }
-    const char *text = FormatPackedDate((PackedDate)when);
-    return text ? text : "[无]";
-}
-
 void AppendMemoSection(const TextSink *sink, PackedDate date)
 {
     if (!ReminderList)
         return;
-    const uint32_t monthly = REMIND_MONTHLY | (uint32_t)DATE_DAY(date);
-    const uint32_t weekly = REMIND_WEEKLY | (uint32_t)WeekdayOf(date);
     int first = 1;
     // The head of the list is the chime entry, never a memo.
     for (const ListNode *node = ReminderList->next; node; node = node->next) {
         const ReminderEntry *m = (const ReminderEntry *)node->record;
-        if (m->when != (uint32_t)date && m->when != REMIND_EVERY_DAY && m->when != monthly &&
-            m->when != weekly)
+        if (!MemoAppliesOn(m->when, date))
             continue;
         if (first) {
             Append(sink, "\r\n\r\n==========◆备忘事件◆==========");

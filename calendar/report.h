@@ -4,6 +4,7 @@
 #pragma once
 #include <stdint.h>
 #include "calendar.h"
+#include "memo.h"
 #include "../store/records.h"
 
 // Where report text goes: the dialog's edit box, or a plain buffer.
@@ -19,8 +20,6 @@ struct TextSink {
 void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms);
 void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry);
 void AppendMemoSection(const TextSink *sink, PackedDate date);
-// "每月%d日", "每周%s", the date, or "[无]" for every day.
-const char *FormatMemoWhen(uint32_t when);
 
 // The note of a date as the dialog shows it: mark and text ("" when none).
 struct DayNoteView {

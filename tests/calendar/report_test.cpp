@@ -146,6 +146,28 @@ TEST(MemoWhenTest, Texts)
     EXPECT_STREQ(FormatMemoWhen(0), "[无]");
 }
 
+TEST(MemoWhenTest, AppliesOn)
+{
+    const struct {
+        uint32_t when;
+        PackedDate date;
+        int applies;
+    } cases[] = {
+        {(uint32_t)PACK_DATE(2024, 2, 22), D(2024, 2, 22), 1},
+        {(uint32_t)PACK_DATE(2024, 2, 22), D(2025, 2, 22), 0},
+        {REMIND_EVERY_DAY, D(1899, 12, 31), 1},
+        {REMIND_MONTHLY | 31, D(2024, 1, 31), 1},
+        {REMIND_MONTHLY | 31, D(2024, 4, 30), 0},   // a 30-day month has no 31st
+        {REMIND_MONTHLY | 1, D(2024, 3, 1), 1},
+        {REMIND_WEEKLY | 0, D(2024, 2, 25), 1},   // a Sunday
+        {REMIND_WEEKLY | 0, D(2024, 2, 24), 0},
+        {REMIND_WEEKLY | 3, D(2024, 2, 21), 1},   // a Wednesday
+        {0, D(2024, 2, 21), 0},                   // from a hand-edited file: never
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MemoAppliesOn(c.when, c.date), c.applies) << std::hex << c.when << " on " << c.date;
+}
+
 TEST(DayNoteViewTest, MarkAndText)
 {
     EXPECT_EQ(DayNoteStore, nullptr);
