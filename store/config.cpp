@@ -623,8 +623,10 @@ static void UnreadControl(int32_t number, const char *text, size_t length, const
 static void FindUnreadLines(FILE *f, LoadRecord *record)
 {
     ConfigProblemCount = 0;
-    qsort(record->used.items, record->used.count, sizeof(int64_t), CompareOffsets);
-    qsort(record->flawed.items, record->flawed.count, sizeof(int64_t), CompareOffsets);
+    if (record->used.count > 1)
+        qsort(record->used.items, record->used.count, sizeof(int64_t), CompareOffsets);
+    if (record->flawed.count > 1)
+        qsort(record->flawed.items, record->flawed.count, sizeof(int64_t), CompareOffsets);
 
     OffsetList starts = {0, 0, 0};
     rewind(f);
@@ -881,11 +883,17 @@ int SaveConfig()
     if (ConfigChanged)
         result = WriteConfigFile("dlm.ini");
     if (DayNoteStore) {
-        int stored = StoreClose(DayNoteStore, "dlm.db");
-        if (result == SAVE_OK)
+        // A store that could not be saved stays open with its changes, so
+        // that calling SaveConfig again can still save them.
+        int stored = DayNoteStore->storeChanged ? StoreSave(DayNoteStore, "dlm.db") : SAVE_OK;
+        if (stored == SAVE_OK) {
+            StoreClose(DayNoteStore, "dlm.db");
+            DayNoteStore = 0;
+        } else if (result == SAVE_OK) {
             result = stored;
+        }
     }
-    DayNoteStore = 0;
-    DataLockUnmarkProgram();
+    if (result == SAVE_OK)
+        DataLockUnmarkProgram();
     return result;
 }

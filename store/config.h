@@ -10,8 +10,10 @@ extern int ConfigChanged;
 // SaveConfig the program holds its mark in the data lock (datalock.h).
 int LoadConfig();
 int LoadDefaults();
-// "dlm.ini" when ConfigChanged, then always closes the store. 0 when
-// everything that had to be saved was saved, else the first SAVE_* failure.
+// "dlm.ini" when ConfigChanged, then the store, which it closes. 0 when
+// everything that had to be saved was saved; else the first SAVE_* failure,
+// and a store that could not be saved stays open, so that a second call may
+// still save it.
 int SaveConfig();
 
 // The working halves of LoadConfig and SaveConfig. ReadConfigFile returns

@@ -29,14 +29,14 @@ int32_t DataLockWaitMs = 5000;
 enum { WRITE_BYTE = 0, PROGRAM_BYTE = 1, MAX_LOCK_FILES = 8, LOCK_PATH_MAX = 4096 };
 
 // One open lock file of this process.
-struct LockFile {
+struct LockFileEntry {
     char path[LOCK_PATH_MAX];
     LockHandle handle;
     int32_t writeDepth;   // nested acquisitions of the write lock
     int32_t program;      // this process holds the program's mark here
 };
 
-static LockFile lockFiles[MAX_LOCK_FILES];
+static LockFileEntry lockFiles[MAX_LOCK_FILES];
 static int lockFilesReady;
 
 static void PrepareTable()
@@ -191,7 +191,7 @@ static void SleepMs(int ms)
 
 // ---- the table ----
 
-static LockFile *FindLockFile(const char *path)
+static LockFileEntry *FindLockFile(const char *path)
 {
     PrepareTable();
     for (int i = 0; i < MAX_LOCK_FILES; i++)
@@ -200,9 +200,9 @@ static LockFile *FindLockFile(const char *path)
     return 0;
 }
 
-static LockFile *OpenEntry(const char *path)
+static LockFileEntry *OpenEntry(const char *path)
 {
-    LockFile *entry = FindLockFile(path);
+    LockFileEntry *entry = FindLockFile(path);
     if (entry)
         return entry;
     for (int i = 0; i < MAX_LOCK_FILES; i++) {
@@ -222,7 +222,7 @@ static LockFile *OpenEntry(const char *path)
     return 0;
 }
 
-static void CloseIfUnused(LockFile *entry)
+static void CloseIfUnused(LockFileEntry *entry)
 {
     if (entry->writeDepth == 0 && !entry->program) {
         CloseLockFile(entry->handle);
@@ -238,7 +238,7 @@ int DataLockAcquire(const char *folder, int32_t waitMs)
     char path[LOCK_PATH_MAX];
     if (!LockPathOf(folder, path, sizeof path))
         return DATALOCK_ERROR;
-    LockFile *entry = OpenEntry(path);
+    LockFileEntry *entry = OpenEntry(path);
     if (!entry)
         return DATALOCK_ERROR;
     if (entry->writeDepth > 0) {
@@ -271,7 +271,7 @@ void DataLockRelease(const char *folder)
     char path[LOCK_PATH_MAX];
     if (!LockPathOf(folder, path, sizeof path))
         return;
-    LockFile *entry = FindLockFile(path);
+    LockFileEntry *entry = FindLockFile(path);
     if (!entry || entry->writeDepth == 0)
         return;
     if (--entry->writeDepth == 0) {
@@ -285,7 +285,7 @@ int DataLockHeld(const char *folder)
     char path[LOCK_PATH_MAX];
     if (!LockPathOf(folder, path, sizeof path))
         return 0;
-    LockFile *entry = FindLockFile(path);
+    LockFileEntry *entry = FindLockFile(path);
     return entry && entry->writeDepth > 0;
 }
 
@@ -294,7 +294,7 @@ int DataLockMarkProgram(const char *folder)
     char path[LOCK_PATH_MAX];
     if (!LockPathOf(folder, path, sizeof path))
         return DATALOCK_ERROR;
-    LockFile *entry = FindLockFile(path);
+    LockFileEntry *entry = FindLockFile(path);
     if (entry && entry->program)
         return DATALOCK_OK;
     DataLockUnmarkProgram();
@@ -314,7 +314,7 @@ void DataLockUnmarkProgram()
 {
     PrepareTable();
     for (int i = 0; i < MAX_LOCK_FILES; i++) {
-        LockFile *entry = &lockFiles[i];
+        LockFileEntry *entry = &lockFiles[i];
         if (entry->handle != NO_LOCK_HANDLE && entry->program) {
             UnlockByte(entry->handle, PROGRAM_BYTE);
             entry->program = 0;
@@ -328,7 +328,7 @@ int DataLockProgramRunning(const char *folder)
     char path[LOCK_PATH_MAX];
     if (!LockPathOf(folder, path, sizeof path))
         return -1;
-    LockFile *entry = FindLockFile(path);
+    LockFileEntry *entry = FindLockFile(path);
     if (entry && entry->program)
         return 1;
     if (!FileExists(path))

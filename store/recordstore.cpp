@@ -403,75 +403,104 @@ static int32_t CountChildren(StoreItem *item)
     return count;
 }
 
-// What one save is writing.
+// What one save is writing. A single walk over the items appends each
+// block (compacting) or notes the changed ones (writing in place) and puts
+// the index together in memory; the index follows the blocks in the file.
 struct SaveWork {
     OutFile out;
     int compact;
     int dataUnreadable;   // a note's block could not be read from the old file
+    int noMemory;
+    // the items whose changed flag a successful save clears, and whose
+    // blocks writing in place puts into their slots
+    StoreItem **changed;
+    size_t changedCount;
+    size_t changedCapacity;
+    char *index;
+    size_t indexUsed;
+    size_t indexCapacity;
 };
 
-// Compaction: each item's slot is appended to the new file in index order.
-// The item keeps its old offset until the new file has replaced the old one.
-static int CompactCallback(void *record, void *context)
+static int Grow(void **items, size_t *capacity, size_t needed, size_t itemSize)
+{
+    if (needed <= *capacity)
+        return 1;
+    size_t grown = *capacity ? *capacity * 2 : 1024;
+    while (grown < needed)
+        grown *= 2;
+    void *more = realloc(*items, grown * itemSize);
+    if (!more)
+        return 0;
+    *items = more;
+    *capacity = grown;
+    return 1;
+}
+
+static int SaveCallback(void *record, void *context)
 {
     StoreItem *item = (StoreItem *)record;
     SaveWork *work = (SaveWork *)context;
     OutFile *out = &work->out;
-    item->savedOffset = 0;
-    if (item->entry.dataLength > 0 && item->entry.dataOffset > 0) {
-        int wasLoaded = item->data != 0;
-        char *block = StoreGetData(item);
-        if (!block) {
-            work->dataUnreadable = 1;   // a note that cannot be read must not be dropped silently
+    if (item->changed) {
+        if (!Grow((void **)&work->changed, &work->changedCapacity, work->changedCount + 1,
+                  sizeof(StoreItem *))) {
+            work->noMemory = 1;
             return 1;
         }
-        int64_t position = (int64_t)ftell(out->file) + out->used;
-        if (position + item->entry.dataLength > INT32_MAX)
-            return 1;
-        item->savedOffset = (int32_t)position;
-        OutPut(out, block, item->entry.dataLength);
-        if (!wasLoaded) {
-            // read only for the copy: the new file holds it from now on
-            free(item->data);
-            item->data = 0;
-        }
+        work->changed[work->changedCount++] = item;
     }
-    if (out->failed)
-        return 1;
-    return TreeWalk(item->children, CompactCallback, context);
-}
-
-// Writing in place, redone in the copy: changed blocks go into their slots.
-static int ChangedBlocksCallback(void *record, void *context)
-{
-    StoreItem *item = (StoreItem *)record;
-    OutFile *out = &((SaveWork *)context)->out;
-    if (item->changed && item->data && item->entry.dataOffset > 0 && item->entry.dataLength > 0) {
-        if (!OutSeek(out, item->entry.dataOffset))
-            return 1;
-        OutPut(out, item->data, item->entry.dataLength);
-        OutFlush(out);
-    }
-    if (out->failed)
-        return 1;
-    return TreeWalk(item->children, ChangedBlocksCallback, context);
-}
-
-static int IndexCallback(void *record, void *context)
-{
-    StoreItem *item = (StoreItem *)record;
-    SaveWork *work = (SaveWork *)context;
-    item->entry.childCount = CountChildren(item);
     IndexEntry entry = item->entry;
     if (work->compact) {
+        // The block goes at the end of what is written so far; the item
+        // keeps its old offset until the new file has replaced the old one.
+        item->savedOffset = 0;
+        if (item->entry.dataLength > 0 && item->entry.dataOffset > 0) {
+            int wasLoaded = item->data != 0;
+            char *block = StoreGetData(item);
+            if (!block) {
+                work->dataUnreadable = 1;   // a note that cannot be read must not be dropped silently
+                return 1;
+            }
+            int64_t position = (int64_t)ftell(out->file) + out->used;
+            if (position + item->entry.dataLength > INT32_MAX)
+                return 1;
+            item->savedOffset = (int32_t)position;
+            OutPut(out, block, item->entry.dataLength);
+            if (!wasLoaded) {
+                // read only for the copy: the new file holds it from now on
+                free(item->data);
+                item->data = 0;
+            }
+        }
+        if (out->failed)
+            return 1;
         entry.dataOffset = entry.dataLength > 0 ? item->savedOffset : 0;
         if (entry.dataLength < 0)
             entry.dataLength = 0;
     }
-    OutPut(&work->out, &entry, STORE_ENTRY_SIZE);
-    if (work->out.failed)
+    item->entry.childCount = item->children ? CountChildren(item) : 0;
+    entry.childCount = item->entry.childCount;
+    if (!Grow((void **)&work->index, &work->indexCapacity, work->indexUsed + STORE_ENTRY_SIZE, 1)) {
+        work->noMemory = 1;
         return 1;
-    return TreeWalk(item->children, IndexCallback, context);
+    }
+    memcpy(work->index + work->indexUsed, &entry, STORE_ENTRY_SIZE);
+    work->indexUsed += STORE_ENTRY_SIZE;
+    return item->children ? TreeWalk(item->children, SaveCallback, context) : 0;
+}
+
+// Writing in place, redone in the copy: changed blocks go into their slots.
+static void WriteChangedBlocks(SaveWork *work)
+{
+    OutFile *out = &work->out;
+    for (size_t i = 0; i < work->changedCount && !out->failed; i++) {
+        StoreItem *item = work->changed[i];
+        if (item->data && item->entry.dataOffset > 0 && item->entry.dataLength > 0 &&
+            OutSeek(out, item->entry.dataOffset)) {
+            OutPut(out, item->data, item->entry.dataLength);
+            OutFlush(out);
+        }
+    }
 }
 
 // The new file is in place: the items take their offsets in it.
@@ -485,13 +514,6 @@ static int ApplyCompactionCallback(void *record, void *context)
         item->entry.dataLength = 0;
     }
     return TreeWalk(item->children, ApplyCompactionCallback, context);
-}
-
-static int ClearChangedCallback(void *record, void *context)
-{
-    StoreItem *item = (StoreItem *)record;
-    item->changed = 0;
-    return TreeWalk(item->children, ClearChangedCallback, context);
 }
 
 static int UnloadedDataCallback(void *record, void *context)
@@ -613,43 +635,38 @@ static void CopyDataArea(RecordStore *store, OutFile *out)
 
 // Writes the complete new file into a new temporary file beside name.
 // SAVE_OK with its name in tempName and the new header in *written.
-static int WriteNewFile(RecordStore *store, const char *name, int compact, char *tempName, size_t size,
+static int WriteNewFile(RecordStore *store, const char *name, SaveWork *work, char *tempName, size_t size,
                         StoreHeader *written)
 {
-    SaveWork work;
-    memset(&work, 0, sizeof work);
-    work.compact = compact;
-    work.out.buffer = (char *)malloc(OUT_CHUNK);
-    if (!work.out.buffer)
+    const int compact = work->compact;
+    work->out.buffer = (char *)malloc(OUT_CHUNK);
+    if (!work->out.buffer)
         return SAVE_NO_MEMORY;
     FILE *temp = FileCreateTemporary(name, 0, tempName, size);
     if (!temp) {
-        free(work.out.buffer);
+        free(work->out.buffer);
         return SAVE_WRITE_FAILED;
     }
-    OutFile *out = &work.out;
+    OutFile *out = &work->out;
     out->file = temp;
     *written = store->header;
 
     OutZeros(out, STORE_HEADER_SIZE);   // the header goes in last
+    if (!compact)
+        CopyDataArea(store, out);
+    if (!out->failed && TreeWalk(store->root.children, SaveCallback, work) != 0)
+        out->failed = 1;
+    OutFlush(out);
     if (compact) {
-        if (!out->failed && TreeWalk(store->root.children, CompactCallback, &work) != 0)
-            out->failed = 1;
-        OutFlush(out);
         if (!out->failed) {
             written->dataEnd = ClampInt32(ftell(temp));
             written->liveBytes = written->dataEnd;
         }
     } else {
-        CopyDataArea(store, out);
-        if (!out->failed && TreeWalk(store->root.children, ChangedBlocksCallback, &work) != 0)
-            out->failed = 1;
+        WriteChangedBlocks(work);
     }
-
-    if (!out->failed)
-        OutSeek(out, written->dataEnd);
-    if (!out->failed && TreeWalk(store->root.children, IndexCallback, &work) != 0)
-        out->failed = 1;
+    if (!out->failed && OutSeek(out, written->dataEnd))
+        OutPut(out, work->index, work->indexUsed);
     OutFlush(out);
     store->root.entry.childCount = CountChildren(&store->root);
     written->rootCount = store->root.entry.childCount;
@@ -664,7 +681,7 @@ static int WriteNewFile(RecordStore *store, const char *name, int compact, char 
     if (ok)
         return SAVE_OK;
     FileRemove(tempName);
-    return work.dataUnreadable ? SAVE_DATA_UNREADABLE : SAVE_WRITE_FAILED;
+    return work->noMemory ? SAVE_NO_MEMORY : work->dataUnreadable ? SAVE_DATA_UNREADABLE : SAVE_WRITE_FAILED;
 }
 
 // The store reads its notes from the file that is now under name (the new
@@ -688,7 +705,8 @@ static int SaveLocked(RecordStore *store, const char *name)
     if (store->fileState != STORE_FILE_SOUND && !FileKeepDamagedCopy(name))
         return SAVE_NOT_KEPT;
     int compact = (int64_t)store->header.dataEnd > 2 * (int64_t)store->header.liveBytes;
-    if (!compact && SlotsOverlap(store))
+    // Once a save has gone through, every slot is known to stand alone.
+    if (!compact && !store->slotsSeparate && SlotsOverlap(store))
         compact = 1;
     // Without the old file, slots that were never read cannot be copied;
     // compaction reads each of them and fails rather than write zeros.
@@ -697,9 +715,15 @@ static int SaveLocked(RecordStore *store, const char *name)
 
     char tempName[4096];
     StoreHeader written;
-    int result = WriteNewFile(store, name, compact, tempName, sizeof tempName, &written);
-    if (result != SAVE_OK)
+    SaveWork work;
+    memset(&work, 0, sizeof work);
+    work.compact = compact;
+    int result = WriteNewFile(store, name, &work, tempName, sizeof tempName, &written);
+    free(work.index);
+    if (result != SAVE_OK) {
+        free(work.changed);
         return result;
+    }
     // Windows cannot replace a file that is still open.
     if (store->file) {
         fclose(store->file);
@@ -708,18 +732,24 @@ static int SaveLocked(RecordStore *store, const char *name)
     if (FileReplace(tempName, name) != 0) {
         FileRemove(tempName);
         Reopen(store, name);
+        free(work.changed);
         return SAVE_REPLACE_FAILED;
     }
     if (compact)
         TreeWalk(store->root.children, ApplyCompactionCallback, 0);
     store->header = written;
     store->fileState = STORE_FILE_SOUND;
+    store->slotsSeparate = 1;
     Reopen(store, name);
     // Until the move is known to be on the disk the changes count as unsaved:
     // the next save writes them again.
-    if (FileSyncFolder(name) != 0)
+    if (FileSyncFolder(name) != 0) {
+        free(work.changed);
         return SAVE_NOT_DURABLE;
-    TreeWalk(store->root.children, ClearChangedCallback, 0);
+    }
+    for (size_t i = 0; i < work.changedCount; i++)
+        work.changed[i]->changed = 0;
+    free(work.changed);
     store->storeChanged = 0;
     return SAVE_OK;
 }

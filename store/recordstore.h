@@ -53,8 +53,9 @@ struct RecordStore {
     StoreHeader header;
     int32_t storeChanged;
     StoreItem root;
-    FILE *file;          // open for reading from StoreOpen to StoreClose; replaced by each save
-    int32_t fileState;   // STORE_FILE_*
+    FILE *file;              // open for reading from StoreOpen to StoreClose; replaced by each save
+    int32_t fileState;       // STORE_FILE_*
+    int32_t slotsSeparate;   // no two items share bytes of the data area (known after a save)
     char openError[160];
 };
 
