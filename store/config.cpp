@@ -323,6 +323,17 @@ static int CompareOffsets(const void *a, const void *b)
     return x < y ? -1 : x > y;
 }
 
+// The loader mostly takes lines in file order: sorted already, as a rule.
+static void SortOffsets(OffsetList *list)
+{
+    for (size_t i = 1; i < list->count; i++) {
+        if (list->items[i - 1] > list->items[i]) {
+            qsort(list->items, list->count, sizeof(int64_t), CompareOffsets);
+            return;
+        }
+    }
+}
+
 static int OffsetFind(const OffsetList *list, int64_t value)
 {
     size_t low = 0, high = list->count;
@@ -478,9 +489,37 @@ static void AddProblem(int32_t line, const char *format, ...)
     ConfigProblemCount++;
 }
 
+// Where each line of the file starts, gathered only when a message has to
+// name another line than the one at hand (a damaged file), by a scan of its
+// own that leaves the reader where it was.
+struct LineStarts {
+    FILE *file;
+    OffsetList starts;
+    int built;
+};
+
 // The 1-based number of the line that starts at offset.
-static int32_t LineNumberAt(const OffsetList *starts, int64_t offset)
+static int32_t LineNumberAt(LineStarts *lines, int64_t offset)
 {
+    if (!lines->built) {
+        lines->built = 1;
+        long resume = ftell(lines->file);
+        OffsetAdd(&lines->starts, 0);
+        if (fseek(lines->file, 0, SEEK_SET) == 0) {
+            char chunk[4096];
+            int64_t at = 0;
+            size_t n;
+            while ((n = fread(chunk, 1, sizeof chunk, lines->file)) > 0) {
+                for (size_t i = 0; i < n; i++)
+                    if (chunk[i] == '\n')
+                        OffsetAdd(&lines->starts, at + (int64_t)i + 1);
+                at += (int64_t)n;
+            }
+        }
+        clearerr(lines->file);
+        fseek(lines->file, resume, SEEK_SET);
+    }
+    const OffsetList *starts = &lines->starts;
     size_t low = 0, high = starts->count;
     while (low < high) {
         size_t mid = (low + high) / 2;
@@ -552,7 +591,7 @@ static void UnreadHeader(int32_t number, const char *text, size_t length)
 
 // Why an entry line of [HOLIDAY] or [REMIND] is not read.
 static void UnreadEntry(int32_t number, const char *text, size_t length, const OffsetList *keyLines,
-                        const OffsetList *starts)
+                        LineStarts *starts)
 {
     const char *eq = (const char *)memchr(text, '=', length);
     if (!eq) {
@@ -597,7 +636,7 @@ static void UnreadEntry(int32_t number, const char *text, size_t length, const O
 
 // Why a [CONTROL] line is not read.
 static void UnreadControl(int32_t number, const char *text, size_t length, const LoadRecord *record,
-                          const OffsetList *starts)
+                          LineStarts *starts)
 {
     const char *eq = (const char *)memchr(text, '=', length);
     if (!eq) {
@@ -623,18 +662,11 @@ static void UnreadControl(int32_t number, const char *text, size_t length, const
 static void FindUnreadLines(FILE *f, LoadRecord *record)
 {
     ConfigProblemCount = 0;
-    if (record->used.count > 1)
-        qsort(record->used.items, record->used.count, sizeof(int64_t), CompareOffsets);
-    if (record->flawed.count > 1)
-        qsort(record->flawed.items, record->flawed.count, sizeof(int64_t), CompareOffsets);
+    SortOffsets(&record->used);
+    SortOffsets(&record->flawed);
 
-    OffsetList starts = {0, 0, 0};
-    rewind(f);
-    readerPosition = 0;
+    LineStarts starts = {f, {0, 0, 0}, 0};
     size_t length;
-    while (ReadLine(f, &length))
-        OffsetAdd(&starts, lineStart);
-
     rewind(f);
     readerPosition = 0;
     int region = REGION_NONE;
@@ -695,7 +727,7 @@ static void FindUnreadLines(FILE *f, LoadRecord *record)
             UnreadEntry(number, text, length, &record->keyLines[region - 1], &starts);
         }
     }
-    free(starts.items);
+    free(starts.starts.items);
 }
 
 // ---- the file ----
