@@ -418,6 +418,20 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFile)
                                  std::filesystem::perm_options::add);
     EXPECT_EQ(SaveConfig(), SAVE_OK);
     EXPECT_NE(Slurp("dlm.ini").find("元旦"), std::string::npos);
+
+    // A store that could not be saved stays open for another try.
+    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    StoreSetData(StoreAddItem(&DayNoteStore->root, PACK_DATE(2004, 1, 1)), "abc", 4);
+    Put("dlm.db", "");
+    std::filesystem::permissions("dlm.db", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(SaveConfig(), SAVE_READ_ONLY);
+    ASSERT_NE(DayNoteStore, nullptr);
+    std::filesystem::permissions("dlm.db", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(SaveConfig(), SAVE_OK);
+    EXPECT_EQ(DayNoteStore, nullptr);
+    EXPECT_NE(Slurp("dlm.db").find("abc"), std::string::npos);
     for (const auto &entry : std::filesystem::directory_iterator("."))
         EXPECT_NE(entry.path().extension(), ".tmp");
 }
