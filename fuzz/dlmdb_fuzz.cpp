@@ -59,6 +59,16 @@ void RemoveKeptCopies()
     }
 }
 
+char scratch[64];
+
+void RemoveScratch()
+{
+    RemoveKeptCopies();
+    remove("dlm.db");
+    remove("dlm.lock");
+    rmdir(scratch);
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -66,6 +76,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     char dir[] = "/dev/shm/dlmdb_fuzz_XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0)
         abort();
+    snprintf(scratch, sizeof scratch, "%s", dir);
+    atexit(RemoveScratch);
     return 0;
 }
 
