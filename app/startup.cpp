@@ -129,6 +129,14 @@ int InitApplication(HINSTANCE instance)
 
 // ---- shutdown ----
 
+// A save that failed must not pass for one. The data is still in memory, so
+// the user may make room or free the file and try again.
+static int AskToRetrySave()
+{
+    return MessageBoxA(0, "保存数据时出现错误，无法继续保存！", "错误",
+                       MB_RETRYCANCEL | MB_ICONERROR | MB_TOPMOST);
+}
+
 int ShutdownApplication(HWND window)
 {
     if (ShutdownDone)
@@ -141,7 +149,8 @@ int ShutdownApplication(HWND window)
     Settings.MonthPos.top = r.top;
     Settings.MonthPos.right = r.right;
     Settings.MonthPos.bottom = r.bottom;
-    SaveConfig();
+    while (SaveConfig() != 0 && AskToRetrySave() == IDRETRY) {
+    }
 
     FreeMonthSurfaces();
     RemoveTrayIcon(window);

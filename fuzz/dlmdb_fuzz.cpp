@@ -59,6 +59,16 @@ void RemoveKeptCopies()
     }
 }
 
+char scratch[64];
+
+void RemoveScratch()
+{
+    RemoveKeptCopies();
+    remove("dlm.db");
+    remove("dlm.lock");
+    rmdir(scratch);
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -66,6 +76,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     char dir[] = "/dev/shm/dlmdb_fuzz_XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0)
         abort();
+    snprintf(scratch, sizeof scratch, "%s", dir);
+    atexit(RemoveScratch);
     return 0;
 }
 
@@ -96,6 +108,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         StoreDeleteItem((StoreItem *)store->root.children->right->record);
 
     std::string before = DumpStore(store);
+    if (StoreSave(store, "dlm.db") != 0) {
+        fprintf(stderr, "the save failed\n");
+        abort();
+    }
+    // the store stays open on the new file and reads the same notes from it
+    std::string saved = DumpStore(store);
+    if (saved != before) {
+        fprintf(stderr, "notes changed across the save:\n%s\n%s\n", before.c_str(), saved.c_str());
+        abort();
+    }
     StoreClose(store, "dlm.db");
 
     store = StoreOpen("dlm.db", 0, 0, 0);

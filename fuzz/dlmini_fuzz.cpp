@@ -41,11 +41,24 @@ static size_t Walk()
 
 static char scratch[64];
 
+// A damaged input is kept as "dlm.ini.damaged" before it is replaced.
+static void RemoveKeptCopies()
+{
+    char name[64];
+    remove("dlm.ini.damaged");
+    for (int i = 2; i < 100; i++) {
+        snprintf(name, sizeof name, "dlm.ini.damaged%d", i);
+        if (remove(name) != 0)
+            break;
+    }
+}
+
 static void RemoveScratch()
 {
+    RemoveKeptCopies();
     remove("dlm.ini");
-    remove("dlm.ini.new");
     remove("dlm.ini.again");
+    remove("dlm.lock");
     rmdir(scratch);
 }
 
@@ -73,8 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fwrite(data, 1, size, f);
     fclose(f);
 
+    RemoveKeptCopies();
     Reset();
-    ReadConfigFile("dlm.ini");
+    // Looking at the file finds what loading it finds, and changes nothing.
+    const int checked = CheckConfigFile("dlm.ini");
+    const int32_t checkedProblems = ConfigProblemCount;
+    if (HolidayList || ReminderList->next)
+        abort();
+    if (ReadConfigFile("dlm.ini") != checked || ConfigProblemCount != checkedProblems)
+        abort();
     const size_t first = Walk();
     TextBuffer report = {};
     TextSink sink = TextBufferSink(&report);
@@ -84,6 +104,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     if (WriteConfigFile("dlm.ini") != 0)
         abort();
+    if (checked == CONFIG_DAMAGED) {
+        // what the loader could not read is still on the disk
+        FILE *kept = fopen("dlm.ini.damaged", "rb");
+        if (!kept)
+            abort();
+        fseek(kept, 0, SEEK_END);
+        if ((size_t)ftell(kept) != size)
+            abort();
+        fclose(kept);
+    }
     SettingsRecord saved = Settings;
     Reset();
     if (ReadConfigFile("dlm.ini") != CONFIG_READ)

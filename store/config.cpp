@@ -1,4 +1,5 @@
 #include "config.h"
+#include "datalock.h"
 #include "fileio.h"
 #include "gbk.h"
 #include "progdir.h"
@@ -7,6 +8,7 @@
 #include "settings.h"
 #include "../calendar/holiday.h"
 #include "../calendar/today.h"
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -116,6 +118,10 @@ void DecodeLineBreaks(char *text)
 // out a pointer into it.
 static char *lineText;
 static size_t lineCapacity;
+// Where the reader stands, counted from the lines it read, and where the
+// last line read began: the loader remembers the lines it used by that.
+static int64_t readerPosition;
+static int64_t lineStart;
 
 #if defined(_WIN32)
 #define GETC _getc_nolock
@@ -127,11 +133,11 @@ static size_t lineCapacity;
 static int ReadLine(FILE *f, size_t *lengthOut)
 {
     size_t length = 0;
+    int64_t consumed = 0;
     int c = EOF;
-    int any = 0;
     int full = 0;   // the line no longer fits in memory: the rest is dropped
     while ((c = GETC(f)) != EOF) {
-        any = 1;
+        consumed++;
         if (c == '\n')
             break;
         if (length + 1 >= lineCapacity && !full) {
@@ -147,8 +153,10 @@ static int ReadLine(FILE *f, size_t *lengthOut)
         if (!full)
             lineText[length++] = (char)c;
     }
-    if (!any)
+    if (!consumed)
         return 0;
+    lineStart = readerPosition;
+    readerPosition += consumed;
     if (!lineText) {
         lineText = (char *)malloc(1024);
         if (!lineText)
@@ -168,6 +176,7 @@ long FindSection(FILE *f, const char *name)
     if (!f || !name)
         return -1;
     rewind(f);
+    readerPosition = 0;
     const size_t n = strlen(name);
     size_t length;
     while (ReadLine(f, &length)) {
@@ -182,8 +191,11 @@ char *FindKey(FILE *f, long position, const char *key)
 {
     if (!f || !key)
         return 0;
-    if (position != -1 && fseek(f, position, SEEK_SET) != 0)
-        return 0;
+    if (position != -1) {
+        if (fseek(f, position, SEEK_SET) != 0)
+            return 0;
+        readerPosition = position;
+    }
     const size_t n = strlen(key);
     size_t length;
     while (ReadLine(f, &length)) {
@@ -239,22 +251,24 @@ static int ParseNumber(const char **text, int hex, uint32_t *out)
 }
 
 // Up to count comma-separated numbers; stores each one as it parses, like the
-// formatted input does, and returns how many parsed.
-static int ParseFields(const char *text, int hex, int32_t *fields[], int count)
+// formatted input does, and returns how many parsed. *end is where parsing stopped.
+static int ParseFields(const char *text, int hex, int32_t *fields[], int count, const char **end)
 {
     const char *p = text;
-    for (int i = 0; i < count; i++) {
+    int i = 0;
+    for (; i < count; i++) {
         if (i > 0) {
             if (*p != ',')
-                return i;
+                break;
             p++;
         }
         uint32_t value;
         if (!ParseNumber(&p, hex, &value))
-            return i;
+            break;
         *fields[i] = (int32_t)value;
     }
-    return count;
+    *end = p;
+    return i;
 }
 
 // "n1,n2,...,text": the leading numbers and the text after their comma, which
@@ -270,80 +284,495 @@ static char *ParseEntry(char *value, int hex, uint32_t *numbers, int count)
     return value + (p - value);
 }
 
-// ---- the file ----
-
-int ReadConfigFile(const char *name)
+static int OnlyBlanks(const char *text, size_t length)
 {
-    // Memos go in after the chime entry, which must be there first.
-    if (!ReminderList)
-        AddChimeEntry();
-    FILE *f = fopen(name, "rb");
-    if (!f) {
-        LoadDefaults();
-        return CONFIG_MISSING;
+    for (size_t i = 0; i < length; i++)
+        if (!IsBlank(text[i]))
+            return 0;
+    return 1;
+}
+
+// ---- what the loader used ----
+
+// Growable list of file offsets.
+struct OffsetList {
+    int64_t *items;
+    size_t count;
+    size_t capacity;
+};
+
+static void OffsetAdd(OffsetList *list, int64_t value)
+{
+    if (list->count == list->capacity) {
+        size_t capacity = list->capacity ? list->capacity * 2 : 64;
+        int64_t *grown = (int64_t *)realloc(list->items, capacity * sizeof(int64_t));
+        if (!grown)
+            return;   // out of memory: the line merely reads as unused
+        list->items = grown;
+        list->capacity = capacity;
     }
-    int damaged = 0;
+    list->items[list->count++] = value;
+}
+
+static int CompareOffsets(const void *a, const void *b)
+{
+    int64_t x = *(const int64_t *)a, y = *(const int64_t *)b;
+    return x < y ? -1 : x > y;
+}
+
+// The loader mostly takes lines in file order: sorted already, as a rule.
+static void SortOffsets(OffsetList *list)
+{
+    for (size_t i = 1; i < list->count; i++) {
+        if (list->items[i - 1] > list->items[i]) {
+            qsort(list->items, list->count, sizeof(int64_t), CompareOffsets);
+            return;
+        }
+    }
+}
+
+static int OffsetFind(const OffsetList *list, int64_t value)
+{
+    size_t low = 0, high = list->count;
+    while (low < high) {
+        size_t mid = (low + high) / 2;
+        if (list->items[mid] < value)
+            low = mid + 1;
+        else if (list->items[mid] > value)
+            high = mid;
+        else
+            return (int)1;
+    }
+    return 0;
+}
+
+enum { SECTION_CONTROL = 0, SECTION_HOLIDAY = 1, SECTION_REMIND = 2, SECTION_COUNT = 3 };
+static const char *const SectionNames[SECTION_COUNT] = {"CONTROL", "HOLIDAY", "REMIND"};
+enum { CONTROL_KEYS = 4 };
+static const char *const ControlKeys[CONTROL_KEYS] = {"MonthPos", "NotePos", "Color", "Control"};
+
+// A line the loader took but could not take whole.
+enum { FLAW_BAD_VALUE = 1, FLAW_EXTRA_TEXT = 2 };
+
+struct LoadRecord {
+    OffsetList used;          // the start of every line the loader took
+    OffsetList flawed;        // start * 4 + FLAW_*
+    OffsetList keyLines[2];   // [HOLIDAY], [REMIND]: the line of entry n
+    int64_t sectionLines[SECTION_COUNT];
+    int64_t controlLines[CONTROL_KEYS];
+};
+
+static void RecordInit(LoadRecord *record)
+{
+    memset(record, 0, sizeof *record);
+    for (int i = 0; i < SECTION_COUNT; i++)
+        record->sectionLines[i] = -1;
+    for (int i = 0; i < CONTROL_KEYS; i++)
+        record->controlLines[i] = -1;
+}
+
+static void RecordFree(LoadRecord *record)
+{
+    free(record->used.items);
+    free(record->flawed.items);
+    free(record->keyLines[0].items);
+    free(record->keyLines[1].items);
+}
+
+static void Took(LoadRecord *record, int flaw)
+{
+    OffsetAdd(&record->used, lineStart);
+    if (flaw)
+        OffsetAdd(&record->flawed, lineStart * 4 + flaw);
+}
+
+// ---- the loader ----
+
+// Reads the file the way the program always has. With addEntries 0 it only
+// looks: the settings go to the given record and nothing is added to the lists.
+static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadRecord *record)
+{
     char *value;
+    const char *end;
 
     const long control = FindSection(f, "CONTROL");
     if (control != -1) {
-        WindowPos *month = &Settings.MonthPos, *note = &Settings.NotePos;
+        record->sectionLines[SECTION_CONTROL] = lineStart;
+        OffsetAdd(&record->used, lineStart);
+        WindowPos *month = &settings->MonthPos, *note = &settings->NotePos;
         int32_t *monthFields[5] = {&month->left, &month->top, &month->right, &month->bottom,
                                    &month->dockState};
         int32_t *noteFields[5] = {&note->left, &note->top, &note->right, &note->bottom, &note->dockState};
-        int32_t *colorFields[5] = {(int32_t *)&Settings.colorBackground, (int32_t *)&Settings.colorDefault,
-                                   (int32_t *)&Settings.colorHoliday, (int32_t *)&Settings.colorWeekend,
-                                   (int32_t *)&Settings.colorMark};
-        int32_t *flagField[1] = {(int32_t *)&Settings.flags};
-        if ((value = FindKey(f, control, "MonthPos")) && ParseFields(value, 0, monthFields, 5) < 5)
-            damaged = 1;
-        if ((value = FindKey(f, control, "NotePos")) && ParseFields(value, 0, noteFields, 5) < 5)
-            damaged = 1;
-        if ((value = FindKey(f, control, "Color")) && ParseFields(value, 1, colorFields, 5) < 5)
-            damaged = 1;
-        if ((value = FindKey(f, control, "Control")) && ParseFields(value, 1, flagField, 1) < 1)
-            damaged = 1;
+        int32_t *colorFields[5] = {(int32_t *)&settings->colorBackground, (int32_t *)&settings->colorDefault,
+                                   (int32_t *)&settings->colorHoliday, (int32_t *)&settings->colorWeekend,
+                                   (int32_t *)&settings->colorMark};
+        int32_t *flagField[1] = {(int32_t *)&settings->flags};
+        int32_t **fields[CONTROL_KEYS] = {monthFields, noteFields, colorFields, flagField};
+        const int counts[CONTROL_KEYS] = {5, 5, 5, 1};
+        const int hex[CONTROL_KEYS] = {0, 0, 1, 1};
+        for (int k = 0; k < CONTROL_KEYS; k++) {
+            if (!(value = FindKey(f, control, ControlKeys[k])))
+                continue;
+            record->controlLines[k] = lineStart;
+            int parsed = ParseFields(value, hex[k], fields[k], counts[k], &end);
+            Took(record, parsed < counts[k]              ? FLAW_BAD_VALUE
+                         : !OnlyBlanks(end, strlen(end)) ? FLAW_EXTRA_TEXT
+                                                         : 0);
+        }
     }
 
     char key[16];
     if (FindSection(f, "HOLIDAY") != -1) {
+        record->sectionLines[SECTION_HOLIDAY] = lineStart;
+        OffsetAdd(&record->used, lineStart);
         // Each key is looked for from where the previous one was found, which
         // keeps loading linear and makes keys out of order end the section.
         for (int n = 0;; n++) {
             snprintf(key, sizeof key, "%d", n);
             if (!(value = FindKey(f, -1, key)))
                 break;
+            OffsetAdd(&record->keyLines[0], lineStart);
             uint32_t code;
             char *text = ParseEntry(value, 0, &code, 1);
-            if (!text) {
-                damaged = 1;
+            Took(record, text ? 0 : FLAW_BAD_VALUE);
+            if (!text)
                 continue;
-            }
             DecodeLineBreaks(text);
-            AddHoliday((int32_t)code, text);
+            if (addEntries)
+                AddHoliday((int32_t)code, text);
         }
     }
 
     if (FindSection(f, "REMIND") != -1) {
-        const int purge = (Settings.flags & CTRL_PURGE_EXPIRED) != 0;
+        record->sectionLines[SECTION_REMIND] = lineStart;
+        OffsetAdd(&record->used, lineStart);
+        const int purge = (settings->flags & CTRL_PURGE_EXPIRED) != 0;
         for (int n = 0;; n++) {
             snprintf(key, sizeof key, "%d", n);
             if (!(value = FindKey(f, -1, key)))
                 break;
+            OffsetAdd(&record->keyLines[1], lineStart);
             uint32_t numbers[2];
             char *text = ParseEntry(value, 1, numbers, 2);
-            if (!text) {
-                damaged = 1;
+            // an expired memo that the purge drops was read all the same
+            Took(record, text ? 0 : FLAW_BAD_VALUE);
+            if (!text)
                 continue;
-            }
             if (purge && numbers[0] < (uint32_t)TodayDate.date)
                 continue;
             DecodeLineBreaks(text);
-            AddReminder(numbers[0], numbers[1], text);
+            if (addEntries)
+                AddReminder(numbers[0], numbers[1], text);
         }
     }
+}
+
+// ---- the lines it left unread ----
+
+int32_t ConfigProblemCount;
+ConfigProblem ConfigProblems[CONFIG_PROBLEMS_KEPT];
+char ConfigReadError[160];
+
+static void AddProblem(int32_t line, const char *format, ...)
+{
+    if (ConfigProblemCount < CONFIG_PROBLEMS_KEPT) {
+        ConfigProblem *p = &ConfigProblems[ConfigProblemCount];
+        p->line = line;
+        va_list args;
+        va_start(args, format);
+        vsnprintf(p->why, sizeof p->why, format, args);
+        va_end(args);
+    }
+    ConfigProblemCount++;
+}
+
+// Where each line of the file starts, gathered only when a message has to
+// name another line than the one at hand (a damaged file), by a scan of its
+// own that leaves the reader where it was.
+struct LineStarts {
+    FILE *file;
+    OffsetList starts;
+    int built;
+};
+
+// The 1-based number of the line that starts at offset.
+static int32_t LineNumberAt(LineStarts *lines, int64_t offset)
+{
+    if (!lines->built) {
+        lines->built = 1;
+        long resume = ftell(lines->file);
+        OffsetAdd(&lines->starts, 0);
+        if (fseek(lines->file, 0, SEEK_SET) == 0) {
+            char chunk[4096];
+            int64_t at = 0;
+            size_t n;
+            while ((n = fread(chunk, 1, sizeof chunk, lines->file)) > 0) {
+                for (size_t i = 0; i < n; i++)
+                    if (chunk[i] == '\n')
+                        OffsetAdd(&lines->starts, at + (int64_t)i + 1);
+                at += (int64_t)n;
+            }
+        }
+        clearerr(lines->file);
+        fseek(lines->file, resume, SEEK_SET);
+    }
+    const OffsetList *starts = &lines->starts;
+    size_t low = 0, high = starts->count;
+    while (low < high) {
+        size_t mid = (low + high) / 2;
+        if (starts->items[mid] < offset)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return (int32_t)low + 1;
+}
+
+// A name from the file, short and cut on a character boundary, for a message.
+static void Quote(char *out, size_t size, const char *text, size_t length)
+{
+    size_t limit = size - 4 < length ? size - 4 : length;
+    char scratch[64];
+    size_t n = limit < sizeof scratch - 1 ? limit : sizeof scratch - 1;
+    memcpy(scratch, text, n);
+    scratch[n] = 0;
+    for (size_t i = 0; i < n; i++)
+        if ((unsigned char)scratch[i] < 0x20)
+            scratch[i] = '?';
+    size_t cut = GbkCutLength(scratch, n);
+    snprintf(out, size, "%.*s%s", (int)cut, scratch, cut < length ? "..." : "");
+}
+
+static int SameLetters(const char *a, const char *b, size_t n)
+{
+    for (size_t i = 0; i < n; i++) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = (char)(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = (char)(y - 'a' + 'A');
+        if (x != y)
+            return 0;
+    }
+    return 1;
+}
+
+enum { REGION_NONE = -1, REGION_UNREAD = -2 };
+
+// Why a section header the loader did not take is not read.
+static void UnreadHeader(int32_t number, const char *text, size_t length)
+{
+    const char *close = (const char *)memchr(text, ']', length);
+    char shown[64];
+    if (!close) {
+        Quote(shown, sizeof shown, text, length);
+        AddProblem(number, "section header without ']': %s", shown);
+        return;
+    }
+    size_t n = (size_t)(close - text - 1);
+    for (int s = 0; s < SECTION_COUNT; s++) {
+        if (strlen(SectionNames[s]) != n)
+            continue;
+        if (memcmp(text + 1, SectionNames[s], n) == 0) {
+            AddProblem(number, "a second [%s] section; only the first one is read", SectionNames[s]);
+            return;
+        }
+        if (SameLetters(text + 1, SectionNames[s], n)) {
+            AddProblem(number, "section names are upper case: [%s]", SectionNames[s]);
+            return;
+        }
+    }
+    Quote(shown, sizeof shown, text + 1, n);
+    AddProblem(number, "unknown section [%s]", shown);
+}
+
+// Why an entry line of [HOLIDAY] or [REMIND] is not read.
+static void UnreadEntry(int32_t number, const char *text, size_t length, const OffsetList *keyLines,
+                        LineStarts *starts)
+{
+    const char *eq = (const char *)memchr(text, '=', length);
+    if (!eq) {
+        AddProblem(number, "not an entry line (number=value)");
+        return;
+    }
+    size_t keyLength = (size_t)(eq - text);
+    size_t first = 0, last = keyLength;
+    while (first < last && IsBlank(text[first]))
+        first++;
+    while (last > first && IsBlank(text[last - 1]))
+        last--;
+    int digits = last > first;
+    for (size_t i = first; i < last; i++)
+        if (text[i] < '0' || text[i] > '9')
+            digits = 0;
+    if (!digits) {
+        AddProblem(number, "not an entry line (number=value)");
+        return;
+    }
+    if (first > 0 || last < keyLength) {
+        AddProblem(number, "blank around the entry number");
+        return;
+    }
+    if (keyLength > 1 && text[0] == '0') {
+        AddProblem(number, "the entry number has a leading zero");
+        return;
+    }
+    // a number too long for any entry is shown at its first digits' worth
+    unsigned long key = 0;
+    for (size_t i = 0; i < keyLength && key < 100000000ul; i++)
+        key = key * 10 + (unsigned long)(text[i] - '0');
+    const unsigned long found = (unsigned long)keyLines->count;
+    if (key < found)
+        AddProblem(number, "a second entry %lu; line %d is the one read", key,
+                   LineNumberAt(starts, keyLines->items[key]));
+    else if (key == found)
+        AddProblem(number, "entry %lu comes before entry %lu; entries must be in order", key, key - 1);
+    else
+        AddProblem(number, "entry %lu is missing, so entry %lu and those after it are not read", found, key);
+}
+
+// Why a [CONTROL] line is not read.
+static void UnreadControl(int32_t number, const char *text, size_t length, const LoadRecord *record,
+                          LineStarts *starts)
+{
+    const char *eq = (const char *)memchr(text, '=', length);
+    if (!eq) {
+        AddProblem(number, "not a key=value line");
+        return;
+    }
+    size_t keyLength = (size_t)(eq - text);
+    for (int k = 0; k < CONTROL_KEYS; k++) {
+        if (strlen(ControlKeys[k]) == keyLength && memcmp(text, ControlKeys[k], keyLength) == 0 &&
+            record->controlLines[k] >= 0) {
+            AddProblem(number, "a second %s line; line %d is the one read", ControlKeys[k],
+                       LineNumberAt(starts, record->controlLines[k]));
+            return;
+        }
+    }
+    char shown[64];
+    Quote(shown, sizeof shown, text, keyLength);
+    AddProblem(number, "unknown key %s", shown);
+}
+
+// Walks every line again and names each one that the loader left unread or
+// read only in part.
+static void FindUnreadLines(FILE *f, LoadRecord *record)
+{
+    ConfigProblemCount = 0;
+    SortOffsets(&record->used);
+    SortOffsets(&record->flawed);
+
+    LineStarts starts = {f, {0, 0, 0}, 0};
+    size_t length;
+    rewind(f);
+    readerPosition = 0;
+    int region = REGION_NONE;
+    int32_t regionLine = 0, indentedLine = 0;
+    int32_t number = 0;
+    while (ReadLine(f, &length)) {
+        number++;
+        const char *text = lineText;
+        if (OnlyBlanks(text, length))
+            continue;
+        const int used = OffsetFind(&record->used, lineStart);
+        if (text[0] == '[') {
+            indentedLine = 0;
+            region = REGION_UNREAD;
+            regionLine = number;
+            for (int s = 0; s < SECTION_COUNT; s++)
+                if (record->sectionLines[s] == lineStart)
+                    region = s;
+            if (region == REGION_UNREAD) {
+                UnreadHeader(number, text, length);
+                continue;
+            }
+            size_t nameEnd = strlen(SectionNames[region]) + 2;
+            if (memchr(text, 0, length))
+                AddProblem(number, "holds a NUL byte");
+            else if (memchr(text + nameEnd, '\r', length - nameEnd))
+                AddProblem(number, "its lines end in carriage returns alone; only the first line is read");
+            else if (!OnlyBlanks(text + nameEnd, length - nameEnd))
+                AddProblem(number, "text after [%s] is not read", SectionNames[region]);
+            continue;
+        }
+        if (used) {
+            if (memchr(text, 0, length))
+                AddProblem(number, "holds a NUL byte; what follows it is not read");
+            else if (OffsetFind(&record->flawed, lineStart * 4 + FLAW_BAD_VALUE))
+                AddProblem(number, "the value cannot be read");
+            else if (OffsetFind(&record->flawed, lineStart * 4 + FLAW_EXTRA_TEXT))
+                AddProblem(number, "text after the value is not read");
+            continue;
+        }
+        size_t lead = 0;
+        while (lead < length && IsBlank(text[lead]))
+            lead++;
+        if (number == 1 && length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
+            AddProblem(number, "starts with a UTF-8 byte-order mark; the file must be plain GBK text");
+        } else if (text[lead] == '[') {
+            indentedLine = number;
+            AddProblem(number, "an indented section header is not read");
+        } else if (indentedLine) {
+            AddProblem(number, "belongs to the indented section header of line %d", indentedLine);
+        } else if (region == REGION_NONE) {
+            AddProblem(number, "not in a section that is read");
+        } else if (region == REGION_UNREAD) {
+            AddProblem(number, "in the section of line %d, which is not read", regionLine);
+        } else if (region == SECTION_CONTROL) {
+            UnreadControl(number, text, length, record, &starts);
+        } else {
+            UnreadEntry(number, text, length, &record->keyLines[region - 1], &starts);
+        }
+    }
+    free(starts.starts.items);
+}
+
+// ---- the file ----
+
+// Opens, loads and checks the file. settings and addEntries as for LoadFile.
+static int LoadAndCheck(const char *name, SettingsRecord *settings, int addEntries)
+{
+    ConfigProblemCount = 0;
+    ConfigReadError[0] = 0;
+    int missing;
+    FILE *f = FileOpenRegular(name, &missing);
+    if (!f) {
+        if (missing)
+            return CONFIG_MISSING;
+        snprintf(ConfigReadError, sizeof ConfigReadError, "%s", FileErrorText);
+        return CONFIG_UNREADABLE;
+    }
+    LoadRecord record;
+    RecordInit(&record);
+    LoadFile(f, settings, addEntries, &record);
+    FindUnreadLines(f, &record);
+    RecordFree(&record);
+    int unreadable = ferror(f);
+    if (unreadable)
+        snprintf(ConfigReadError, sizeof ConfigReadError, "%s", "a read error");
     fclose(f);
-    return damaged ? CONFIG_DAMAGED : CONFIG_READ;
+    if (unreadable)
+        return CONFIG_UNREADABLE;
+    return ConfigProblemCount ? CONFIG_DAMAGED : CONFIG_READ;
+}
+
+int ReadConfigFile(const char *name)
+{
+    // Memos go in after the chime entry, which must be there first.
+    if (!ReminderList)
+        AddChimeEntry();
+    int result = LoadAndCheck(name, &Settings, 1);
+    // Without a file that can be read the program runs on its defaults.
+    if (result == CONFIG_MISSING || result == CONFIG_UNREADABLE)
+        LoadDefaults();
+    return result;
+}
+
+int CheckConfigFile(const char *name)
+{
+    SettingsRecord scratch;
+    memset(&scratch, 0, sizeof scratch);
+    return LoadAndCheck(name, &scratch, 0);
 }
 
 // Writes one "n=numbers,text" line with the text encoded onto the line.
@@ -393,23 +822,61 @@ static int WriteContent(FILE *f)
     return 0;
 }
 
-int WriteConfigFile(const char *name)
+static int WriteLocked(const char *name)
 {
+    if (FileIsReadOnly(name))
+        return SAVE_READ_ONLY;
+    // The file on the disk now, not as it was loaded: a line typed into it
+    // by hand since then is kept as well.
+    // What the caller's own load found stays as it was.
+    static ConfigProblem problems[CONFIG_PROBLEMS_KEPT];
+    static char readError[sizeof ConfigReadError];
+    int32_t problemCount = ConfigProblemCount;
+    memcpy(problems, ConfigProblems, sizeof problems);
+    memcpy(readError, ConfigReadError, sizeof readError);
+    int state = CheckConfigFile(name);
+    if (state == CONFIG_UNREADABLE)
+        snprintf(FileErrorText, sizeof FileErrorText, "%s", ConfigReadError);
+    ConfigProblemCount = problemCount;
+    memcpy(ConfigProblems, problems, sizeof problems);
+    memcpy(ConfigReadError, readError, sizeof readError);
+    if (state == CONFIG_UNREADABLE)
+        return SAVE_UNREADABLE;
+    if (state == CONFIG_DAMAGED && !FileKeepDamagedCopy(name))
+        return SAVE_NOT_KEPT;
+    FileRemoveStaleTemporaries(name);
+
     // The new content goes to a file beside the old one and replaces it in
     // one step once it is on the disk, so a failure or a crash at any point
     // leaves either the old file or the new one, never a part of either.
-    char temporary[1024];
-    if (snprintf(temporary, sizeof temporary, "%s.new", name) >= (int)sizeof temporary)
-        return -1;
-    FILE *f = FileOpen(temporary, "w");
+    char temporary[4096];
+    FILE *f = FileCreateTemporary(name, 1, temporary, sizeof temporary);
     if (!f)
-        return -1;
+        return SAVE_WRITE_FAILED;
     int ok = WriteContent(f) == 0 && FileSync(f) == 0;
     ok = FileClose(f) == 0 && ok;
-    if (ok && FileReplace(temporary, name) == 0)
-        return 0;
-    FileRemove(temporary);
-    return -1;
+    if (!ok) {
+        FileRemove(temporary);
+        return SAVE_WRITE_FAILED;
+    }
+    if (FileReplace(temporary, name) != 0) {
+        FileRemove(temporary);
+        return SAVE_REPLACE_FAILED;
+    }
+    return FileSyncFolder(name) == 0 ? SAVE_OK : SAVE_NOT_DURABLE;
+}
+
+int WriteConfigFile(const char *name)
+{
+    FileErrorText[0] = 0;
+    char folder[4096];
+    FileFolderOf(name, folder, sizeof folder);
+    int lock = DataLockAcquire(folder, DataLockWaitMs);
+    if (lock != DATALOCK_OK)
+        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
+    int result = WriteLocked(name);
+    DataLockRelease(folder);
+    return result;
 }
 
 int LoadDefaults()
@@ -432,6 +899,8 @@ int LoadDefaults()
 int LoadConfig()
 {
     ChangeToProgramDirectory();
+    // From here until SaveConfig loomcal can tell that the program runs.
+    DataLockMarkProgram("");
     ReadConfigFile("dlm.ini");
     DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
     return 0;
@@ -439,10 +908,21 @@ int LoadConfig()
 
 int SaveConfig()
 {
+    int result = SAVE_OK;
     if (ConfigChanged)
-        WriteConfigFile("dlm.ini");
-    if (DayNoteStore)
-        StoreClose(DayNoteStore, "dlm.db");
-    DayNoteStore = 0;
-    return 0;
+        result = WriteConfigFile("dlm.ini");
+    if (DayNoteStore) {
+        // A store that could not be saved stays open with its changes, so
+        // that calling SaveConfig again can still save them.
+        int stored = DayNoteStore->storeChanged ? StoreSave(DayNoteStore, "dlm.db") : SAVE_OK;
+        if (stored == SAVE_OK) {
+            StoreClose(DayNoteStore, "dlm.db");
+            DayNoteStore = 0;
+        } else if (result == SAVE_OK) {
+            result = stored;
+        }
+    }
+    if (result == SAVE_OK)
+        DataLockUnmarkProgram();
+    return result;
 }

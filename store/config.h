@@ -1,24 +1,46 @@
 // "dlm.ini": settings, holiday rules and memos, read at start-up and written
 // at shutdown when something in it changed.
 #pragma once
+#include <stdint.h>
 #include <stdio.h>
 
 extern int ConfigChanged;
 
-int LoadConfig();   // program directory, "dlm.ini" (or defaults), then the store
+// Program directory, "dlm.ini" (or defaults), then the store; from here to
+// SaveConfig the program holds its mark in the data lock (datalock.h).
+int LoadConfig();
 int LoadDefaults();
-int SaveConfig();   // "dlm.ini" when ConfigChanged, then always closes the store
+// "dlm.ini" when ConfigChanged, then the store, which it closes. 0 when
+// everything that had to be saved was saved; else the first SAVE_* failure,
+// and a store that could not be saved stays open, so that a second call may
+// still save it.
+int SaveConfig();
 
-// The working halves of LoadConfig and SaveConfig, on a file in the current
-// directory. ReadConfigFile returns CONFIG_* below; WriteConfigFile writes a
-// complete new file beside the old one and then replaces it, 0 on success.
+// The working halves of LoadConfig and SaveConfig. ReadConfigFile returns
+// CONFIG_* below. WriteConfigFile, under the data lock, writes a complete new
+// file beside the old one and then replaces it, after keeping a damaged old
+// file as "<name>.damaged"; 0 on success, else a SAVE_* failure (fileio.h).
 enum {
-    CONFIG_READ = 0,      // the file was read
-    CONFIG_MISSING = 1,   // no file: defaults were loaded
-    CONFIG_DAMAGED = 2,   // read, but some lines could not be parsed and were skipped
+    CONFIG_READ = 0,         // the file was read whole
+    CONFIG_MISSING = 1,      // no file: defaults were loaded
+    CONFIG_DAMAGED = 2,      // read, but some lines that are not empty were left unread
+    CONFIG_UNREADABLE = 3,   // there is a file but it cannot be read (ConfigReadError): defaults
 };
 int ReadConfigFile(const char *name);
 int WriteConfigFile(const char *name);
+// Reads the file as ReadConfigFile does, but changes nothing in the program.
+int CheckConfigFile(const char *name);
+
+// The lines the last ReadConfigFile or CheckConfigFile left unread or read
+// only in part: how many, and the first few with the reason.
+#define CONFIG_PROBLEMS_KEPT 20
+struct ConfigProblem {
+    int32_t line;   // 1-based
+    char why[120];
+};
+extern int32_t ConfigProblemCount;
+extern ConfigProblem ConfigProblems[CONFIG_PROBLEMS_KEPT];
+extern char ConfigReadError[160];   // why CONFIG_UNREADABLE
 
 long FindSection(FILE *f, const char *name);
 char *FindKey(FILE *f, long position, const char *key);

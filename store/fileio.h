@@ -1,7 +1,9 @@
 // The file layer under the note store and the configuration file. Everything
 // that changes a file on disk goes through here, so a test can stop the
-// program at any write ("the process dies here") and look at what is left.
+// program at any write ("the process dies here") or fail one write alone
+// and look at what is left.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 
@@ -11,16 +13,62 @@ int FilePrintf(FILE *f, const char *format, ...);
 int FileSync(FILE *f);                               // flush and push to the disk; 0 on success
 int FileClose(FILE *f);                              // 0 on success
 int FileReplace(const char *from, const char *to);   // atomic replace of to by from; 0 on success
+int FileSyncFolder(const char *name);                // makes a move or rename in name's folder durable
 int FileRemove(const char *name);                    // 0 on success
 int FileRename(const char *from, const char *to);    // fails when to exists; 0 on success
-int FileExists(const char *name);
+int FileExists(const char *name);                    // any kind of file; never opens it
 
-// Fault injection: when FileFaultAfter >= 0, that many writing steps (write,
-// printf, sync, close, replace, remove, rename) succeed; the next one and
-// every later one fail and change nothing, as if the process had died there.
-// Files opened while it is armed are unbuffered so that the disk holds exactly
-// the steps that succeeded. -1 (the default) disarms it.
+// Opens an existing regular file for reading (binary). A missing file gives
+// null with *missing set; anything else that is not a readable regular file
+// (a folder, a FIFO, no permission) gives null with *missing 0 and the
+// reason in FileErrorText.
+FILE *FileOpenRegular(const char *name, int *missing);
+// Creates, exclusively, a new file beside name whose name is unique to this
+// process ("<name>.<pid>.tmp"), for writing (in text mode when textMode is
+// set: line feeds become CR LF on Windows); its name goes to tempName.
+FILE *FileCreateTemporary(const char *name, int textMode, char *tempName, size_t size);
+// Removes what "<name>.<pid>.tmp" files earlier processes left behind when
+// they died while writing. Only safe while the data lock is held.
+void FileRemoveStaleTemporaries(const char *name);
+// 1 when name exists with its read-only attribute (no write permission for its owner).
+int FileIsReadOnly(const char *name);
+// Keeps a complete copy of a file that is about to be replaced under a free
+// "<name>.damaged", "<name>.damaged2", ... name (an identical copy kept
+// earlier counts). 1 when the file is kept or there is nothing to keep.
+int FileKeepDamagedCopy(const char *name);
+// The folder part of a file name ("" for the current folder), GBK-aware.
+void FileFolderOf(const char *name, char *folder, size_t size);
+
+// Why the last failing call of this layer failed, in a few words.
+extern char FileErrorText[160];
+
+// Why a save of "dlm.db" or "dlm.ini" failed; 0 is success.
+enum {
+    SAVE_OK = 0,
+    SAVE_BUSY = 1,              // another process kept the data lock for the whole wait
+    SAVE_LOCK_FAILED = 2,       // the lock file could not be made or locked
+    SAVE_READ_ONLY = 3,         // the file is read-only
+    SAVE_UNREADABLE = 4,        // the file could not be read: it is not replaced blindly
+    SAVE_NOT_KEPT = 5,          // a damaged file could not be kept as "<name>.damaged"
+    SAVE_WRITE_FAILED = 6,      // the new file could not be made, written or flushed
+    SAVE_REPLACE_FAILED = 7,    // the new file could not be moved over the old one
+    SAVE_NOT_DURABLE = 8,       // moved, but the move could not be confirmed on the disk
+    SAVE_DATA_UNREADABLE = 9,   // a note's text could not be read back from the old file
+    SAVE_NO_MEMORY = 10,
+};
+// One line for a save failure, with FileErrorText where it says more.
+const char *SaveFailureText(int code);
+
+// Fault injection: when FileFaultAfter >= 0, that many writing steps
+// (create, write, printf, sync, close, replace, folder sync, remove, rename)
+// succeed; the next one and every later one fail and change nothing, as if
+// the process had died there. Files opened while it is armed are unbuffered
+// so that the disk holds exactly the steps that succeeded. -1 (the default)
+// disarms it.
 extern int64_t FileFaultAfter;
 extern int64_t FileStepsTaken;        // writing steps counted since the last reset
 int FileFaultTripped();               // 1 once a step has failed
 void FileFaultReset(int64_t after);   // arm (or -1 to disarm) and clear the counters
+// Fails the writing step with this number (counted from 0) alone, as a full
+// disk or a refused move would; the steps after it succeed again.
+void FileFaultFailOne(int64_t step);

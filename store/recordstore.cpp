@@ -1,4 +1,5 @@
 #include "recordstore.h"
+#include "datalock.h"
 #include "fileio.h"
 #include <stdlib.h>
 #include <string.h>
@@ -14,11 +15,7 @@ RecordStore *DayNoteStore = 0;
 
 // Items nest through recursive walks; a file may not nest deeper than this
 // (the program's notes never have children at all).
-#define STORE_MAX_LEVELS         64
-// How many "<name>.damagedN" names are tried before giving up on keeping a copy.
-#define STORE_MAX_DAMAGED_COPIES 99
-
-static const char TEMP_NAME[] = "ftemp123";
+#define STORE_MAX_LEVELS 64
 
 static int32_t ClampInt32(int64_t v)
 {
@@ -175,7 +172,13 @@ RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2)
     store->root.store = store;
     store->fileState = STORE_FILE_NEW;
 
-    FILE *f = FileOpen(name, "rb+");
+    // The store only ever reads its file: every save writes a new one.
+    int missing = 0;
+    FILE *f = FileOpenRegular(name, &missing);
+    if (!f && !missing) {
+        store->fileState = STORE_FILE_UNREADABLE;
+        snprintf(store->openError, sizeof store->openError, "%s", FileErrorText);
+    }
     if (f) {
         StoreHeader h;
         if (fread(&h, 1, sizeof h, f) == sizeof h && h.id0 == id0 && h.id1 == id1 && h.id2 == id2) {
@@ -188,7 +191,7 @@ RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2)
                 store->fileState = STORE_FILE_DAMAGED;
             return store;
         }
-        FileClose(f);
+        fclose(f);
     }
     StoreHeader *h = &store->header;
     h->id0 = id0;
@@ -279,13 +282,12 @@ char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length)
     // A loaded block always spans its whole slot; the tail of a reused slot
     // holds zeros (day-note text ends at its NUL anyway).
     size_t blockSize = grows ? length : (size_t)slot;
-    char *block = (char *)malloc(blockSize ? blockSize : 1);
+    char *block = (char *)malloc(blockSize + 1);
     if (!block)
         return 0;
     if (length)
         memcpy(block, bytes, length);
-    if (blockSize > length)
-        memset(block + length, 0, blockSize - length);
+    memset(block + length, 0, blockSize + 1 - length);
     free(item->data);
     item->data = block;
     AdjustLiveBytes(store, (int64_t)length - slot);
@@ -311,7 +313,9 @@ char *StoreGetData(StoreItem *item)
     int64_t size = FileSizeOf(store->file);
     if ((int64_t)item->entry.dataOffset + item->entry.dataLength > size)
         return 0;
-    char *block = (char *)malloc(item->entry.dataLength);
+    // One byte more than the slot, always NUL: a text whose own NUL was lost
+    // still ends inside its block for every reader.
+    char *block = (char *)malloc((size_t)item->entry.dataLength + 1);
     if (!block)
         return 0;
     if (fseek(store->file, item->entry.dataOffset, SEEK_SET) != 0 ||
@@ -319,6 +323,7 @@ char *StoreGetData(StoreItem *item)
         free(block);
         return 0;
     }
+    block[item->entry.dataLength] = 0;
     item->data = block;
     return block;
 }
@@ -332,9 +337,9 @@ void StoreSetUserValue(StoreItem *item, int32_t value)
         item->store->storeChanged = 1;
 }
 
-// ---- closing ----
+// ---- saving ----
 
-// Sequential output through a buffer, so that a close costs few writing steps.
+// Sequential output through a buffer, so that a save costs few writing steps.
 struct OutFile {
     FILE *file;
     char *buffer;
@@ -398,56 +403,125 @@ static int32_t CountChildren(StoreItem *item)
     return count;
 }
 
-// Compaction: each item's slot is appended to the new file in index order.
-static int CompactCallback(void *record, void *context)
+// What one save is writing. A single walk over the items appends each
+// block (compacting) or notes the changed ones (writing in place) and puts
+// the index together in memory; the index follows the blocks in the file.
+struct SaveWork {
+    OutFile out;
+    int compact;
+    int dataUnreadable;   // a note's block could not be read from the old file
+    int noMemory;
+    // the items whose changed flag a successful save clears, and whose
+    // blocks writing in place puts into their slots
+    StoreItem **changed;
+    size_t changedCount;
+    size_t changedCapacity;
+    char *index;
+    size_t indexUsed;
+    size_t indexCapacity;
+};
+
+static int Grow(void **items, size_t *capacity, size_t needed, size_t itemSize)
+{
+    if (needed <= *capacity)
+        return 1;
+    size_t grown = *capacity ? *capacity * 2 : 1024;
+    while (grown < needed)
+        grown *= 2;
+    void *more = realloc(*items, grown * itemSize);
+    if (!more)
+        return 0;
+    *items = more;
+    *capacity = grown;
+    return 1;
+}
+
+static int SaveCallback(void *record, void *context)
 {
     StoreItem *item = (StoreItem *)record;
-    OutFile *out = (OutFile *)context;
-    if (item->entry.dataLength <= 0) {
-        item->entry.dataOffset = 0;
-        item->entry.dataLength = 0;
-    } else if (item->entry.dataOffset > 0) {
-        char *block = StoreGetData(item);
-        if (!block)
-            return 1;   // a note that cannot be read must not be dropped silently
-        int64_t position = (int64_t)ftell(out->file) + out->used;
-        if (position + item->entry.dataLength > INT32_MAX)
+    SaveWork *work = (SaveWork *)context;
+    OutFile *out = &work->out;
+    if (item->changed) {
+        if (!Grow((void **)&work->changed, &work->changedCapacity, work->changedCount + 1,
+                  sizeof(StoreItem *))) {
+            work->noMemory = 1;
             return 1;
-        item->entry.dataOffset = (int32_t)position;
-        OutPut(out, block, item->entry.dataLength);
-        free(item->data);
-        item->data = 0;
+        }
+        work->changed[work->changedCount++] = item;
     }
-    if (out->failed)
+    IndexEntry entry = item->entry;
+    if (work->compact) {
+        // The block goes at the end of what is written so far; the item
+        // keeps its old offset until the new file has replaced the old one.
+        item->savedOffset = 0;
+        if (item->entry.dataLength > 0 && item->entry.dataOffset > 0) {
+            int wasLoaded = item->data != 0;
+            char *block = StoreGetData(item);
+            if (!block) {
+                work->dataUnreadable = 1;   // a note that cannot be read must not be dropped silently
+                return 1;
+            }
+            int64_t position = (int64_t)ftell(out->file) + out->used;
+            if (position + item->entry.dataLength > INT32_MAX)
+                return 1;
+            item->savedOffset = (int32_t)position;
+            OutPut(out, block, item->entry.dataLength);
+            if (!wasLoaded) {
+                // read only for the copy: the new file holds it from now on
+                free(item->data);
+                item->data = 0;
+            }
+        }
+        if (out->failed)
+            return 1;
+        entry.dataOffset = entry.dataLength > 0 ? item->savedOffset : 0;
+        if (entry.dataLength < 0)
+            entry.dataLength = 0;
+    }
+    item->entry.childCount = item->children ? CountChildren(item) : 0;
+    entry.childCount = item->entry.childCount;
+    if (!Grow((void **)&work->index, &work->indexCapacity, work->indexUsed + STORE_ENTRY_SIZE, 1)) {
+        work->noMemory = 1;
         return 1;
-    return TreeWalk(item->children, CompactCallback, context);
+    }
+    memcpy(work->index + work->indexUsed, &entry, STORE_ENTRY_SIZE);
+    work->indexUsed += STORE_ENTRY_SIZE;
+    return item->children ? TreeWalk(item->children, SaveCallback, context) : 0;
 }
 
 // Writing in place, redone in the copy: changed blocks go into their slots.
-static int ChangedBlocksCallback(void *record, void *context)
+static void WriteChangedBlocks(SaveWork *work)
 {
-    StoreItem *item = (StoreItem *)record;
-    OutFile *out = (OutFile *)context;
-    if (item->changed && item->data && item->entry.dataOffset > 0 && item->entry.dataLength > 0) {
-        if (!OutSeek(out, item->entry.dataOffset))
-            return 1;
-        OutPut(out, item->data, item->entry.dataLength);
-        OutFlush(out);
+    OutFile *out = &work->out;
+    for (size_t i = 0; i < work->changedCount && !out->failed; i++) {
+        StoreItem *item = work->changed[i];
+        if (item->data && item->entry.dataOffset > 0 && item->entry.dataLength > 0 &&
+            OutSeek(out, item->entry.dataOffset)) {
+            OutPut(out, item->data, item->entry.dataLength);
+            OutFlush(out);
+        }
     }
-    if (out->failed)
-        return 1;
-    return TreeWalk(item->children, ChangedBlocksCallback, context);
 }
 
-static int IndexCallback(void *record, void *context)
+// The new file is in place: the items take their offsets in it.
+static int ApplyCompactionCallback(void *record, void *context)
 {
     StoreItem *item = (StoreItem *)record;
-    OutFile *out = (OutFile *)context;
-    item->entry.childCount = CountChildren(item);
-    OutPut(out, &item->entry, STORE_ENTRY_SIZE);
-    if (out->failed)
+    if (item->entry.dataLength > 0) {
+        item->entry.dataOffset = item->savedOffset;
+    } else {
+        item->entry.dataOffset = 0;
+        item->entry.dataLength = 0;
+    }
+    return TreeWalk(item->children, ApplyCompactionCallback, context);
+}
+
+static int UnloadedDataCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    if (item->entry.dataLength > 0 && item->entry.dataOffset > 0 && !item->data)
         return 1;
-    return TreeWalk(item->children, IndexCallback, context);
+    return TreeWalk(item->children, UnloadedDataCallback, context);
 }
 
 static int ReleaseCallback(void *record, void *context)
@@ -463,92 +537,13 @@ static int ReleaseCallback(void *record, void *context)
 static void ReleaseStore(RecordStore *store)
 {
     if (store->file)
-        FileClose(store->file);   // never written through: nothing to lose here
+        fclose(store->file);   // only ever read through
     store->file = 0;
     TreeWalk(store->root.children, ReleaseCallback, 0);
     TreeDestroy(&store->root.children);
     if (store == DayNoteStore)
         DayNoteStore = 0;
     free(store);
-}
-
-// Copies `from` into `to` (created) and pushes it to the disk.
-static int CopyFileTo(FILE *in, const char *to)
-{
-    FILE *out = FileOpen(to, "wb");
-    if (!out)
-        return 0;
-    char *buffer = (char *)malloc(OUT_CHUNK);
-    int ok = buffer && fseek(in, 0, SEEK_SET) == 0;
-    while (ok) {
-        size_t n = fread(buffer, 1, OUT_CHUNK, in);
-        if (n == 0) {
-            ok = !ferror(in);
-            break;
-        }
-        if (FileWrite(buffer, 1, n, out) != n)
-            ok = 0;
-    }
-    free(buffer);
-    if (ok && FileSync(out) != 0)
-        ok = 0;
-    if (FileClose(out) != 0)
-        ok = 0;
-    return ok;
-}
-
-static int SameContent(FILE *a, const char *name)
-{
-    FILE *b = fopen(name, "rb");
-    if (!b)
-        return 0;
-    int same = fseek(a, 0, SEEK_SET) == 0;
-    char x[4096], y[4096];
-    while (same) {
-        size_t n = fread(x, 1, sizeof x, a);
-        size_t m = fread(y, 1, sizeof y, b);
-        if (n != m || memcmp(x, y, n) != 0)
-            same = 0;
-        else if (n == 0)
-            break;
-    }
-    fclose(b);
-    return same;
-}
-
-// Keeps a file that could not be read (or is not ours) under a free
-// "<name>.damaged" name before the store replaces it. 1 when it is kept.
-static int KeepDamagedCopy(const char *name)
-{
-    FILE *in = fopen(name, "rb");
-    if (!in)
-        return 1;   // nothing there to lose
-    int64_t size = FileSizeOf(in);
-    if (size <= 0) {
-        fclose(in);
-        return size == 0;
-    }
-    size_t nameLength = strlen(name);
-    char *copyName = (char *)malloc(nameLength + 16);
-    int kept = 0;
-    for (int i = 1; copyName && i <= STORE_MAX_DAMAGED_COPIES && !kept; i++) {
-        if (i == 1)
-            snprintf(copyName, nameLength + 16, "%s.damaged", name);
-        else
-            snprintf(copyName, nameLength + 16, "%s.damaged%d", name, i);
-        if (FileExists(copyName)) {
-            if (SameContent(in, copyName))
-                kept = 1;
-            continue;
-        }
-        // A copy that is interrupted must never sit under the final name.
-        if (CopyFileTo(in, TEMP_NAME) && FileRename(TEMP_NAME, copyName) == 0)
-            kept = 1;
-        break;
-    }
-    free(copyName);
-    fclose(in);
-    return kept;
 }
 
 struct SlotList {
@@ -604,163 +599,190 @@ static int SlotsOverlap(RecordStore *store)
     return overlap;
 }
 
-// Builds the complete new file under TEMP_NAME. 1 on success.
-static int WriteNewFile(RecordStore *store, int compact)
+// Copies the old data area (dead slots and all) into the new file, so that
+// every offset and every reused slot stays where it was.
+static void CopyDataArea(RecordStore *store, OutFile *out)
 {
-    FILE *temp = FileOpen(TEMP_NAME, "wb");
-    if (!temp)
-        return 0;
-    OutFile out;
-    out.file = temp;
-    out.buffer = (char *)malloc(OUT_CHUNK);
-    out.used = 0;
-    out.failed = out.buffer == 0;
-    StoreHeader *h = &store->header;
-
-    if (!out.failed)
-        OutZeros(&out, STORE_HEADER_SIZE);   // the header goes in last
-    if (compact) {
-        if (!out.failed && TreeWalk(store->root.children, CompactCallback, &out) != 0)
-            out.failed = 1;
-        OutFlush(&out);
-        if (!out.failed) {
-            h->dataEnd = ClampInt32(ftell(temp));
-            h->liveBytes = h->dataEnd;
-        }
-    } else {
-        // The old data area as it is (dead slots and all), so that every
-        // offset and every reused slot stays where writing in place leaves it.
-        int64_t copied = 0;
-        int64_t want = h->dataEnd - STORE_HEADER_SIZE;
-        if (store->file && want > 0) {
-            int64_t oldSize = FileSizeOf(store->file);
-            if (oldSize > STORE_HEADER_SIZE && fseek(store->file, STORE_HEADER_SIZE, SEEK_SET) == 0) {
-                int64_t available = oldSize - STORE_HEADER_SIZE;
-                if (available > want)
-                    available = want;
-                while (copied < available && !out.failed) {
-                    if (out.used == OUT_CHUNK)
-                        OutFlush(&out);
-                    size_t n = OUT_CHUNK - out.used;
-                    if ((int64_t)n > available - copied)
-                        n = (size_t)(available - copied);
-                    size_t got = fread(out.buffer + out.used, 1, n, store->file);
-                    if (got == 0) {
-                        out.failed = 1;
-                        break;
-                    }
-                    out.used += got;
-                    copied += got;
+    int64_t copied = 0;
+    int64_t want = store->header.dataEnd - STORE_HEADER_SIZE;
+    if (store->file && want > 0) {
+        int64_t oldSize = FileSizeOf(store->file);
+        if (oldSize > STORE_HEADER_SIZE && fseek(store->file, STORE_HEADER_SIZE, SEEK_SET) == 0) {
+            int64_t available = oldSize - STORE_HEADER_SIZE;
+            if (available > want)
+                available = want;
+            while (copied < available && !out->failed) {
+                if (out->used == OUT_CHUNK)
+                    OutFlush(out);
+                size_t n = OUT_CHUNK - out->used;
+                if ((int64_t)n > available - copied)
+                    n = (size_t)(available - copied);
+                size_t got = fread(out->buffer + out->used, 1, n, store->file);
+                if (got == 0) {
+                    out->failed = 1;
+                    snprintf(FileErrorText, sizeof FileErrorText, "the old file could not be read");
+                    break;
                 }
+                out->used += got;
+                copied += got;
             }
         }
-        OutZeros(&out, want - copied);
-        OutFlush(&out);
-        if (!out.failed && TreeWalk(store->root.children, ChangedBlocksCallback, &out) != 0)
-            out.failed = 1;
     }
+    // Past the old file's end lie only the new slots, which the changed blocks fill.
+    OutZeros(out, want - copied);
+    OutFlush(out);
+}
 
-    if (!out.failed)
-        OutSeek(&out, h->dataEnd);
-    if (!out.failed && TreeWalk(store->root.children, IndexCallback, &out) != 0)
-        out.failed = 1;
-    OutFlush(&out);
-    store->root.entry.childCount = CountChildren(&store->root);
-    h->rootCount = store->root.entry.childCount;
-    if (OutSeek(&out, 0)) {
-        OutPut(&out, h, STORE_HEADER_SIZE);
-        OutFlush(&out);
+// Writes the complete new file into a new temporary file beside name.
+// SAVE_OK with its name in tempName and the new header in *written.
+static int WriteNewFile(RecordStore *store, const char *name, SaveWork *work, char *tempName, size_t size,
+                        StoreHeader *written)
+{
+    const int compact = work->compact;
+    work->out.buffer = (char *)malloc(OUT_CHUNK);
+    if (!work->out.buffer)
+        return SAVE_NO_MEMORY;
+    FILE *temp = FileCreateTemporary(name, 0, tempName, size);
+    if (!temp) {
+        free(work->out.buffer);
+        return SAVE_WRITE_FAILED;
     }
-    free(out.buffer);
-    int ok = !out.failed && FileSync(temp) == 0;
+    OutFile *out = &work->out;
+    out->file = temp;
+    *written = store->header;
+
+    OutZeros(out, STORE_HEADER_SIZE);   // the header goes in last
+    if (!compact)
+        CopyDataArea(store, out);
+    if (!out->failed && TreeWalk(store->root.children, SaveCallback, work) != 0)
+        out->failed = 1;
+    OutFlush(out);
+    if (compact) {
+        if (!out->failed) {
+            written->dataEnd = ClampInt32(ftell(temp));
+            written->liveBytes = written->dataEnd;
+        }
+    } else {
+        WriteChangedBlocks(work);
+    }
+    if (!out->failed && OutSeek(out, written->dataEnd))
+        OutPut(out, work->index, work->indexUsed);
+    OutFlush(out);
+    store->root.entry.childCount = CountChildren(&store->root);
+    written->rootCount = store->root.entry.childCount;
+    if (OutSeek(out, 0)) {
+        OutPut(out, written, STORE_HEADER_SIZE);
+        OutFlush(out);
+    }
+    free(out->buffer);
+    int ok = !out->failed && FileSync(temp) == 0;
     if (FileClose(temp) != 0)
         ok = 0;
-    return ok;
+    if (ok)
+        return SAVE_OK;
+    FileRemove(tempName);
+    return work->noMemory ? SAVE_NO_MEMORY : work->dataUnreadable ? SAVE_DATA_UNREADABLE : SAVE_WRITE_FAILED;
 }
 
-void StoreClose(RecordStore *store, const char *name)
+// The store reads its notes from the file that is now under name (the new
+// one after a save, the old one after a failure).
+static void Reopen(RecordStore *store, const char *name)
 {
-    if (!store)
-        return;
-    if (!store->storeChanged || !name) {
-        ReleaseStore(store);
-        return;
-    }
-    if (!store->file && FileExists(name)) {
-        // There is a file we could not open for updating (read-only, say):
-        // it is left alone, as creating it afresh would have failed.
-        FILE *probe = fopen(name, "rb+");
-        if (!probe) {
-            ReleaseStore(store);
-            return;
-        }
-        fclose(probe);
-    }
-    if (store->fileState != STORE_FILE_SOUND && !KeepDamagedCopy(name)) {
-        ReleaseStore(store);
-        return;
-    }
+    if (store->file)
+        fclose(store->file);
+    int missing;
+    store->file = FileOpenRegular(name, &missing);
+}
+
+static int SaveLocked(RecordStore *store, const char *name)
+{
+    if (FileIsReadOnly(name))
+        return SAVE_READ_ONLY;
+    FileRemoveStaleTemporaries(name);
+    // Whatever is under the name and was not read as a sound store (a damaged
+    // file, a file that is not ours, one that appeared since the store was
+    // opened) is kept whole before it is replaced.
+    if (store->fileState != STORE_FILE_SOUND && !FileKeepDamagedCopy(name))
+        return SAVE_NOT_KEPT;
     int compact = (int64_t)store->header.dataEnd > 2 * (int64_t)store->header.liveBytes;
-    if (!compact && SlotsOverlap(store))
+    // Once a save has gone through, every slot is known to stand alone.
+    if (!compact && !store->slotsSeparate && SlotsOverlap(store))
         compact = 1;
-    int ok = WriteNewFile(store, compact);
+    // Without the old file, slots that were never read cannot be copied;
+    // compaction reads each of them and fails rather than write zeros.
+    if (!compact && !store->file && TreeWalk(store->root.children, UnloadedDataCallback, 0))
+        compact = 1;
+
+    char tempName[4096];
+    StoreHeader written;
+    SaveWork work;
+    memset(&work, 0, sizeof work);
+    work.compact = compact;
+    int result = WriteNewFile(store, name, &work, tempName, sizeof tempName, &written);
+    free(work.index);
+    if (result != SAVE_OK) {
+        free(work.changed);
+        return result;
+    }
+    // Windows cannot replace a file that is still open.
     if (store->file) {
-        // Windows cannot replace a file that is still open.
-        if (FileClose(store->file) != 0)
-            ok = 0;
+        fclose(store->file);
         store->file = 0;
     }
-    if (ok && FileReplace(TEMP_NAME, name) != 0)
-        ok = 0;
-    if (!ok)
-        FileRemove(TEMP_NAME);
-    ReleaseStore(store);
-}
-
-static int ClearChangedCallback(void *record, void *context)
-{
-    StoreItem *item = (StoreItem *)record;
-    item->changed = 0;
-    return TreeWalk(item->children, ClearChangedCallback, context);
+    if (FileReplace(tempName, name) != 0) {
+        FileRemove(tempName);
+        Reopen(store, name);
+        free(work.changed);
+        return SAVE_REPLACE_FAILED;
+    }
+    if (compact)
+        TreeWalk(store->root.children, ApplyCompactionCallback, 0);
+    store->header = written;
+    store->fileState = STORE_FILE_SOUND;
+    store->slotsSeparate = 1;
+    Reopen(store, name);
+    // Until the move is known to be on the disk the changes count as unsaved:
+    // the next save writes them again.
+    if (FileSyncFolder(name) != 0) {
+        free(work.changed);
+        return SAVE_NOT_DURABLE;
+    }
+    for (size_t i = 0; i < work.changedCount; i++)
+        work.changed[i]->changed = 0;
+    free(work.changed);
+    store->storeChanged = 0;
+    return SAVE_OK;
 }
 
 int StoreSave(RecordStore *store, const char *name)
 {
     if (!store || !name)
-        return -1;
-    if (!store->storeChanged)
-        return 0;
-    if (!store->file && FileExists(name)) {
-        // A file we could not open for updating (read-only, say) is not replaced.
-        FILE *probe = fopen(name, "rb+");
-        if (!probe)
-            return -1;
-        fclose(probe);
+        return SAVE_WRITE_FAILED;
+    FileErrorText[0] = 0;
+    if (store->fileState == STORE_FILE_UNREADABLE) {
+        // What could not be read is not replaced: the user may still want it.
+        snprintf(FileErrorText, sizeof FileErrorText, "%s", store->openError);
+        return SAVE_UNREADABLE;
     }
-    if (store->fileState != STORE_FILE_SOUND && !KeepDamagedCopy(name))
-        return -1;
-    // No compaction here: it moves the slots of the notes in memory before
-    // the new file is known to be in place. The close compacts.
-    if (!WriteNewFile(store, 0)) {
-        FileRemove(TEMP_NAME);
-        return -1;
-    }
-    // Windows cannot replace a file that is still open.
-    if (store->file)
-        FileClose(store->file);
-    store->file = 0;
-    int ok = FileReplace(TEMP_NAME, name) == 0;
-    if (!ok)
-        FileRemove(TEMP_NAME);
-    // The old file when the move failed, else the new one: either way the
-    // notes not yet loaded are read from it.
-    store->file = FileOpen(name, "rb+");
-    if (!ok)
-        return -1;
-    TreeWalk(store->root.children, ClearChangedCallback, 0);
-    store->storeChanged = 0;
-    store->fileState = STORE_FILE_SOUND;
-    return 0;
+    char folder[4096];
+    FileFolderOf(name, folder, sizeof folder);
+    int lock = DataLockAcquire(folder, DataLockWaitMs);
+    if (lock != DATALOCK_OK)
+        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
+    int result = SaveLocked(store, name);
+    DataLockRelease(folder);
+    return result;
+}
+
+int StoreClose(RecordStore *store, const char *name)
+{
+    if (!store)
+        return SAVE_OK;
+    int result = SAVE_OK;
+    if (store->storeChanged && name)
+        result = StoreSave(store, name);
+    ReleaseStore(store);
+    return result;
 }
 
 void StoreMarkChanged(RecordStore *store)

@@ -32,27 +32,31 @@ struct IndexEntry {   // 20 bytes per item
 struct RecordStore;
 
 struct StoreItem {
-    int32_t changed;   // the data block was replaced since the store was opened
+    int32_t changed;   // the data block was replaced since the store was last saved
     KeyTree children;
     StoreItem *parent;
     RecordStore *store;
-    char *data;         // loaded block (owned) or null
-    IndexEntry entry;   // exactly as in the file
+    char *data;            // loaded block (owned) or null; a NUL always follows its slot
+    IndexEntry entry;      // exactly as in the file
+    int32_t savedOffset;   // during a save that compacts: the slot's offset in the new file
 };
 
 // How the file looked when it was opened.
 enum {
-    STORE_FILE_NEW = 0,       // no file, or a foreign header: the store starts empty
-    STORE_FILE_SOUND = 1,     // header and index read completely
-    STORE_FILE_DAMAGED = 2,   // the index could not be read completely; what was read is kept
+    STORE_FILE_NEW = 0,          // no file, or a foreign header: the store starts empty
+    STORE_FILE_SOUND = 1,        // header and index read completely
+    STORE_FILE_DAMAGED = 2,      // the index could not be read completely; what was read is kept
+    STORE_FILE_UNREADABLE = 3,   // there is a file, but it cannot be read (why in openError)
 };
 
 struct RecordStore {
     StoreHeader header;
     int32_t storeChanged;
     StoreItem root;
-    FILE *file;
-    int32_t fileState;   // STORE_FILE_*
+    FILE *file;              // open for reading from StoreOpen to StoreClose; replaced by each save
+    int32_t fileState;       // STORE_FILE_*
+    int32_t slotsSeparate;   // no two items share bytes of the data area (known after a save)
+    char openError[160];
 };
 
 RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2);
@@ -60,12 +64,14 @@ StoreItem *StoreAddItem(StoreItem *parent, int32_t key);
 void StoreDeleteItem(StoreItem *item);
 char *StoreSetData(StoreItem *item, const void *bytes, uint32_t length);
 char *StoreGetData(StoreItem *item);
-void StoreClose(RecordStore *store, const char *name);
-// Writes what changed as a complete new file that replaces the old one, and
-// keeps the store open on it. 0 on success (or nothing to write); otherwise
-// the old file is left whole and the store keeps every change in memory, so
-// that a later save can succeed.
+// Writes the whole store as a complete new file that replaces the old one
+// (under the data lock) and keeps the store open on the new file. 0 on
+// success, a SAVE_* failure otherwise; a failed save loses nothing from
+// memory and leaves the old file whole, so a later save can still succeed.
 int StoreSave(RecordStore *store, const char *name);
+// Saves when something changed, then releases the store and all its items;
+// the result of the save (0 when nothing was to be saved).
+int StoreClose(RecordStore *store, const char *name);
 // Makes the next close write the store back although no item's data changed.
 void StoreMarkChanged(RecordStore *store);
 // Releases the store and all its items without writing anything.

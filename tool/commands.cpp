@@ -67,16 +67,23 @@ static void CopyText(char *dst, size_t size, const char *src)
     dst[n] = 0;
 }
 
-// Warns once on stderr when "dlm.ini" lost lines; reading commands go on with the rest.
+// Warns once on stderr when "dlm.ini" lost lines; reading commands go on with
+// the rest. A file that cannot be read at all ends the command with status 1
+// (nothing has been printed yet at this point).
 static void WarnIfConfigDamaged(int configResult)
 {
+    if (RefuseUnreadableConfig(configResult))
+        exit(EXIT_FAILED);
     if (configResult == CONFIG_DAMAGED)
         ErrorLine(
             "loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
 }
 
+// The same for "dlm.db".
 static void WarnIfStoreDamaged()
 {
+    if (RefuseUnreadableStore())
+        exit(EXIT_FAILED);
     if (DayNoteStore && DayNoteStore->fileState == STORE_FILE_DAMAGED)
         ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see 'loomcal "
                   "check')");
@@ -158,15 +165,47 @@ int CommandDays(int argc, char **argv)
 
 // ---- lunar ----
 
+// A lunar date as typed: YYYY-MM-DD, the month of a leap month written as
+// 闰MM or LMM. 0 when the text is not of that form.
+static int ParseLunarDate(const char *text, int *year, int *month, int *day, int *leap)
+{
+    char *gbk = ArgumentToGbk(text);
+    if (!gbk)
+        return 0;
+    static const char LeapWord[] = "闰";   // GBK, two bytes
+    char plain[64];
+    *leap = 0;
+    const char *dash = strchr(gbk, '-');
+    int ok = dash && strlen(gbk) < sizeof plain;
+    if (ok) {
+        // the same text with the leap mark taken out, for ParseTriple
+        size_t head = (size_t)(dash - gbk) + 1;
+        const char *rest = dash + 1;
+        if (strncmp(rest, LeapWord, sizeof LeapWord - 1) == 0) {
+            *leap = 1;
+            rest += sizeof LeapWord - 1;
+        } else if (*rest == 'L' || *rest == 'l') {
+            *leap = 1;
+            rest++;
+        }
+        memcpy(plain, gbk, head);
+        snprintf(plain + head, sizeof plain - head, "%s", rest);
+        ok = ParseTriple(plain, year, month, day);
+    }
+    free(gbk);
+    return ok;
+}
+
 int CommandLunar(int argc, char **argv)
 {
     if (argc < 1)
         return Missing("lunar", "a lunar date YYYY-MM-DD");
     if (argc > 1)
         return TooMany("lunar");
-    int y, m, d;
-    if (!ParseTriple(argv[0], &y, &m, &d)) {
-        ErrorLine("loomcal: '%s' is not a lunar date YYYY-MM-DD", ShownArg(argv[0]));
+    int y, m, d, leap;
+    if (!ParseLunarDate(argv[0], &y, &m, &d, &leap)) {
+        ErrorLine("loomcal: '%s' is not a lunar date YYYY-MM-DD (a leap month: YYYY-闰MM-DD or YYYY-LMM-DD)",
+                  ShownArg(argv[0]));
         return EXIT_BAD_ARGUMENT;
     }
     if (y < LUNAR_FIRST_YEAR || y > LUNAR_LAST_YEAR) {
@@ -177,7 +216,38 @@ int CommandLunar(int argc, char **argv)
         ErrorLine("loomcal: '%s' is not a lunar date (month 1..12, day 1..30)", ShownArg(argv[0]));
         return EXIT_BAD_ARGUMENT;
     }
+    if (leap && LeapMonthOf(y) != m) {
+        if (LeapMonthOf(y))
+            ErrorLine("loomcal: lunar year %d has no leap month %d (its leap month is %d)", y, m,
+                      LeapMonthOf(y));
+        else
+            ErrorLine("loomcal: lunar year %d has no leap month", y);
+        return EXIT_BAD_ARGUMENT;
+    }
+    int days = leap ? LeapMonthDays(y) : LunarMonthDays(y, m);
+    if (d > days) {
+        ErrorLine("loomcal: lunar month %s%d of %d has only %d days", leap ? "闰" : "", m, y, days);
+        return EXIT_BAD_ARGUMENT;
+    }
     PackedDate date = LunarToSolar(PACK_DATE(y, m, d));
+    if (leap) {
+        // the leap month follows the month of its number
+        PackedDate first = LunarToSolar(PACK_DATE(y, m, 1));
+        CalendarDay day;
+        memset(&day, 0, sizeof day);
+        day.year = DATE_YEAR(first);
+        day.month = DATE_MONTH(first);
+        day.day = DATE_DAY(first) + LunarMonthDays(y, m) + d - 1;
+        ComputeDay(&day);
+        date = day.packed;
+    }
+    const CalendarDay *check = GetDayInfo(date);
+    if (!check->lunarValid || check->lunarYear != y || check->lunarMonth != m || check->lunarDay != d ||
+        (check->isLeapMonth != 0) != (leap != 0)) {
+        ErrorLine("loomcal: lunar %d-%s%02d-%02d has no Gregorian date in the table", y, leap ? "闰" : "", m,
+                  d);
+        return EXIT_FAILED;
+    }
     OutFormat("%04d-%02d-%02d\n", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date));
     return EXIT_OK;
 }
@@ -262,9 +332,9 @@ int CommandDay(int argc, char **argv)
     OutFormat("ISO周\t第%d周\n", r.weekOfYear);
     OutFormat("年内第\t%d天\n", r.dayOfYear);
     if (r.lunarValid) {
-        OutFormat("农历\t%s%s月%s（%d年%d月%d日，%s月）\n", r.isLeapMonth ? "闰" : "",
-                  LunarMonthName(r.lunarMonth), LunarDayName(r.lunarDay), r.lunarYear, r.lunarMonth,
-                  r.lunarDay, MonthSizeWord(r.lunarMonthDays));
+        OutFormat("农历\t%s%s月%s（%d年%s%d月%d日，%s月）\n", r.isLeapMonth ? "闰" : "",
+                  LunarMonthName(r.lunarMonth), LunarDayName(r.lunarDay), r.lunarYear,
+                  r.isLeapMonth ? "闰" : "", r.lunarMonth, r.lunarDay, MonthSizeWord(r.lunarMonthDays));
         OutFormat("干支\t%s%s年 %s%s月 %s%s日\n", StemOf(r.yearCycle), BranchOf(r.yearCycle),
                   StemOf(r.monthCycle), BranchOf(r.monthCycle), StemOf(r.dayCycle), BranchOf(r.dayCycle));
         OutFormat("生肖\t%s\n", AnimalOf(r.yearCycle));
@@ -417,6 +487,8 @@ struct CheckState {
     int items;
     int unreadable;
     PackedDate firstUnreadable;
+    int unterminated;   // a text whose NUL is not inside its slot
+    PackedDate firstUnterminated;
 };
 
 static int CheckItem(void *record, void *context)
@@ -424,10 +496,17 @@ static int CheckItem(void *record, void *context)
     StoreItem *item = (StoreItem *)record;
     CheckState *state = (CheckState *)context;
     state->items++;
-    if (item->entry.dataLength > 0 && !StoreGetData(item)) {
-        if (!state->unreadable)
-            state->firstUnreadable = item->entry.key;
-        state->unreadable++;
+    if (item->entry.dataLength > 0) {
+        const char *data = StoreGetData(item);
+        if (!data) {
+            if (!state->unreadable)
+                state->firstUnreadable = item->entry.key;
+            state->unreadable++;
+        } else if (!memchr(data, 0, (size_t)item->entry.dataLength)) {
+            if (!state->unterminated)
+                state->firstUnterminated = item->entry.key;
+            state->unterminated++;
+        }
     }
     return TreeWalk(item->children, CheckItem, context);
 }
@@ -438,8 +517,16 @@ int CommandCheck(int argc, char **argv)
         return TooMany("check");
     int sound = 1;
     int config = LoadConfigForTool();
-    if (config == CONFIG_DAMAGED) {
-        OutText("dlm.ini: damaged (some lines could not be read)\n");
+    if (config == CONFIG_UNREADABLE) {
+        OutFormat("dlm.ini: cannot be read: %s\n", ConfigReadError);
+        sound = 0;
+    } else if (config == CONFIG_DAMAGED) {
+        OutFormat("dlm.ini: damaged (%d lines are not read, or not read whole)\n", ConfigProblemCount);
+        int shown = ConfigProblemCount < CONFIG_PROBLEMS_KEPT ? ConfigProblemCount : CONFIG_PROBLEMS_KEPT;
+        for (int i = 0; i < shown; i++)
+            OutFormat("  line %d: %s\n", ConfigProblems[i].line, ConfigProblems[i].why);
+        if (ConfigProblemCount > shown)
+            OutFormat("  ... and %d more\n", ConfigProblemCount - shown);
         sound = 0;
     } else if (config == CONFIG_MISSING) {
         OutText("dlm.ini: missing (the defaults apply)\n");
@@ -454,7 +541,10 @@ int CommandCheck(int argc, char **argv)
     CheckState state;
     memset(&state, 0, sizeof state);
     TreeWalk(DayNoteStore->root.children, CheckItem, &state);
-    if (DayNoteStore->fileState == STORE_FILE_NEW) {
+    if (DayNoteStore->fileState == STORE_FILE_UNREADABLE) {
+        OutFormat("dlm.db: cannot be read: %s\n", DayNoteStore->openError);
+        sound = 0;
+    } else if (DayNoteStore->fileState == STORE_FILE_NEW) {
         if (FileExists("dlm.db")) {
             OutText("dlm.db: not a note file (its header is not recognised)\n");
             sound = 0;
@@ -468,6 +558,11 @@ int CommandCheck(int argc, char **argv)
         OutFormat("dlm.db: damaged (%d of %d notes cannot be read, the first on %04d-%02d-%02d)\n",
                   state.unreadable, state.items, DATE_YEAR(state.firstUnreadable),
                   DATE_MONTH(state.firstUnreadable), DATE_DAY(state.firstUnreadable));
+        sound = 0;
+    } else if (state.unterminated) {
+        OutFormat("dlm.db: damaged (%d of %d notes have no end to their text, the first on %04d-%02d-%02d)\n",
+                  state.unterminated, state.items, DATE_YEAR(state.firstUnterminated),
+                  DATE_MONTH(state.firstUnterminated), DATE_DAY(state.firstUnterminated));
         sound = 0;
     } else {
         OutFormat("dlm.db: sound (%d notes)\n", state.items);

@@ -8,6 +8,7 @@
 #include "../calendar/holiday.h"
 #include "../calendar/report.h"
 #include "../store/config.h"
+#include "../store/gbk.h"
 #include "../store/records.h"
 #include "../store/recordstore.h"
 
@@ -45,6 +46,8 @@ static char *DialogText(const char *arg)
 
 static int RefuseDamagedStore()
 {
+    if (RefuseUnreadableStore())
+        return 1;
     if (DayNoteStore->fileState == STORE_FILE_DAMAGED) {
         ErrorLine("loomcal: dlm.db is damaged; not changing it (see 'loomcal check')");
         return 1;
@@ -54,6 +57,8 @@ static int RefuseDamagedStore()
 
 static int RefuseDamagedConfig(int configResult)
 {
+    if (RefuseUnreadableConfig(configResult))
+        return 1;
     if (configResult == CONFIG_DAMAGED) {
         // writing it back would drop the lines that could not be read
         ErrorLine("loomcal: dlm.ini is damaged; not changing it (see 'loomcal check')");
@@ -101,6 +106,8 @@ int CommandNotes(int argc, char **argv, int mark)
         if (argc > 1)
             return ErrorLine("loomcal: too many arguments for 'notes list'"), EXIT_BAD_ARGUMENT;
         OpenStoreForTool();
+        if (RefuseUnreadableStore())
+            return EXIT_FAILED;
         if (DayNoteStore->fileState == STORE_FILE_DAMAGED)
             ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see "
                       "'loomcal check')");
@@ -140,6 +147,10 @@ int CommandNotes(int argc, char **argv, int mark)
             return EXIT_BAD_ARGUMENT;
     }
 
+    if (LockForChange() != EXIT_OK) {
+        free(text);
+        return EXIT_FAILED;
+    }
     OpenStoreForTool();
     if (RefuseDamagedStore()) {
         free(text);
@@ -148,8 +159,11 @@ int CommandNotes(int argc, char **argv, int mark)
     StoreItem *item = FindDayNote(date);
     int status = EXIT_OK;
     if (isSet) {
-        // the save of the date information dialog, with the text and mark given
+        // the save of the date information dialog, with the text given and
+        // the mark given, or else the mark the note already has
         size_t n = strlen(text);
+        if (mark < 0)
+            mark = item && item->entry.userValue != 0;
         if (mark || n > 0) {
             if (!item)
                 item = StoreAddItem(&DayNoteStore->root, date);
@@ -157,7 +171,9 @@ int CommandNotes(int argc, char **argv, int mark)
                 ErrorLine("loomcal: could not add the note of %s", ShownArg(argv[1]));
                 status = EXIT_FAILED;
             } else {
-                if (n > 0 && !StoreSetData(item, text, (uint32_t)(n + 1))) {
+                // an empty text on a marked note clears the old text rather than keep it
+                int hadText = HasText(item);
+                if ((n > 0 || hadText) && !StoreSetData(item, text, (uint32_t)(n + 1))) {
                     ErrorLine("loomcal: out of memory");
                     status = EXIT_FAILED;
                 }
@@ -189,18 +205,22 @@ int CommandNotes(int argc, char **argv, int mark)
     // A mark or a deletion alone does not make the store write itself back;
     // the command's whole point is the change on disk.
     StoreMarkChanged(DayNoteStore);
-    CloseStoreForTool(1);
-    return status;
+    if (status != EXIT_OK) {
+        CloseStoreForTool(0);
+        return status;
+    }
+    return CloseStoreForTool(1);
 }
 
 // ---- memos ----
 
 // The text argument of a new memo or holiday: converted to GBK and refused
-// when empty (AddReminder and AddHoliday cut it to what the record holds);
-// then the configuration it joins is loaded, refusing a damaged one so that
-// saving cannot drop its skipped lines.
+// when empty (AddReminder and AddHoliday cut it to what the record holds,
+// limit bytes, which is said with a warning); then, under the data lock, the
+// configuration it joins is loaded, refusing a damaged one so that saving
+// cannot drop its skipped lines.
 // Returns the text to free, or 0 with the exit status in *status.
-static char *RecordTextForAdd(const char *arg, const char *what, int *status)
+static char *RecordTextForAdd(const char *arg, const char *what, size_t limit, int *status)
 {
     *status = EXIT_BAD_ARGUMENT;
     char *text = DialogText(arg);
@@ -209,6 +229,15 @@ static char *RecordTextForAdd(const char *arg, const char *what, int *status)
     if (!text[0]) {
         free(text);
         ErrorLine("loomcal: the %s is empty", what);
+        return 0;
+    }
+    size_t kept = GbkCutLength(text, limit);
+    if (kept < strlen(text))
+        ErrorLine("loomcal: warning: the %s is longer than %u bytes; only its first %u bytes are kept", what,
+                  (unsigned)limit, (unsigned)kept);
+    if (LockForChange() != EXIT_OK) {
+        free(text);
+        *status = EXIT_FAILED;
         return 0;
     }
     if (RefuseDamagedConfig(LoadConfigForTool())) {
@@ -281,7 +310,10 @@ int CommandMemos(int argc, char **argv)
     if (strcmp(argv[0], "list") == 0) {
         if (argc > 1)
             return ErrorLine("loomcal: too many arguments for 'memos list'"), EXIT_BAD_ARGUMENT;
-        if (LoadConfigForTool() == CONFIG_DAMAGED)
+        int config = LoadConfigForTool();
+        if (RefuseUnreadableConfig(config))
+            return EXIT_FAILED;
+        if (config == CONFIG_DAMAGED)
             ErrorLine(
                 "loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
         // every walk over memos starts after the chime entry
@@ -318,7 +350,7 @@ int CommandMemos(int argc, char **argv)
         return EXIT_BAD_ARGUMENT;
     }
     int status;
-    char *text = RecordTextForAdd(argv[argc - 1], "memo text", &status);
+    char *text = RecordTextForAdd(argv[argc - 1], "memo text", MEMO_TEXT_MAX, &status);
     if (!text)
         return status;
     int added = AddReminder(when, time, text);
@@ -389,7 +421,7 @@ int CommandHolidaysAdd(int argc, char **argv)
         return EXIT_BAD_ARGUMENT;
     }
     int status;
-    char *name = RecordTextForAdd(nameArg, "holiday name", &status);
+    char *name = RecordTextForAdd(nameArg, "holiday name", HOLIDAY_NAME_MAX, &status);
     if (!name)
         return status;
     int added = AddHoliday(code, name);

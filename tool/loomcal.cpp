@@ -5,6 +5,8 @@
 #include <string.h>
 #include "../calendar/today.h"
 #include "../store/config.h"
+#include "../store/datalock.h"
+#include "../store/fileio.h"
 #include "../store/records.h"
 #include "../store/recordstore.h"
 #include "../store/settings.h"
@@ -93,23 +95,65 @@ void OpenStoreForTool()
 
 int SaveConfigForTool()
 {
-    if (WriteConfigFile("dlm.ini") != 0) {
-        ErrorLine("loomcal: could not write dlm.ini");
+    int result = WriteConfigFile("dlm.ini");
+    if (result != SAVE_OK) {
+        ErrorLine("loomcal: dlm.ini was not saved: %s", SaveFailureText(result));
         return EXIT_FAILED;
     }
     return EXIT_OK;
 }
 
-void CloseStoreForTool(int write)
+int CloseStoreForTool(int write)
 {
     if (!DayNoteStore)
-        return;
+        return EXIT_OK;
     // A reading command leaves the file exactly as it found it.
+    int result = SAVE_OK;
     if (write)
-        StoreClose(DayNoteStore, "dlm.db");
+        result = StoreClose(DayNoteStore, "dlm.db");
     else
         StoreDiscard(DayNoteStore);
     DayNoteStore = 0;
+    if (result != SAVE_OK) {
+        ErrorLine("loomcal: dlm.db was not saved: %s", SaveFailureText(result));
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+int32_t ToolWaitMs = 10000;
+
+int LockForChange()
+{
+    int lock = DataLockAcquire("", ToolWaitMs);
+    if (lock == DATALOCK_BUSY) {
+        ErrorLine("loomcal: another loomcal or the program is writing dlm.ini or dlm.db; try again");
+        return EXIT_FAILED;
+    }
+    if (lock != DATALOCK_OK) {
+        ErrorLine("loomcal: the lock file %s cannot be used: %s", DATALOCK_FILE, FileErrorText);
+        return EXIT_FAILED;
+    }
+    if (DataLockProgramRunning("") == 1)
+        ErrorLine("loomcal: warning: the calendar program is running; it keeps its data in memory and may "
+                  "overwrite this change when it next saves");
+    return EXIT_OK;
+}
+
+int RefuseUnreadableConfig(int configResult)
+{
+    if (configResult != CONFIG_UNREADABLE)
+        return 0;
+    ErrorLine("loomcal: dlm.ini cannot be read: %s", ConfigReadError);
+    return 1;
+}
+
+int RefuseUnreadableStore()
+{
+    if (!DayNoteStore || DayNoteStore->fileState != STORE_FILE_UNREADABLE)
+        return 0;
+    ErrorLine("loomcal: dlm.db cannot be read: %s", DayNoteStore->openError);
+    return 1;
 }
 
 void PrintUsage()
@@ -120,11 +164,11 @@ void PrintUsage()
             "  day YYYY-MM-DD               某日的全部信息\n"
             "  days FROM TO                 逐日数据（制表符分隔）\n"
             "  terms YEAR                   一年的二十四节气\n"
-            "  lunar YYYY-MM-DD             农历日期换算为公历\n"
+            "  lunar YYYY-MM-DD             农历日期换算为公历（闰月：YYYY-闰MM-DD 或 YYYY-LMM-DD）\n"
             "  holidays YYYY-MM-DD          某日的节日\n"
             "  report YYYY-MM-DD            日期信息报告\n"
             "  notes list                   全部日期备注\n"
-            "  notes set YYYY-MM-DD TEXT [--mark]\n"
+            "  notes set YYYY-MM-DD TEXT [--mark|--unmark]\n"
             "  notes mark|unmark|delete YYYY-MM-DD\n"
             "  memos list                   全部备忘\n"
             "  memos add WHEN [HH:MM[:SS]] TEXT\n"
@@ -135,7 +179,9 @@ void PrintUsage()
             "  check                        检查 dlm.ini 与 dlm.db 是否完好\n"
             "  help                         本说明\n"
             "\n"
-            "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n");
+            "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n"
+            "--wait 秒: 修改命令等待其他写入者的最长时间（默认 10 秒）\n"
+            "日历程序运行时用 loomcal 所做的修改，可能被程序下次保存时覆盖。\n");
 }
 
 struct CommandEntry {
@@ -163,12 +209,14 @@ static void ReleaseEverything()
     CloseStoreForTool(0);
     ListFreeAll(&HolidayList);
     ListFreeAll(&ReminderList);
+    if (DataLockHeld(""))
+        DataLockRelease("");
 }
 
 int main(int argc, char **argv)
 {
     const char *dir = 0;
-    int mark = 0;
+    int mark = -1;   // notes set keeps the mark unless --mark or --unmark says otherwise
     int endOfOptions = 0;
     char **positional = (char **)calloc((size_t)argc + 1, sizeof(char *));
     int count = 0;
@@ -187,8 +235,23 @@ int main(int argc, char **argv)
             dir = argv[++i];
         } else if (!endOfOptions && strncmp(arg, "--dir=", 6) == 0) {
             dir = arg + 6;
-        } else if (!endOfOptions && strcmp(arg, "--mark") == 0) {
-            mark = 1;
+        } else if (!endOfOptions && (strcmp(arg, "--mark") == 0 || strcmp(arg, "--unmark") == 0)) {
+            int wanted = arg[2] == 'm';
+            if (mark >= 0 && mark != wanted) {
+                ErrorLine("loomcal: --mark and --unmark exclude each other");
+                free(positional);
+                return EXIT_BAD_ARGUMENT;
+            }
+            mark = wanted;
+        } else if (!endOfOptions && (strcmp(arg, "--wait") == 0 || strncmp(arg, "--wait=", 7) == 0)) {
+            const char *value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : 0);
+            int seconds;
+            if (!value || !ParseNumber(value, 0, 3600, &seconds) || value[0] == '-' || value[0] == '+') {
+                ErrorLine("loomcal: --wait needs a number of seconds (0..3600)");
+                free(positional);
+                return EXIT_BAD_ARGUMENT;
+            }
+            ToolWaitMs = seconds * 1000;
         } else if (!endOfOptions && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
             positional[count++] = (char *)"help";
         } else if (!endOfOptions && strncmp(arg, "--", 2) == 0) {
@@ -217,8 +280,8 @@ int main(int argc, char **argv)
         return EXIT_BAD_ARGUMENT;
     }
     int isNotes = strcmp(command->name, "notes") == 0;
-    if (mark && !(isNotes && count >= 2 && strcmp(positional[1], "set") == 0)) {
-        ErrorLine("loomcal: --mark belongs to 'notes set' only");
+    if (mark >= 0 && !(isNotes && count >= 2 && strcmp(positional[1], "set") == 0)) {
+        ErrorLine("loomcal: --mark and --unmark belong to 'notes set' only");
         free(positional);
         return EXIT_BAD_ARGUMENT;
     }

@@ -34,8 +34,8 @@ const char *ShownArg(const char *arg);
 int DisplayWidth(const char *gbk);
 // Appends text cut to at most width columns, padded with blanks to width.
 void OutCell(const char *gbk, int width);
-// Appends text with line breaks shown as \n and tabs as \t, so that it stays
-// on one line and in one column.
+// Appends text with line breaks shown as \n, tabs as \t and a backslash as
+// \\, so that it stays on one line and in one column and reads back unmistakably.
 void OutEscaped(const char *gbk);
 
 // 1 when highlighting escapes may be written to stdout.
@@ -55,10 +55,21 @@ int ParseNumber(const char *text, int low, int high, int *out);
 int LoadConfigForTool();
 // Opens "dlm.db" as DayNoteStore.
 void OpenStoreForTool();
-// Writes "dlm.ini"; 0 on success, a message on stderr otherwise.
+// Writes "dlm.ini"; 0 on success, one line on stderr and EXIT_FAILED otherwise.
 int SaveConfigForTool();
-// Closes DayNoteStore, writing it back only when write is set.
-void CloseStoreForTool(int write);
+// Closes DayNoteStore, writing it back only when write is set; the exit
+// status, with one line on stderr when the save failed.
+int CloseStoreForTool(int write);
+// A changing command holds the data lock from before it reads the files
+// until it has written them, so that parallel runs take turns and none
+// loses another's change. EXIT_OK, or EXIT_FAILED with one line on stderr.
+// It warns when the program is running, whose next save may overwrite it.
+int LockForChange();
+// How long a changing command waits for the data lock (--wait).
+extern int32_t ToolWaitMs;
+// One line on stderr and 1 when the file exists but cannot be read.
+int RefuseUnreadableConfig(int configResult);
+int RefuseUnreadableStore();
 
 // ---- commands (commands.cpp) ----
 // argv[0] is the command's first argument (after the subcommand name).
@@ -69,6 +80,7 @@ int CommandTerms(int argc, char **argv);
 int CommandLunar(int argc, char **argv);
 int CommandHolidays(int argc, char **argv);
 int CommandReport(int argc, char **argv);
+// mark: 1 --mark, 0 --unmark, -1 neither (notes set keeps the mark it finds)
 int CommandNotes(int argc, char **argv, int mark);
 int CommandMemos(int argc, char **argv);
 int CommandHolidaysList(int argc, char **argv);

@@ -229,6 +229,10 @@ void OutEscaped(const char *gbk)
         } else if (p[0] == '\t') {
             OutBytes("\\t", 2);
             p++;
+        } else if (p[0] == '\\') {
+            // a backslash typed in the text must not read as the start of \n or \t
+            OutBytes("\\\\", 2);
+            p++;
         } else {
             size_t n = GbkCharLength((const char *)p);
             OutBytes((const char *)p, n);

@@ -392,17 +392,48 @@ TEST(LineBreakCodingTest, EncodeAndDecode)
 
 TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFile)
 {
-    Put("dlm.ini", "old content\n");
-    std::filesystem::create_directory("dlm.ini.new");   // the new file cannot be made
+    const std::string old = std::string(kHeader) + "0=8449,old\n";
+    Put("dlm.ini", old);
     AddHoliday(0x2101, "元旦");
-    EXPECT_NE(WriteConfigFile("dlm.ini"), 0);
-    EXPECT_EQ(Slurp("dlm.ini"), "old content\n");
-    std::filesystem::remove("dlm.ini.new");
+    // A read-only file is not replaced.
+    std::filesystem::permissions("dlm.ini", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(WriteConfigFile("dlm.ini"), SAVE_READ_ONLY);
+    EXPECT_EQ(Slurp("dlm.ini"), old);
+    std::filesystem::permissions("dlm.ini", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     // A failure after the temporary file was made removes it.
-    FileFaultReset(3);
-    EXPECT_NE(WriteConfigFile("dlm.ini"), 0);
+    FileFaultFailOne(3);
+    EXPECT_EQ(WriteConfigFile("dlm.ini"), SAVE_WRITE_FAILED);
     FileFaultReset(-1);
-    EXPECT_EQ(Slurp("dlm.ini"), "old content\n");
+    EXPECT_EQ(Slurp("dlm.ini"), old);
+    EXPECT_EQ(ConfigChanged, 0);
+    // SaveConfig says so too, and the change stays marked for a later save.
+    ConfigChanged = 1;
+    std::filesystem::permissions("dlm.ini", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(SaveConfig(), SAVE_READ_ONLY);
+    EXPECT_EQ(ConfigChanged, 1);
+    std::filesystem::permissions("dlm.ini", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(SaveConfig(), SAVE_OK);
+    EXPECT_NE(Slurp("dlm.ini").find("元旦"), std::string::npos);
+
+    // A store that could not be saved stays open for another try.
+    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    StoreSetData(StoreAddItem(&DayNoteStore->root, PACK_DATE(2004, 1, 1)), "abc", 4);
+    Put("dlm.db", "");
+    std::filesystem::permissions("dlm.db", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(SaveConfig(), SAVE_READ_ONLY);
+    ASSERT_NE(DayNoteStore, nullptr);
+    std::filesystem::permissions("dlm.db", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(SaveConfig(), SAVE_OK);
+    EXPECT_EQ(DayNoteStore, nullptr);
+    EXPECT_NE(Slurp("dlm.db").find("abc"), std::string::npos);
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        EXPECT_NE(entry.path().extension(), ".tmp");
 }
 
 std::string fakeCommandLine;

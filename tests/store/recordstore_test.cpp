@@ -38,7 +38,7 @@ TEST_F(RecordStoreTest, FirstMarkedNoteMakesThe308ByteFile)
     PutWord(expected, 300, 0);
     PutWord(expected, 304, 1);
     EXPECT_EQ(ReadWholeFile("dlm.db"), expected);
-    EXPECT_FALSE(FileExists("ftemp123"));
+    EXPECT_EQ(TemporaryFilesHere(), 0);
     EXPECT_FALSE(FileExists("dlm.db.damaged"));
 }
 
@@ -243,7 +243,7 @@ TEST_F(RecordStoreTest, ClosingWithoutChangesWritesNothing)
     EXPECT_EQ(store->storeChanged, 0);
     StoreClose(store, "dlm.db");
     EXPECT_EQ(ReadWholeFile("dlm.db"), withTail);
-    EXPECT_FALSE(FileExists("ftemp123"));
+    EXPECT_EQ(TemporaryFilesHere(), 0);
 }
 
 // Marking, unmarking, adding without text and deleting must all reach the file.

@@ -1,6 +1,6 @@
 // Helpers shared by the note store tests: a private working directory per
-// test (the store writes "ftemp123" into the current directory) and plain
-// snapshots of what a store holds.
+// test (the saves write their temporary files beside the data file) and
+// plain snapshots of what a store holds.
 #pragma once
 #include <gtest/gtest.h>
 #include <stdint.h>
@@ -130,6 +130,15 @@ inline void MakeStore(const NoteMap &notes, const char *name = "dlm.db")
     for (const auto &n : notes)
         PutNote(store, n.first, n.second.text, n.second.mark);
     StoreClose(store, name);
+}
+
+// Temporary files left in the current directory ("<name>.<pid>.tmp").
+inline int TemporaryFilesHere()
+{
+    int count = 0;
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        count += entry.path().extension() == ".tmp";
+    return count;
 }
 
 inline IndexEntry EntryAt(const std::string &bytes, size_t offset)

@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -141,9 +142,16 @@ static void AppendQuoted(std::string &line, const std::string &arg)
     line += '"';
 }
 
-ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
+struct ToolProcess {
+    PROCESS_INFORMATION pi;
+    BOOL started;
+    std::string outPath, errPath;
+};
+
+static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::string> &args)
 {
-    ToolRun run = {-1, "", ""};
+    ToolProcess *process = new ToolProcess();
+    process->started = FALSE;
     std::string tool = ToolPath();
     std::string line;
     AppendQuoted(line, tool);
@@ -155,11 +163,13 @@ ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
     // closing when the next run starts.
     static unsigned runs = 0;
     runs++;
-    std::string outPath = dir.ioPath + "\\out" + std::to_string(runs);
-    std::string errPath = dir.ioPath + "\\err" + std::to_string(runs);
+    process->outPath = dir.ioPath + "\\out" + std::to_string(runs);
+    process->errPath = dir.ioPath + "\\err" + std::to_string(runs);
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
-    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
+    HANDLE out =
+        CreateFileA(process->outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
+    HANDLE err =
+        CreateFileA(process->errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
     HANDLE in = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, 0);
     STARTUPINFOA si;
     memset(&si, 0, sizeof si);
@@ -168,30 +178,49 @@ ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
     si.hStdInput = in;
     si.hStdOutput = out;
     si.hStdError = err;
-    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE)
-        return run;
-    PROCESS_INFORMATION pi;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back(0);
-    BOOL started = CreateProcessA(tool.c_str(), mutableLine.data(), 0, 0, TRUE, CREATE_NO_WINDOW, 0,
-                                  dir.path.c_str(), &si, &pi);
-    if (started) {
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
-        run.status = (int)code;
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+    if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
+        std::vector<char> mutableLine(line.begin(), line.end());
+        mutableLine.push_back(0);
+        process->started = CreateProcessA(tool.c_str(), mutableLine.data(), 0, 0, TRUE, CREATE_NO_WINDOW, 0,
+                                          dir.path.c_str(), &si, &process->pi);
     }
-    CloseHandle(out);
-    CloseHandle(err);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    if (err != INVALID_HANDLE_VALUE)
+        CloseHandle(err);
     if (in != INVALID_HANDLE_VALUE)
         CloseHandle(in);
-    if (!started)
-        return run;
-    run.out = ReadWholeFile(outPath);
-    run.err = ReadWholeFile(errPath);
+    return process;
+}
+
+ToolRun FinishTool(ToolProcess *process)
+{
+    ToolRun run = {-1, "", ""};
+    if (process->started) {
+        if (WaitForSingleObject(process->pi.hProcess, 60000) != WAIT_OBJECT_0) {
+            TerminateProcess(process->pi.hProcess, 255);
+            WaitForSingleObject(process->pi.hProcess, INFINITE);
+        } else {
+            DWORD code = 0;
+            GetExitCodeProcess(process->pi.hProcess, &code);
+            run.status = (int)code;
+        }
+        CloseHandle(process->pi.hProcess);
+        CloseHandle(process->pi.hThread);
+        run.out = ReadWholeFile(process->outPath);
+        run.err = ReadWholeFile(process->errPath);
+    }
+    delete process;
     return run;
+}
+
+void SetReadOnly(const std::string &path, bool readOnly)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY) : (attributes & ~FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(path.c_str(), attributes);
 }
 
 #else
@@ -250,9 +279,14 @@ void RemoveScratchDir(const ScratchDir &dir)
     RemoveFlatDir(dir.ioPath);
 }
 
-ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
+struct ToolProcess {
+    pid_t pid;
+    std::string outPath, errPath;
+};
+
+static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::string> &args)
 {
-    ToolRun run = {-1, "", ""};
+    ToolProcess *process = new ToolProcess();
     std::string tool = ToolPath();
     std::vector<std::string> utf8;
     utf8.push_back(tool);
@@ -262,11 +296,14 @@ ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
     for (std::string &arg : utf8)
         argv.push_back(&arg[0]);
     argv.push_back(0);
-    std::string outPath = dir.ioPath + "/out", errPath = dir.ioPath + "/err";
-    pid_t pid = fork();
-    if (pid == 0) {
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    static unsigned runs = 0;
+    runs++;
+    process->outPath = dir.ioPath + "/out" + std::to_string(runs);
+    process->errPath = dir.ioPath + "/err" + std::to_string(runs);
+    process->pid = fork();
+    if (process->pid == 0) {
+        int out = open(process->outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(process->errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int in = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0 || chdir(dir.path.c_str()) != 0)
             _exit(126);
@@ -276,25 +313,63 @@ ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
         execv(tool.c_str(), argv.data());
         _exit(127);
     }
-    if (pid > 0) {
+    return process;
+}
+
+ToolRun FinishTool(ToolProcess *process)
+{
+    ToolRun run = {-1, "", ""};
+    if (process->pid > 0) {
+        // A run that hangs (on a FIFO, say) is ended after a minute.
         int status = 0;
-        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        pid_t done = 0;
+        for (int waited = 0; waited < 60000 && (done = waitpid(process->pid, &status, WNOHANG)) == 0;
+             waited += 5)
+            usleep(5000);
+        if (done == 0) {
+            kill(process->pid, SIGKILL);
+            waitpid(process->pid, &status, 0);
+        } else if (done == process->pid && WIFEXITED(status)) {
             run.status = WEXITSTATUS(status);
+        }
     }
-    run.out = Convert("GBK", "UTF-8", ReadWholeFile(outPath));
-    run.err = Convert("GBK", "UTF-8", ReadWholeFile(errPath));
-    unlink(outPath.c_str());
-    unlink(errPath.c_str());
+    run.out = Convert("GBK", "UTF-8", ReadWholeFile(process->outPath));
+    run.err = Convert("GBK", "UTF-8", ReadWholeFile(process->errPath));
+    unlink(process->outPath.c_str());
+    unlink(process->errPath.c_str());
+    delete process;
     return run;
+}
+
+void SetReadOnly(const std::string &path, bool readOnly)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0)
+        chmod(path.c_str(), readOnly ? (st.st_mode & ~0222) : (st.st_mode | 0200));
 }
 
 #endif
 
-ToolRun RunTool(const ScratchDir &dir, const std::vector<std::string> &args)
+ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args)
+{
+    return FinishTool(StartBare(dir, args));
+}
+
+static std::vector<std::string> WithDir(const ScratchDir &dir, const std::vector<std::string> &args)
 {
     std::vector<std::string> all;
     all.push_back("--dir");
     all.push_back(dir.path);
     all.insert(all.end(), args.begin(), args.end());
-    return RunToolBare(dir, all);
+    return all;
+}
+
+ToolProcess *StartTool(const ScratchDir &dir, const std::vector<std::string> &args)
+{
+    return StartBare(dir, WithDir(dir, args));
+}
+
+ToolRun RunTool(const ScratchDir &dir, const std::vector<std::string> &args)
+{
+    return RunToolBare(dir, WithDir(dir, args));
 }

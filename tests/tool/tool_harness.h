@@ -23,7 +23,17 @@ std::string PathIn(const ScratchDir &dir, const char *name);
 // Runs loomcal with "--dir <dir>" and the arguments.
 ToolRun RunTool(const ScratchDir &dir, const std::vector<std::string> &args);
 // Runs loomcal with exactly the arguments given, in the scratch directory.
+// A run that takes longer than a minute is ended and counts as died (-1).
 ToolRun RunToolBare(const ScratchDir &dir, const std::vector<std::string> &args);
+
+// The same in two halves, for runs that go on side by side: StartTool starts
+// loomcal with "--dir <dir>" and the arguments, FinishTool waits for it.
+struct ToolProcess;
+ToolProcess *StartTool(const ScratchDir &dir, const std::vector<std::string> &args);
+ToolRun FinishTool(ToolProcess *process);
+
+// Sets or clears the read-only attribute of a file.
+void SetReadOnly(const std::string &path, bool readOnly);
 
 std::vector<std::string> SplitLines(const std::string &text);
 std::string ReadWholeFile(const std::string &path);
