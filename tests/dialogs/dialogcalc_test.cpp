@@ -248,18 +248,24 @@ TEST_F(HolidayListTest, TheLineForARuleWithoutADate)
     FormatNoDateLine(line, sizeof line, "第五个星期日", 0x4250, 2026);
     EXPECT_STREQ("节日“第五个星期日”（二月正数第五个星期日）在2026年没有日期。", line);
 
-    // A long name gets what the line leaves, on a whole character.
+    // A long name gets what the line leaves, on a whole character, whatever
+    // the room left (odd or even).
     std::string name;
     for (int i = 0; i < 400; i++)
         name += "节";
-    FormatNoDateLine(line, sizeof line, name.c_str(), 0x221D, 2026);
-    std::string s = line;
-    ASSERT_GT(s.size(), 100u);
-    EXPECT_LT(s.size(), sizeof line);
-    const std::string tail = "”（阳历 02月29日）在2026年没有日期。";
-    ASSERT_GE(s.size(), tail.size());
-    EXPECT_EQ(tail, s.substr(s.size() - tail.size()));
-    EXPECT_EQ(0u, (s.size() - tail.size() - strlen("节日“")) % 2);
+    const std::string head = "节日“", tail = "”（阳历 02月29日）在2026年没有日期。";
+    for (size_t size = 150; size < 154; size++) {
+        std::vector<char> buffer(size);
+        FormatNoDateLine(buffer.data(), size, name.c_str(), 0x221D, 2026);
+        std::string s = buffer.data();
+        ASSERT_GT(s.size(), head.size() + tail.size() + 90) << size;
+        EXPECT_LT(s.size(), size);
+        EXPECT_EQ(0u, s.find(head));
+        EXPECT_EQ(tail, s.substr(s.size() - tail.size()));
+        std::string cut = s.substr(head.size(), s.size() - head.size() - tail.size());
+        EXPECT_EQ(name.substr(0, cut.size()), cut);
+        EXPECT_EQ(0u, cut.size() % 2) << size;
+    }
 }
 
 // ---- the save of a day note ----
