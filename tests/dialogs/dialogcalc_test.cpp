@@ -3,7 +3,6 @@
 // the quick lookup's dates and the save of a day note.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <algorithm>
 #include <string.h>
 #include <filesystem>
 #include <string>
@@ -168,38 +167,6 @@ TEST_F(HolidayListTest, AddCutsTheNameAndDeleteOfTheHeadKeepsTheRest)
     EXPECT_EQ(nullptr, HolidayList->next);
     RemoveHoliday(third);
     EXPECT_EQ(nullptr, HolidayList);
-}
-
-TEST_F(HolidayListTest, ColumnOrders)
-{
-    AddEditorHoliday(0x4520, "母亲节");
-    AddEditorHoliday(0x2C19, "Xmas");
-    AddEditorHoliday(0x3101, "春节");
-    AddEditorHoliday(0x2101, "元旦");
-    AddEditorHoliday(0x2101, "April");
-    std::vector<const HolidayEntry *> v;
-    for (ListNode *n = HolidayList; n; n = n->next)
-        v.push_back((const HolidayEntry *)n->record);
-    auto names = [&v]() {
-        std::string s;
-        for (const HolidayEntry *e : v)
-            s += std::string(e->name) + "|";
-        return s;
-    };
-    std::stable_sort(v.begin(), v.end(), [](const HolidayEntry *a, const HolidayEntry *b) {
-        return CompareHolidayNames(a, b) < 0;
-    });
-    // GBK bytes are above 0x80: every Chinese name after the ASCII ones.
-    // 春 (B4BA) < 母 (C4B8) < 元 (D4AA).
-    EXPECT_EQ("April|Xmas|春节|母亲节|元旦|", names());
-    std::stable_sort(v.begin(), v.end(), [](const HolidayEntry *a, const HolidayEntry *b) {
-        return CompareHolidayCodes(a, b) < 0;
-    });
-    EXPECT_EQ(0x2101, v[0]->code);
-    EXPECT_EQ(0x2101, v[1]->code);
-    EXPECT_EQ(0x2C19, v[2]->code);
-    EXPECT_EQ(0x3101, v[3]->code);
-    EXPECT_EQ(0x4520, v[4]->code);
 }
 
 TEST_F(HolidayListTest, QuickLookupGivesOnlyDatesTheHolidayFallsOn)
