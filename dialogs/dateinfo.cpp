@@ -1,13 +1,23 @@
 // The date information dialog (template 121): the report of a date, its note and its mark.
+#include "dateinfo.h"
 #include "dialogs.h"
+#include "dialogcalc.h"
+#include <commctrl.h>
+#include <stdlib.h>
+#include "../app/shell.h"
+#include "../app/tray.h"
+#include "../calendar/report.h"
+#include "../calendar/strings.h"
+#include "../calendar/today.h"
+#include "../monthview/monthview.h"
+#include "../resources/resource.h"
+#include "../store/settings.h"
 
-// Not built yet: the command changes nothing until the dialog exists.
-LRESULT OpenDateInfo(HWND owner, PackedDate date)
-{
-    (void)owner;
-    (void)date;
-    return 0;
-}
+static const char QueryTitle[] = " -- 节日快速查询 -- ";
+
+// Set while the dialog moves the solar picker itself, so that a change
+// notification the control may send is not taken for the user's choice.
+static int MovingSolarPicker;
 
 void AppendEditText(HWND edit, const char *text)
 {
@@ -17,4 +27,293 @@ void AppendEditText(HWND edit, const char *text)
     LRESULT end = GetWindowTextLengthA(edit) + 1;
     SendMessageA(edit, EM_SETSEL, (WPARAM)end, (LPARAM)end);
     SendMessageA(edit, EM_REPLACESEL, FALSE, (LPARAM)text);
+}
+
+// ---- the pickers ----
+
+static PackedDate PickerDate(HWND dialog, int id)
+{
+    SYSTEMTIME st;
+    ZeroMemory(&st, sizeof st);
+    if (SendDlgItemMessageA(dialog, id, DTM_GETSYSTEMTIME, 0, (LPARAM)&st) != GDT_VALID)
+        return 0;
+    return PACK_DATE(st.wYear, st.wMonth, st.wDay);
+}
+
+static void SetSolarPicker(HWND dialog, PackedDate date)
+{
+    SYSTEMTIME st;
+    ZeroMemory(&st, sizeof st);
+    st.wYear = (WORD)DATE_YEAR(date);
+    st.wMonth = (WORD)DATE_MONTH(date);
+    st.wDay = (WORD)DATE_DAY(date);
+    st.wDayOfWeek = (WORD)WeekdayOf(date);
+    MovingSolarPicker = 1;
+    SendDlgItemMessageA(dialog, IDC_SOLAR_PICKER, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&st);
+    MovingSolarPicker = 0;
+}
+
+// ---- the report and the note ----
+
+static void ReplaceReport(void *context, const char *text) { SetWindowTextA((HWND)context, text); }
+static void AppendReport(void *context, const char *text) { AppendEditText((HWND)context, text); }
+
+static void LoadNote(HWND dialog, PackedDate date)
+{
+    DayNoteView view = LoadDayNoteView(date);
+    CheckDlgButton(dialog, IDC_MARK, view.mark ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextA(dialog, IDC_NOTE_TEXT, view.text);
+    // Loading is not an edit: the flag that starts a pending edit stays clear.
+    SendDlgItemMessageA(dialog, IDC_NOTE_TEXT, EM_SETMODIFY, FALSE, 0);
+}
+
+void ShowDateReport(HWND dialog, PackedDate date)
+{
+    HWND pane = GetDlgItem(dialog, IDC_REPORT);
+    if (pane) {
+        TextSink sink = {ReplaceReport, AppendReport, pane};
+        BuildDateReport(&sink, date, SolarTermsAreHolidays());
+    }
+    LoadNote(dialog, date);
+}
+
+// A date chosen some other way than with the solar picker moves the picker
+// too: a save goes to the picker's date, which must be the date shown.
+static void ShowChosenDate(HWND dialog, PackedDate date)
+{
+    SetSolarPicker(dialog, date);
+    ShowDateReport(dialog, date);
+}
+
+// ---- the two states ----
+
+void SetPendingEdit(HWND dialog, int on)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_SOLAR_PICKER), !on);
+    EnableWindow(GetDlgItem(dialog, IDC_LUNAR_PICKER), !on);
+    EnableWindow(GetDlgItem(dialog, IDC_HOLIDAY_QUERY), !on);
+    ShowWindow(GetDlgItem(dialog, IDOK), on ? SW_SHOW : SW_HIDE);
+}
+
+static int EditPending(HWND dialog) { return !IsWindowEnabled(GetDlgItem(dialog, IDC_SOLAR_PICKER)); }
+
+// ---- opening ----
+
+static void FillHolidayQuery(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_HOLIDAY_QUERY);
+    for (ListNode *node = HolidayList; node; node = node->next) {
+        const HolidayEntry *e = (const HolidayEntry *)node->record;
+        LRESULT i = SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)e->name);
+        if (i >= 0)
+            SendMessageA(list, CB_SETITEMDATA, (WPARAM)i, (LPARAM)e->code);
+    }
+    // Inserted last, since an insert is never sorted: the title stays at 0
+    // whatever the list's collation makes of its leading blank.
+    SendMessageA(list, CB_INSERTSTRING, 0, (LPARAM)QueryTitle);
+    SendMessageA(list, CB_SETCURSEL, 0, 0);
+}
+
+// The report puts one tab after labels of four and five characters and two
+// after shorter ones. With stops a little under four characters apart every
+// value lands on the second stop, whatever the font's widths.
+static void AlignReportValues(HWND pane)
+{
+    HDC dc = GetDC(pane);
+    if (!dc)
+        return;
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(pane, WM_GETFONT, 0, 0));
+    SIZE three, four;
+    BOOL measured =
+        GetTextExtentPoint32A(dc, "本年闰", 6, &three) && GetTextExtentPoint32A(dc, "阳历日期", 8, &four);
+    SelectObject(dc, old);
+    ReleaseDC(pane, dc);
+    if (!measured || four.cx <= three.cx)
+        return;
+    // Stops are given in dialog units, and controls differ in how they turn
+    // those into pixels: a probe stop of 100 units shows this one's scale.
+    UINT probe = 100;   // an array of unsigned int, one element: the distance between stops
+    SetWindowTextA(pane, "\tx");
+    SendMessageA(pane, EM_SETTABSTOPS, 1, (LPARAM)&probe);
+    int from = (short)LOWORD(SendMessageA(pane, EM_POSFROMCHAR, 0, 0));
+    int to = (short)LOWORD(SendMessageA(pane, EM_POSFROMCHAR, 1, 0));
+    if (to - from <= 0)
+        return;
+    UINT stop = (UINT)(((three.cx + four.cx) / 2) * 100 / (to - from));
+    SendMessageA(pane, EM_SETTABSTOPS, 1, (LPARAM)&stop);
+}
+
+static INT_PTR InitDateInfo(HWND dialog, PackedDate date)
+{
+    if (!date)
+        date = TodayDate.date;
+    date = GetDayInfo(date)->packed;
+    AlignReportValues(GetDlgItem(dialog, IDC_REPORT));
+    // A lunar date has no weekday.
+    SendDlgItemMessageA(dialog, IDC_LUNAR_PICKER, DTM_SETFORMATA, 0, (LPARAM) "yyyy'年'M'月'd'日'");
+    SetSolarPicker(dialog, date);
+    FillHolidayQuery(dialog);
+    ShowDateReport(dialog, date);
+    SetPendingEdit(dialog, 0);
+    return TRUE;
+}
+
+// ---- choosing a date ----
+
+static void PickedSolarDate(HWND dialog, const NMDATETIMECHANGE *change)
+{
+    if (MovingSolarPicker || change->dwFlags != GDT_VALID)
+        return;
+    SendDlgItemMessageA(dialog, IDC_HOLIDAY_QUERY, CB_SETCURSEL, 0, 0);
+    ShowDateReport(dialog, PACK_DATE(change->st.wYear, change->st.wMonth, change->st.wDay));
+}
+
+static void PickedLunarDate(HWND dialog, const NMDATETIMECHANGE *change)
+{
+    if (change->dwFlags != GDT_VALID)
+        return;
+    SendDlgItemMessageA(dialog, IDC_HOLIDAY_QUERY, CB_SETCURSEL, 0, 0);
+    // The picker's year, month and day read as a date of a regular lunar month.
+    ShowChosenDate(dialog, LunarToSolar(PACK_DATE(change->st.wYear, change->st.wMonth, change->st.wDay)));
+}
+
+static void ShowNoDate(HWND dialog, HWND list, LRESULT index, HolidayCode code)
+{
+    LRESULT n = SendMessageA(list, CB_GETLBTEXTLEN, (WPARAM)index, 0);
+    char *name = n >= 0 ? (char *)calloc((size_t)n + 1, 1) : 0;
+    if (name)
+        SendMessageA(list, CB_GETLBTEXT, (WPARAM)index, (LPARAM)name);
+    char line[HOLIDAY_NAME_MAX + 200];
+    FormatNoDateLine(line, sizeof line, name ? name : "", code, DATE_YEAR(TodayDate.date));
+    free(name);
+    SetDlgItemTextA(dialog, IDC_REPORT, line);
+}
+
+static void ChoseHoliday(HWND dialog, int code)
+{
+    if (code != CBN_SELCHANGE)
+        return;
+    HWND list = GetDlgItem(dialog, IDC_HOLIDAY_QUERY);
+    LRESULT i = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (i <= 0)
+        return;   // the title item changes nothing
+    HolidayCode rule = (HolidayCode)SendMessageA(list, CB_GETITEMDATA, (WPARAM)i, 0);
+    PackedDate date = QuickLookupDate(rule);
+    if (date)
+        ShowChosenDate(dialog, date);
+    else
+        ShowNoDate(dialog, list, i, rule);   // no picker moves: there is no date to move to
+}
+
+// ---- editing and saving ----
+
+static void NoteNotified(HWND dialog)
+{
+    if (SendDlgItemMessageA(dialog, IDC_NOTE_TEXT, EM_GETMODIFY, 0, 0))
+        SetPendingEdit(dialog, 1);
+}
+
+static void SaveErrorBox(HWND dialog)
+{
+    MessageBoxA(dialog, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
+                MB_OK | MB_ICONERROR);
+}
+
+// The note's text as typed, or "" when there is none; null when no buffer could be had.
+static char *NoteText(HWND dialog)
+{
+    HWND edit = GetDlgItem(dialog, IDC_NOTE_TEXT);
+    int n = GetWindowTextLengthA(edit);
+    char *text = (char *)calloc((size_t)(n > 0 ? n : 0) + 1, 1);
+    // The length may be reckoned generously for double-byte text; what counts
+    // is what arrives, up to its NUL.
+    if (text && n > 0)
+        GetWindowTextA(edit, text, n + 1);
+    return text;
+}
+
+// The grid paints marked days in the mark colour: it shows a changed mark now,
+// not at some later redraw; the tray icon shows today's colour.
+static void ShowMarkChange()
+{
+    if (!MonthWindow || !MemoryDC)
+        return;
+    RECT r = DrawingRect();
+    DrawMonth(MonthWindow, MemoryDC, ShownDate, &r);
+    UpdateTrayIcon(MonthWindow, TodayDate.date);
+}
+
+static void SaveNote(HWND dialog)
+{
+    // Enter in a picker arrives here too; without an edit there is nothing to
+    // save, and a note that could not be read must not be saved over.
+    if (!EditPending(dialog))
+        return;
+    const int mark = IsDlgButtonChecked(dialog, IDC_MARK) == BST_CHECKED;
+    char *text = NoteText(dialog);
+    int markChanged = 0;
+    int result =
+        text ? SaveDayNote(PickerDate(dialog, IDC_SOLAR_PICKER), mark, text, &markChanged) : NOTE_SAVE_FAILED;
+    free(text);
+    if (result == NOTE_SAVE_FAILED)
+        SaveErrorBox(dialog);
+    else if (result != NOTE_SAVE_NOTHING)
+        SaveNotesNow(dialog);
+    if (markChanged)
+        ShowMarkChange();
+    HWND note = GetDlgItem(dialog, IDC_NOTE_TEXT);
+    SendMessageA(note, EM_SETMODIFY, FALSE, 0);
+    // The button that had the focus is about to be hidden.
+    if (GetFocus() == GetDlgItem(dialog, IDOK))
+        SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)note, TRUE);
+    SetPendingEdit(dialog, 0);
+}
+
+static void CloseDateInfo(HWND dialog)
+{
+    if (EditPending(dialog) && MessageBoxA(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
+                                           "放弃更改", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    EndDialog(dialog, 0);
+}
+
+// ---- the procedure ----
+
+static INT_PTR DateInfoCommand(HWND dialog, int id, int code)
+{
+    switch (id) {
+    case IDOK: SaveNote(dialog); return TRUE;
+    case IDCANCEL: CloseDateInfo(dialog); return TRUE;
+    case IDC_NOTE_TEXT: NoteNotified(dialog); return TRUE;
+    case IDC_MARK: SetPendingEdit(dialog, 1); return TRUE;
+    case IDC_HOLIDAY_QUERY: ChoseHoliday(dialog, code); return TRUE;
+    default: return FALSE;
+    }
+}
+
+static INT_PTR DateInfoNotify(HWND dialog, const NMHDR *header)
+{
+    if (header->code != (UINT)DTN_DATETIMECHANGE)
+        return FALSE;
+    switch (header->idFrom) {
+    case IDC_SOLAR_PICKER: PickedSolarDate(dialog, (const NMDATETIMECHANGE *)header); return TRUE;
+    case IDC_LUNAR_PICKER: PickedLunarDate(dialog, (const NMDATETIMECHANGE *)header); return TRUE;
+    default: return FALSE;
+    }
+}
+
+INT_PTR CALLBACK DateInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: return InitDateInfo(dialog, (PackedDate)lParam);
+    case WM_COMMAND: return DateInfoCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY: return DateInfoNotify(dialog, (const NMHDR *)lParam);
+    default: return FALSE;
+    }
+}
+
+LRESULT OpenDateInfo(HWND owner, PackedDate date)
+{
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_DATE_INFO), owner, DateInfoProc, (LPARAM)date);
+    return 0;
 }

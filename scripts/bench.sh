@@ -2,8 +2,9 @@
 # `make bench`: the native benchmarks, then under Wine the time from process
 # start to the window being on the screen, for Loomhouse.exe and for a minimal
 # Win32 window program started the same way in the same run (5 starts each,
-# medians), and the month drawing benchmark when it is built. Not a test: it
-# reports figures. The goal for start-up is at most 1.5 times the minimal one.
+# medians), and the month drawing and date information dialog benchmarks when
+# they are built. Not a test: it reports figures. The goal for start-up is at
+# most 1.5 times the minimal one.
 #
 # LOOM_BENCH_NATIVE_DIR / LOOM_BENCH_WIN_DIR choose other build directories;
 # LOOM_BENCH_STARTS the number of starts per program (5).
@@ -18,7 +19,7 @@ starts=${LOOM_BENCH_STARTS:-5}
 
 echo "== native benchmarks ($native) =="
 if cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null; then
-  for b in calendar_bench notestore_bench config_bench; do
+  for b in calendar_bench notestore_bench config_bench dialogs_bench; do
     if cmake --build "$native" --target "$b" -j "$jobs" >/dev/null 2>&1; then
       echo "-- $b"
       "$native/$b" --benchmark_min_time=0.2 2>&1 | grep -v '^\*\*\*'
@@ -34,6 +35,8 @@ cmake -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$LOOM_ROOT/cmake/mingw-w64.cmake" -
 cmake --build "$win" --target Loomhouse minimal_window -j "$jobs" >/dev/null || { echo "Windows build failed"; exit 1; }
 have_draw=0
 cmake --build "$win" --target drawmonth_bench -j "$jobs" >/dev/null 2>&1 && have_draw=1
+have_dateinfo=0
+cmake --build "$win" --target dateinfo_bench -j "$jobs" >/dev/null 2>&1 && have_dateinfo=1
 
 source scripts/wine-env.sh
 loom_start_display || exit 1
@@ -88,4 +91,10 @@ if [ "$have_draw" = 1 ]; then
   echo
   echo "== month drawing under Wine =="
   (cd "$win" && timeout 300 wine drawmonth_bench.exe 2>&1)
+fi
+
+if [ "$have_dateinfo" = 1 ]; then
+  echo
+  echo "== the date information dialog under Wine =="
+  (cd "$win" && timeout 600 wine dateinfo_bench.exe 2>&1)
 fi

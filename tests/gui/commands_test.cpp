@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include "fixture.h"
+#include "dialog_testutil.h"
 #include "../../app/shell.h"
 #include "../../calendar/calendar.h"
 #include "../../calendar/today.h"
@@ -120,6 +121,7 @@ TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
     const int ids[] = {IDM_ABOUT,     IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS,
                        IDM_REMINDERS, IDM_SETTINGS,    12345};
     ShownDate = PACK_DATE(2004, 5, 6);
+    DialogCanceller closesEachDialog;
     for (int id : ids) {
         SCOPED_TRACE(id);
         EXPECT_EQ(0, OnMonthCommand(MonthWindow, id, 0, 0));

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <wchar.h>
 #include "monthview_testutil.h"
+#include "dialog_testutil.h"
 #include "../../calendar/calendar.h"
 #include "../../calendar/daytext.h"
 #include "../../store/recordstore.h"
@@ -173,6 +174,7 @@ TEST_F(MonthViewTest, RightButtonAndDoubleClickOnADaySelectIt)
     SendMessageA(MonthWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(25, 44));   // empty cell
     EXPECT_EQ(PACK_DATE(2015, 8, 20), ShownDate);
     // a double click on a day selects it too (before its information opens)
+    DialogCanceller closesTheDialog;
     c = Cell(6 + 3 - 1, 37);
     SendMessageA(MonthWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.left + 5, c.top + 5));
     EXPECT_EQ(PACK_DATE(2015, 8, 3), ShownDate);

@@ -1,0 +1,209 @@
+#include "dialogcalc.h"
+#include "../calendar/names.h"
+#include "../calendar/today.h"
+#include "../resources/resource.h"
+#include "../store/gbk.h"
+#include "../store/recordstore.h"
+#include <stdio.h>
+#include <string.h>
+
+// ---- holiday editor ----
+
+static int32_t Picked(int32_t selection) { return selection < 0 ? 0 : selection; }
+
+HolidayCode HolidayCodeFromSelection(const HolidaySelection *s)
+{
+    if (s->mode != HOLIDAY_MODE_WEEK) {
+        const int month = Picked(s->month) + 1;
+        const int day = Picked(s->day) + 1;
+        return s->mode == HOLIDAY_MODE_LUNAR ? LunarHolidayCode(month, day) : SolarHolidayCode(month, day);
+    }
+    return WeekdayHolidayCode(Picked(s->weekMonth) + 1, Picked(s->ordinal) + 1, Picked(s->direction) != 0,
+                              Picked(s->weekday));
+}
+
+int32_t HolidayDayListLength(int32_t monthIndex, int lunar)
+{
+    if (monthIndex < 0 || monthIndex > 11)
+        return -1;
+    return HolidayRuleDays(monthIndex + 1, lunar);
+}
+
+int32_t HolidayDaySelectionAfterResize(int32_t selection, int32_t newLength)
+{
+    if (newLength <= 0)
+        return -1;
+    // Deleting the selected item leaves a list with no selection, and an add
+    // would then store day 0.
+    if (selection < 0 || selection >= newLength)
+        return newLength - 1;
+    return selection;
+}
+
+int32_t HolidaySelectorCount(int control)
+{
+    switch (control) {
+    case IDC_WEEK_MONTH:
+    case IDC_MONTH: return 12;
+    case IDC_DIRECTION: return 2;
+    case IDC_DAY: return 31;   // January, the month selected at the start
+    case IDC_ORDINAL: return 5;
+    case IDC_WEEKDAY: return 7;
+    default: return 0;
+    }
+}
+
+void HolidaySelectorText(int control, int32_t index, char *buffer, size_t size)
+{
+    if (!buffer || size == 0)
+        return;
+    buffer[0] = 0;
+    if (index < 0)
+        return;
+    switch (control) {
+    case IDC_WEEK_MONTH:
+    case IDC_MONTH:
+        if (index < 12)
+            snprintf(buffer, size, "%s月", Numerals[index + 1]);
+        break;
+    case IDC_DIRECTION:
+        if (index < 2)
+            snprintf(buffer, size, "%s", index == 0 ? "正数" : "倒数");
+        break;
+    case IDC_DAY: snprintf(buffer, size, "%d日", (int)index + 1); break;
+    case IDC_ORDINAL:
+        if (index < 5)
+            snprintf(buffer, size, "第%s个", Numerals[index + 1]);
+        break;
+    case IDC_WEEKDAY:
+        if (index < 7)
+            snprintf(buffer, size, "星期%s", WeekdayName(index));
+        break;
+    }
+}
+
+void HolidayColumnText(const HolidayEntry *entry, int column, char *buffer, size_t size)
+{
+    if (!buffer || size == 0)
+        return;
+    buffer[0] = 0;
+    if (!entry)
+        return;
+    const char *text = column == 0 ? entry->name : DescribeHolidayCode(entry->code);
+    if (text)
+        GbkCopyCut(buffer, text, size - 1);
+}
+
+int CompareHolidayNames(const HolidayEntry *a, const HolidayEntry *b)
+{
+    // strcmp compares as unsigned char, so GBK names sort after ASCII ones.
+    return strcmp(a->name, b->name);
+}
+
+int CompareHolidayCodes(const HolidayEntry *a, const HolidayEntry *b)
+{
+    return a->code < b->code ? -1 : a->code > b->code;
+}
+
+ListNode *AddEditorHoliday(HolidayCode code, const char *name)
+{
+    if (!name || AddHoliday(code, name) != 0)
+        return 0;
+    // ListAdd puts a record after the head, or makes it the head of an empty list.
+    return HolidayList->next ? HolidayList->next : HolidayList;
+}
+
+void RemoveHoliday(ListNode *node)
+{
+    if (!node)
+        return;
+    if (node == HolidayList)
+        HolidayList = node->next;
+    ListFreeNode(node);
+}
+
+// ---- date information dialog ----
+
+int HolidayFallsOn(HolidayCode code, PackedDate date)
+{
+    if (code < HOLIDAY_SOLAR || code >= HOLIDAY_NONE)
+        return 0;
+    const CalendarDay *rec = GetDayInfo(date);
+    if (rec->packed != date)
+        return 0;   // 29 February of a common year and the like: no such day
+    if (code < HOLIDAY_LUNAR)
+        return code == SolarHolidayCode(rec->month, rec->day);
+    if (code < HOLIDAY_WEEKDAY)
+        return rec->lunarValid == 1 && rec->isLeapMonth == 0 &&
+               code == LunarHolidayCode(rec->lunarMonth, rec->lunarDay);
+    const int32_t week = HOLIDAY_WEEKDAY | rec->month << 8 | rec->weekday;
+    return code == (week | ((rec->day - 1) / 7 + 1) << 4) ||
+           code == (week | ((rec->daysInMonth - rec->day) / 7 + 7) << 4);
+}
+
+PackedDate QuickLookupDate(HolidayCode code)
+{
+    const PackedDate date = HolidayDateThisYear(code);
+    return date != 0 && HolidayFallsOn(code, date) ? date : 0;
+}
+
+void FormatNoDateLine(char *buffer, size_t size, const char *name, HolidayCode code, int32_t year)
+{
+    if (!buffer || size == 0)
+        return;
+    char rule[64] = "";
+    const char *described = DescribeHolidayCode(code);
+    if (described)
+        GbkCopyCut(rule, described, sizeof rule - 1);
+    // The name gets what the rest of the line leaves, cut on a whole character.
+    static const char Format[] = "节日“%s”（%s）在%d年没有日期。";
+    const int rest = snprintf(0, 0, Format, "", rule, (int)year);
+    if (rest < 0 || (size_t)rest >= size) {
+        buffer[0] = 0;
+        return;
+    }
+    char cut[HOLIDAY_NAME_MAX + 1];
+    size_t room = size - 1 - (size_t)rest;
+    GbkCopyCut(cut, name ? name : "", room < HOLIDAY_NAME_MAX ? room : HOLIDAY_NAME_MAX);
+    snprintf(buffer, size, Format, cut, rule, (int)year);
+}
+
+int SaveDayNote(PackedDate date, int mark, const char *text, int *markChanged)
+{
+    if (markChanged)
+        *markChanged = 0;
+    if (!DayNoteStore)
+        return NOTE_SAVE_FAILED;
+    const size_t n = text ? strlen(text) : 0;
+    StoreItem *item = FindDayNote(date);
+    const int oldMark = item && item->entry.userValue != 0;
+
+    if (!mark && n == 0) {
+        if (!item)
+            return NOTE_SAVE_NOTHING;
+        StoreDeleteItem(item);
+        if (markChanged)
+            *markChanged = oldMark;
+        return NOTE_SAVE_REMOVED;
+    }
+    if (item && n == 0 && item->entry.dataLength > 0) {
+        // The store cannot take an item's data away: a mark-only note is a
+        // fresh item, so the old text does not come back the next time.
+        StoreDeleteItem(item);
+        item = 0;
+    }
+    const int fresh = !item;
+    if (fresh)
+        item = StoreAddItem(&DayNoteStore->root, date);
+    if (!item)
+        return NOTE_SAVE_FAILED;
+    if (n > 0 && !StoreSetData(item, text, (uint32_t)(n + 1))) {
+        if (fresh)
+            StoreDeleteItem(item);
+        return NOTE_SAVE_FAILED;
+    }
+    StoreSetUserValue(item, mark ? 1 : 0);
+    if (markChanged)
+        *markChanged = oldMark != (mark ? 1 : 0);
+    return NOTE_SAVE_STORED;
+}

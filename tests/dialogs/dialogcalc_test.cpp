@@ -1,0 +1,351 @@
+// The window-free decisions of the holiday editor and the date information
+// dialog: rule codes from the selectors, the day list, the holiday list edits,
+// the quick lookup's dates and the save of a day note.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+#include "calendar/report.h"
+#include "calendar/today.h"
+#include "dialogs/dialogcalc.h"
+#include "resources/resource.h"
+#include "store/recordstore.h"
+
+namespace {
+
+PackedDate D(int y, int m, int d) { return PACK_DATE(y, m, d); }
+
+HolidaySelection Solar(int month, int day) { return {HOLIDAY_MODE_SOLAR, month, day, 0, 0, 0, 0}; }
+HolidaySelection Lunar(int month, int day) { return {HOLIDAY_MODE_LUNAR, month, day, 0, 0, 0, 0}; }
+HolidaySelection Week(int month, int direction, int ordinal, int weekday)
+{
+    return {HOLIDAY_MODE_WEEK, 0, 0, month, direction, ordinal, weekday};
+}
+
+TEST(HolidayEditorCalc, CodesFromTheSelectors)
+{
+    struct Case {
+        HolidaySelection s;
+        HolidayCode code;
+        const char *rule;
+    } cases[] = {
+        {Solar(0, 0), 0x2101, "阳历 01月01日"},
+        {Solar(1, 28), 0x221D, "阳历 02月29日"},
+        {Solar(11, 30), 0x2C1F, "阳历 12月31日"},
+        {Lunar(7, 14), 0x380F, "农历 08月15日"},
+        {Lunar(11, 29), 0x3C1E, "农历 12月30日"},
+        {Week(4, 0, 1, 0), 0x4520, "五月正数第二个星期日"},
+        {Week(10, 1, 0, 4), 0x4B74, "十一月倒数第一个星期四"},   // k = 7: the last
+        {Week(11, 1, 4, 6), 0x4CB6, "十二月倒数第五个星期六"},   // k = 11
+        {Week(0, 0, 4, 5), 0x4155, "一月正数第五个星期五"},
+        // the other mode's lists do not count
+        {{HOLIDAY_MODE_SOLAR, 2, 3, 9, 1, 4, 6}, 0x2304, "阳历 03月04日"},
+        {{HOLIDAY_MODE_WEEK, 2, 3, 9, 0, 2, 1}, 0x4A31, "十月正数第三个星期一"},
+        // a list without a selection counts as its first item: never day or month 0
+        {Solar(-1, -1), 0x2101, "阳历 01月01日"},
+        {Week(-1, -1, -1, -1), 0x4110, "一月正数第一个星期日"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rule);
+        EXPECT_EQ(c.code, HolidayCodeFromSelection(&c.s));
+        EXPECT_STREQ(c.rule, DescribeHolidayCode(HolidayCodeFromSelection(&c.s)));
+    }
+}
+
+TEST(HolidayEditorCalc, DayListFollowsTheMonthAndKeepsTheLastDaySelected)
+{
+    const int solar[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 0; m < 12; m++) {
+        EXPECT_EQ(solar[m], HolidayDayListLength(m, 0)) << m;
+        EXPECT_EQ(30, HolidayDayListLength(m, 1)) << m;
+    }
+    EXPECT_EQ(-1, HolidayDayListLength(-1, 0));   // no month selected: the list stays
+    EXPECT_EQ(-1, HolidayDayListLength(12, 1));
+
+    EXPECT_EQ(28, HolidayDaySelectionAfterResize(30, 29));   // 31st, then February: the 29th
+    EXPECT_EQ(29, HolidayDaySelectionAfterResize(30, 30));
+    EXPECT_EQ(9, HolidayDaySelectionAfterResize(9, 29));     // a day that is still there stays
+    EXPECT_EQ(28, HolidayDaySelectionAfterResize(28, 31));   // growing changes nothing
+    EXPECT_EQ(28, HolidayDaySelectionAfterResize(-1, 29));   // lost selection: the last day
+    EXPECT_EQ(-1, HolidayDaySelectionAfterResize(3, 0));
+
+    // What an add right after the shrink stores: 29 February, not day 0.
+    HolidaySelection s = Solar(1, HolidayDaySelectionAfterResize(30, HolidayDayListLength(1, 0)));
+    EXPECT_EQ(0x221D, HolidayCodeFromSelection(&s));
+}
+
+TEST(HolidayEditorCalc, SelectorTexts)
+{
+    struct Case {
+        int control;
+        int index;
+        const char *text;
+    } cases[] = {
+        {IDC_MONTH, 0, "一月"},     {IDC_MONTH, 11, "十二月"},  {IDC_WEEK_MONTH, 9, "十月"},
+        {IDC_DIRECTION, 0, "正数"}, {IDC_DIRECTION, 1, "倒数"}, {IDC_DAY, 0, "1日"},
+        {IDC_DAY, 29, "30日"},      {IDC_DAY, 30, "31日"},      {IDC_ORDINAL, 0, "第一个"},
+        {IDC_ORDINAL, 4, "第五个"}, {IDC_WEEKDAY, 0, "星期日"}, {IDC_WEEKDAY, 6, "星期六"},
+        {IDC_MONTH, 12, ""},        {IDC_ORDINAL, 5, ""},       {IDC_WEEKDAY, -1, ""},
+        {IDC_REPORT, 0, ""},
+    };
+    for (const Case &c : cases) {
+        char text[32] = "x";
+        HolidaySelectorText(c.control, c.index, text, sizeof text);
+        EXPECT_STREQ(c.text, text) << c.control << " " << c.index;
+    }
+    EXPECT_EQ(12, HolidaySelectorCount(IDC_MONTH));
+    EXPECT_EQ(12, HolidaySelectorCount(IDC_WEEK_MONTH));
+    EXPECT_EQ(2, HolidaySelectorCount(IDC_DIRECTION));
+    EXPECT_EQ(31, HolidaySelectorCount(IDC_DAY));
+    EXPECT_EQ(5, HolidaySelectorCount(IDC_ORDINAL));
+    EXPECT_EQ(7, HolidaySelectorCount(IDC_WEEKDAY));
+}
+
+class HolidayListTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        ListFreeAll(&HolidayList);
+        TodayDate.date = D(2026, 6, 1);
+        TodayDate.weekday = 1;
+    }
+    void TearDown() override { ListFreeAll(&HolidayList); }
+};
+
+TEST_F(HolidayListTest, ColumnTextsAreCutOnAWholeCharacter)
+{
+    ListNode *node = AddEditorHoliday(0x4520, "国际妇女节");
+    ASSERT_NE(nullptr, node);
+    const HolidayEntry *e = (const HolidayEntry *)node->record;
+    char text[64];
+    HolidayColumnText(e, 0, text, sizeof text);
+    EXPECT_STREQ("国际妇女节", text);
+    HolidayColumnText(e, 1, text, sizeof text);
+    EXPECT_STREQ("五月正数第二个星期日", text);
+    // 8 bytes hold 7 and the NUL: three whole characters, not three and a half
+    HolidayColumnText(e, 0, text, 8);
+    EXPECT_STREQ("国际妇", text);
+    HolidayColumnText(e, 1, text, 6);
+    EXPECT_STREQ("五月", text);
+
+    node = AddEditorHoliday(0x5000, "x");
+    HolidayColumnText((const HolidayEntry *)node->record, 1, text, sizeof text);
+    EXPECT_STREQ("", text);   // no rule, no text
+}
+
+TEST_F(HolidayListTest, AddCutsTheNameAndDeleteOfTheHeadKeepsTheRest)
+{
+    // 2 ASCII bytes and 495 two-byte characters: 992 bytes, the last
+    // character straddling the 991-byte limit.
+    std::string name = "ab";
+    for (int i = 0; i < 495; i++)
+        name += "节";
+    ListNode *head = AddEditorHoliday(0x2101, name.c_str());
+    ASSERT_EQ(HolidayList, head);
+    EXPECT_EQ(990u, strlen(((HolidayEntry *)head->record)->name));
+    EXPECT_EQ(HOLIDAY_FIXED_SIZE + 991, head->size);
+
+    ListNode *second = AddEditorHoliday(0x380F, "中秋节");
+    ListNode *third = AddEditorHoliday(0x4520, "母亲节");
+    EXPECT_EQ(third, HolidayList->next);   // each add goes right after the head
+    EXPECT_EQ(second, third->next);
+
+    RemoveHoliday(head);
+    ASSERT_EQ(third, HolidayList);
+    EXPECT_EQ(nullptr, HolidaysOn(D(2026, 1, 1), 0));
+    HolidayEntry *e = HolidaysOn(D(2026, 9, 25), 0);   // lunar 8/15
+    ASSERT_NE(nullptr, e);
+    EXPECT_STREQ("中秋节", e->name);
+    e = HolidaysOn(D(2026, 5, 10), 0);
+    ASSERT_NE(nullptr, e);
+    EXPECT_STREQ("母亲节", e->name);
+
+    RemoveHoliday(second);
+    EXPECT_EQ(third, HolidayList);
+    EXPECT_EQ(nullptr, HolidayList->next);
+    RemoveHoliday(third);
+    EXPECT_EQ(nullptr, HolidayList);
+}
+
+TEST_F(HolidayListTest, QuickLookupGivesOnlyDatesTheHolidayFallsOn)
+{
+    struct Case {
+        int year;
+        HolidayCode code;
+        PackedDate date;
+    } cases[] = {
+        {2026, 0x2101, D(2026, 1, 1)},
+        {2026, 0x221D, 0},   // 29 February in a common year
+        {2024, 0x221D, D(2024, 2, 29)},
+        {2026, 0x4250, 0},                // a fifth Sunday of February 2026
+        {2026, 0x4155, D(2026, 1, 30)},   // January 2026 has five Fridays
+        {2026, 0x4B74, D(2026, 11, 26)},
+        {2026, 0x4B84, D(2026, 11, 19)},   // the last but one
+        {2026, 0x4520, D(2026, 5, 10)},
+        {2026, 0x380F, D(2026, 9, 25)},
+        {2026, 0x3C08, D(2027, 1, 15)},   // lunar 12th month: January of the next year
+        {2026, 0x311E, D(2026, 3, 18)},   // lunar 1/30: the first month of 2026 is long
+        {2026, 0x321E, 0},                // lunar 2/30: the second is short
+        {2025, 0x360F, D(2025, 7, 9)},    // lunar 6/15 of 2025, the regular month before the leap one
+        {2026, 0x5000, 0},
+        {2026, 0x1002, 0},   // solar terms are not rules of the list
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << " " << std::hex << c.code);
+        TodayDate.date = D(c.year, 6, 1);
+        EXPECT_EQ(c.date, QuickLookupDate(c.code));
+        if (c.date) {
+            EXPECT_TRUE(HolidayFallsOn(c.code, c.date));
+        }
+    }
+    // The reverse lookup on its own runs on into the next month.
+    TodayDate.date = D(2026, 6, 1);
+    EXPECT_EQ(D(2026, 3, 1), HolidayDateThisYear(0x4250));
+    EXPECT_FALSE(HolidayFallsOn(0x4250, D(2026, 3, 1)));
+    EXPECT_FALSE(HolidayFallsOn(0x221D, D(2026, 2, 29)));   // not a day of 2026
+}
+
+TEST_F(HolidayListTest, TheLineForARuleWithoutADate)
+{
+    char line[200];
+    FormatNoDateLine(line, sizeof line, "闰日", 0x221D, 2026);
+    EXPECT_STREQ("节日“闰日”（阳历 02月29日）在2026年没有日期。", line);
+    FormatNoDateLine(line, sizeof line, "第五个星期日", 0x4250, 2026);
+    EXPECT_STREQ("节日“第五个星期日”（二月正数第五个星期日）在2026年没有日期。", line);
+
+    // A long name gets what the line leaves, on a whole character, whatever
+    // the room left (odd or even).
+    std::string name;
+    for (int i = 0; i < 400; i++)
+        name += "节";
+    const std::string head = "节日“", tail = "”（阳历 02月29日）在2026年没有日期。";
+    for (size_t size = 150; size < 154; size++) {
+        std::vector<char> buffer(size);
+        FormatNoDateLine(buffer.data(), size, name.c_str(), 0x221D, 2026);
+        std::string s = buffer.data();
+        ASSERT_GT(s.size(), head.size() + tail.size() + 90) << size;
+        EXPECT_LT(s.size(), size);
+        EXPECT_EQ(0u, s.find(head));
+        EXPECT_EQ(tail, s.substr(s.size() - tail.size()));
+        std::string cut = s.substr(head.size(), s.size() - head.size() - tail.size());
+        EXPECT_EQ(name.substr(0, cut.size()), cut);
+        EXPECT_EQ(0u, cut.size() % 2) << size;
+    }
+}
+
+// ---- the save of a day note ----
+
+class SaveDayNoteTest : public ::testing::Test {
+  protected:
+    std::filesystem::path previous, dir;
+    void SetUp() override
+    {
+        previous = std::filesystem::current_path();
+        dir = std::filesystem::temp_directory_path() /
+              (std::string("loomdialogs_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+        DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    }
+    void TearDown() override
+    {
+        StoreDiscard(DayNoteStore);
+        std::filesystem::current_path(previous);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+    // A note as it stood before the save: none, or a text (maybe empty) and a mark.
+    void Put(PackedDate date, const char *text, int mark)
+    {
+        StoreItem *item = StoreAddItem(&DayNoteStore->root, date);
+        ASSERT_NE(nullptr, item);
+        if (text)
+            StoreSetData(item, text, (uint32_t)strlen(text) + 1);
+        StoreSetUserValue(item, mark);
+    }
+};
+
+TEST_F(SaveDayNoteTest, TextAndMarkDecideWhatTheNoteHolds)
+{
+    enum { NONE = -1 };
+    struct Case {
+        const char *what;
+        const char *oldText;   // nullptr: no data
+        int oldMark;           // NONE: no note at all
+        int mark;
+        const char *text;
+        int result;
+        bool exists;
+        const char *newText;
+        int newMark;
+        int markChanged;
+    } cases[] = {
+        {"nothing to save", nullptr, NONE, 0, "", NOTE_SAVE_NOTHING, false, "", 0, 0},
+        {"a new text", nullptr, NONE, 0, "abc", NOTE_SAVE_STORED, true, "abc", 0, 0},
+        {"a new mark alone", nullptr, NONE, 1, "", NOTE_SAVE_STORED, true, "", 1, 1},
+        {"text and mark", nullptr, NONE, 1, "记事", NOTE_SAVE_STORED, true, "记事", 1, 1},
+        {"the text emptied, the mark kept", "old", 1, 1, "", NOTE_SAVE_STORED, true, "", 1, 0},
+        {"the text emptied, the mark set", "old", 0, 1, "", NOTE_SAVE_STORED, true, "", 1, 1},
+        {"text and mark cleared", "old", 0, 0, "", NOTE_SAVE_REMOVED, false, "", 0, 0},
+        {"a marked text cleared", "old", 1, 0, "", NOTE_SAVE_REMOVED, false, "", 0, 1},
+        {"a mark-only note unmarked", nullptr, 1, 0, "", NOTE_SAVE_REMOVED, false, "", 0, 1},
+        {"a longer text and the mark", "old", 0, 1, "a much longer text", NOTE_SAVE_STORED, true,
+         "a much longer text", 1, 1},
+        {"a shorter text, unmarked", "old text", 1, 0, "new", NOTE_SAVE_STORED, true, "new", 0, 1},
+        {"a text added to a mark", nullptr, 1, 1, "abc", NOTE_SAVE_STORED, true, "abc", 1, 0},
+    };
+    const PackedDate date = D(2004, 1, 1);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        StoreDiscard(DayNoteStore);
+        DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+        Put(D(2004, 1, 2), "neighbour", 1);
+        if (c.oldMark != NONE)
+            Put(date, c.oldText, c.oldMark);
+        int changed = -1;
+        EXPECT_EQ(c.result, SaveDayNote(date, c.mark, c.text, &changed));
+        EXPECT_EQ(c.markChanged, changed);
+        StoreItem *item = FindDayNote(date);
+        EXPECT_EQ(c.exists, item != nullptr);
+        DayNoteView view = LoadDayNoteView(date);
+        EXPECT_STREQ(c.newText, view.text);
+        EXPECT_EQ(c.newMark, view.mark);
+        if (item && !c.newText[0]) {
+            EXPECT_EQ(0, item->entry.dataLength);   // a mark-only note holds no data
+        }
+        // the other date is untouched
+        EXPECT_STREQ("neighbour", LoadDayNoteView(D(2004, 1, 2)).text);
+        EXPECT_EQ(1, LoadDayNoteView(D(2004, 1, 2)).mark);
+    }
+}
+
+TEST_F(SaveDayNoteTest, AnEmptiedTextStaysGoneOnDisk)
+{
+    const PackedDate date = D(2004, 1, 1);
+    ASSERT_EQ(NOTE_SAVE_STORED, SaveDayNote(date, 1, "old text", nullptr));
+    ASSERT_EQ(0, StoreSave(DayNoteStore, "dlm.db"));
+    ASSERT_EQ(NOTE_SAVE_STORED, SaveDayNote(date, 1, "", nullptr));
+    ASSERT_EQ(0, StoreSave(DayNoteStore, "dlm.db"));
+    StoreDiscard(DayNoteStore);
+
+    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    StoreItem *item = FindDayNote(date);
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(1, item->entry.userValue);
+    EXPECT_EQ(0, item->entry.dataOffset);
+    EXPECT_STREQ("", LoadDayNoteView(date).text);
+}
+
+TEST_F(SaveDayNoteTest, NoStoreIsAFailure)
+{
+    StoreDiscard(DayNoteStore);
+    EXPECT_EQ(nullptr, DayNoteStore);
+    int changed = -1;
+    EXPECT_EQ(NOTE_SAVE_FAILED, SaveDayNote(D(2004, 1, 1), 1, "x", &changed));
+    EXPECT_EQ(0, changed);
+}
+
+}   // namespace

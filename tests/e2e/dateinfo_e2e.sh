@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# End to end, the date information dialog and the holiday editor with real X
+# events: double-click a day, type a note, check the mark, save, kill the
+# program as a crash would, start it again and find the day in the mark colour
+# and the note in `loomcal notes list`; then add a lunar holiday in the editor
+# and find the day it falls on captioned in the holiday colour.
+#
+#   bash tests/e2e/dateinfo_e2e.sh path/to/Loomhouse.exe [artifacts-dir]
+#
+# loomcal is the native build: $LOOMCAL, else build/native/loomcal.
+set -u
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_begin "$@"
+
+loomcal=${LOOMCAL:-$E2E_ROOT/build/native/loomcal}
+case "$loomcal" in *.exe) loomcal=$E2E_ROOT/build/native/loomcal ;; esac
+[ -x "$loomcal" ] || { echo "e2e: no native loomcal at $loomcal (build build/native first)"; exit 1; }
+
+GREEN='r < 80 && g > 200 && b < 80'      # the default mark colour 0x00FF00
+YELLOW='r > 200 && g > 200 && b < 80'    # the default holiday colour 0x00FFFF
+# The small caption is smoothed into the blue background: yellow there keeps
+# its blue channel well below the background's 255, white never does.
+YELLOWISH='r > 200 && g > 200 && b < 200'
+
+# The month window as it comes up: today's month, 350 x 250, a 26-pixel band,
+# seven 50-pixel columns. cell DAY sets CX CY (the cell's top left on the
+# screen) and CH (its height) for a day of this month.
+month=$(date +%Y-%m)
+today=$(date +%-d)
+first=$(date -d "$month-01" +%w)
+length=$(date -d "$month-01 +1 month -1 day" +%-d)
+rows=$(( (first + length + 6) / 7 ))
+CH=$(( (250 - 26) / rows ))
+cell() {
+  local k=$((first + $1 - 1))
+  CX=$((X + k % 7 * 50)); CY=$((Y + 26 + k / 7 * CH))
+}
+# loomcal's line for a day: date weekday ... lunarMonth lunarDay isLeapMonth ... term
+day_facts() { "$loomcal" days "$1" "$1" | tail -1; }
+
+# A weekday of this month that is not today, has no holiday or solar term,
+# lies in a regular lunar month, and is not $1.
+plain_day() {
+  local skip=${1:-0} d f
+  for d in $(seq 1 "$length"); do
+    [ "$d" = "$today" ] || [ "$d" = "$skip" ] && continue
+    # date weekday dayOfYear weekOfYear daysInMonth lunarValid lunarYear
+    # lunarMonth lunarDay isLeapMonth lunarMonthDays leapMonth ... term
+    read -r -a f <<<"$(day_facts "$month-$(printf %02d "$d")")"
+    [ "${f[1]}" -ge 1 ] && [ "${f[1]}" -le 5 ] && [ "${f[5]}" = 1 ] && [ "${f[9]}" = 0 ] && [ "${f[16]}" = -1 ] ||
+      continue
+    [ -z "$("$loomcal" --dir "$run_dir" holidays "$month-$(printf %02d "$d")")" ] || continue
+    echo "$d"
+    return 0
+  done
+  return 1
+}
+
+# The month window shown, at y = 0 (it may slide away between two steps).
+month_shown() {
+  local i
+  for i in 1 2 3; do
+    show_month
+    geometry "$W"
+    [ "$Y" = 0 ] && return 0
+  done
+  fail "the month window did not come in (y = $Y)"
+  return 1
+}
+
+start_program || exit 1
+month_shown || exit 1
+
+# ---- a note and a mark on a day ----
+D1=$(plain_day 0) || { fail "no plain day in $month"; exit 1; }
+date1=$month-$(printf %02d "$D1")
+cell "$D1"
+xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+if wait_window_titled "日期信息" 10; then
+  pass "a double click on $date1 opened the date information dialog"
+  # Focus starts on the solar picker: three tabs to the mark, one more to the note.
+  sleep 0.5
+  xdotool key Tab; sleep 0.1; xdotool key Tab; sleep 0.1; xdotool key Tab; sleep 0.1
+  xdotool key space; sleep 0.2
+  xdotool key Tab; sleep 0.1
+  xdotool type --delay 40 "e2e note"; sleep 0.3
+  shot 10-dateinfo-pending
+  xdotool key Tab; sleep 0.1; xdotool key Return   # 保存信息
+  sleep 0.5
+  shot 11-dateinfo-saved
+  xdotool key Escape
+  wait_until 5 bash -c '! xdotool search --onlyvisible --name "^日期信息\$" >/dev/null 2>&1' ||
+    fail "the dialog did not close on Esc after the save"
+else
+  fail "no date information dialog after a double click on $date1"; shot 10-no-dialog
+fi
+
+kill_program
+listed=$("$loomcal" --dir "$run_dir" notes list)
+if echo "$listed" | grep -qx "$date1	1	e2e note"; then
+  pass "after a kill, loomcal lists the note of $date1, marked"
+else
+  fail "after a kill, loomcal lists: ${listed:-nothing}"
+fi
+
+start_program || exit 1
+month_shown || exit 1
+xdotool mousemove 900 700; sleep 0.1; xdotool mousemove $((X + 340)) $((Y + 240)); sleep 0.5
+shot 12-restarted
+geometry "$W"
+cell "$D1"
+n=$(count_pixels "$art/12-restarted.png" "50x${CH}+$CX+$CY" "$GREEN")
+[ "$n" -ge 20 ] && pass "after the restart $date1 is drawn in the mark colour ($n pixels)" ||
+  fail "after the restart $date1 shows $n pixels of the mark colour"
+
+# ---- a lunar holiday ----
+D2=$(plain_day "$D1") || { fail "no second plain day in $month"; exit 1; }
+date2=$month-$(printf %02d "$D2")
+read -r -a facts <<<"$(day_facts "$date2")"
+lmonth=${facts[7]}; lday=${facts[8]}
+cell "$D2"
+before=$(count_pixels "$art/12-restarted.png" "50x${CH}+$CX+$CY" "$YELLOW")
+
+month_shown
+menu_choose 4
+if ! wait_window_titled "节日设置" 10; then
+  month_shown; menu_choose 4   # the menu may have opened before the window was ready
+fi
+if wait_window_titled "节日设置" 10; then
+  pass "节日设置 opened the holiday editor"
+  sleep 0.5
+  # Focus on the solar radio button: Right checks 农历节日; then the month and day lists.
+  xdotool key Right; sleep 0.2
+  xdotool key Tab; sleep 0.1; xdotool key Home; for _ in $(seq 2 "$lmonth"); do xdotool key Down; done
+  xdotool key Tab; sleep 0.1; xdotool key Home; for _ in $(seq 2 "$lday"); do xdotool key Down; done
+  xdotool key Tab; sleep 0.1
+  xdotool type --delay 40 "E2E"; sleep 0.2
+  xdotool key Return; sleep 0.5   # 添加 is the default button
+  shot 20-holiday-editor
+  xdotool key Escape
+  wait_until 5 bash -c '! xdotool search --onlyvisible --name "^节日设置\$" >/dev/null 2>&1' ||
+    fail "the editor did not close on Esc"
+  if grep -aq ",E2E" "$run_dir/dlm.ini" 2>/dev/null; then
+    pass "the new holiday is in dlm.ini at once"
+  else
+    fail "dlm.ini does not hold the new holiday after the editor closed"
+  fi
+  rule=$("$loomcal" --dir "$run_dir" holidays-list | grep -a "E2E" | head -1)
+  [ "$rule" = "$(printf '3%X%02X' "$lmonth" "$lday")	$(printf '农历 %02d月%02d日' "$lmonth" "$lday")	E2E" ] &&
+    pass "the rule is lunar $lmonth/$lday" || fail "the rule reads: $rule"
+else
+  fail "no holiday editor"; shot 20-no-editor
+fi
+
+month_shown
+xdotool mousemove 900 700; sleep 0.1; xdotool mousemove $((X + 340)) $((Y + 240)); sleep 0.5
+shot 21-holiday-shown
+geometry "$W"
+cell "$D2"
+after=$(count_pixels "$art/21-holiday-shown.png" "50x${CH}+$CX+$CY" "$YELLOW")
+caption=$(count_pixels "$art/21-holiday-shown.png" "50x12+$CX+$((CY + CH - 12))" "$YELLOWISH")
+if [ "$before" -lt 5 ] && [ "$after" -ge 20 ] && [ "$caption" -ge 5 ]; then
+  pass "$date2 (lunar $lmonth/$lday) is captioned in the holiday colour ($after pixels, $caption in the caption line)"
+else
+  fail "$date2: holiday-colour pixels $before before, $after after, $caption in the caption line"
+fi
+
+kill_program
+e2e_end

@@ -1,0 +1,556 @@
+// The date information dialog: its report against loomcal's, the note and
+// mark it saves (in memory and on disk), its two states, and the ways to
+// choose a date.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include "dialog_testutil.h"
+#include "fixture.h"
+#include "../../app/shell.h"
+#include "../../calendar/holiday.h"
+#include "../../calendar/report.h"
+#include "../../calendar/today.h"
+#include "../../dialogs/dateinfo.h"
+#include "../../dialogs/dialogcalc.h"
+#include "../../dialogs/dialogs.h"
+#include "../../monthview/monthview.h"
+#include "../../resources/resource.h"
+#include "../../store/config.h"
+#include "../../store/recordstore.h"
+#include "../../store/settings.h"
+
+namespace {
+
+PackedDate D(int y, int m, int d) { return PACK_DATE(y, m, d); }
+
+// Built-in holidays, a holiday without a date in 2026, a weekly and a dated memo.
+const char ConfigText[] =
+    "[CONTROL]\r\nMonthPos=250,0,600,250,0\r\nColor=ff8080,ffffff,ffff,ff,ff00\r\nControl=97\r\n[HOLIDAY]\r\n"
+    "0=8449,元旦\r\n1=12545,春节\r\n2=8718,情人节\r\n3=8733,闰日\r\n"
+    "4=14351,中秋节\r\n5=17696,母亲节\r\n[REMIND]\r\n"
+    "0=10000003,83000,周三晨会\r\n1=7e8020a,ffffffff,年初十\r\n";
+
+std::string Text(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    int n = GetWindowTextLengthA(control);
+    std::string s((size_t)n + 1, '\0');
+    GetWindowTextA(control, &s[0], n + 1);
+    s.resize(strlen(s.c_str()));
+    return s;
+}
+
+PackedDate SolarPicker(HWND dialog)
+{
+    SYSTEMTIME st = {};
+    SendDlgItemMessageA(dialog, IDC_SOLAR_PICKER, DTM_GETSYSTEMTIME, 0, (LPARAM)&st);
+    return D(st.wYear, st.wMonth, st.wDay);
+}
+
+bool Shown(HWND dialog, int id)
+{
+    return (GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+
+bool Browsing(HWND dialog)
+{
+    return Enabled(dialog, IDC_SOLAR_PICKER) && Enabled(dialog, IDC_LUNAR_PICKER) &&
+           Enabled(dialog, IDC_HOLIDAY_QUERY) && !Shown(dialog, IDOK);
+}
+
+bool Pending(HWND dialog)
+{
+    return !Enabled(dialog, IDC_SOLAR_PICKER) && !Enabled(dialog, IDC_LUNAR_PICKER) &&
+           !Enabled(dialog, IDC_HOLIDAY_QUERY) && Shown(dialog, IDOK);
+}
+
+// Typing, as the keyboard does it: character messages to the note.
+void Type(HWND dialog, const char *text)
+{
+    HWND note = GetDlgItem(dialog, IDC_NOTE_TEXT);
+    for (const unsigned char *p = (const unsigned char *)text; *p; p++)
+        SendMessageA(note, WM_CHAR, *p, 1);
+}
+
+void ClearNote(HWND dialog)
+{
+    HWND note = GetDlgItem(dialog, IDC_NOTE_TEXT);
+    SendMessageA(note, EM_SETSEL, 0, -1);
+    SendMessageA(note, WM_CHAR, VK_BACK, 1);
+}
+
+void ClickMark(HWND dialog) { SendDlgItemMessageA(dialog, IDC_MARK, BM_CLICK, 0, 0); }
+void Save(HWND dialog) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+// A date-time-change notification as the picker sends it when the user picks.
+void Pick(HWND dialog, int id, int year, int month, int day)
+{
+    NMDATETIMECHANGE change = {};
+    change.nmhdr.hwndFrom = GetDlgItem(dialog, id);
+    change.nmhdr.idFrom = (UINT_PTR)id;
+    change.nmhdr.code = DTN_DATETIMECHANGE;
+    change.dwFlags = GDT_VALID;
+    change.st.wYear = (WORD)year;
+    change.st.wMonth = (WORD)month;
+    change.st.wDay = (WORD)day;
+    SendDlgItemMessageA(dialog, id, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&change.st);
+    SendMessageA(dialog, WM_NOTIFY, (WPARAM)id, (LPARAM)&change);
+}
+
+void ChooseHoliday(HWND dialog, const char *name)
+{
+    HWND list = GetDlgItem(dialog, IDC_HOLIDAY_QUERY);
+    ASSERT_GT(SendMessageA(list, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)name), 0) << name;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_HOLIDAY_QUERY, CBN_SELCHANGE), (LPARAM)list);
+}
+
+int QuerySelection(HWND dialog)
+{
+    return (int)SendDlgItemMessageA(dialog, IDC_HOLIDAY_QUERY, CB_GETCURSEL, 0, 0);
+}
+
+// What "dlm.db" on disk holds for a date, read from a copy with a store of its own.
+struct DiskNote {
+    bool exists;
+    int mark;
+    int dataLength;
+    std::string text;
+};
+
+DiskNote NoteOnDisk(PackedDate date)
+{
+    DiskNote note = {false, 0, 0, ""};
+    char from[MAX_PATH * 2], to[MAX_PATH * 2];
+    snprintf(from, sizeof from, "%s\\dlm.db", ProgramDir());
+    snprintf(to, sizeof to, "%s\\copy.db", ProgramDir());
+    if (!CopyFileA(from, to, FALSE))
+        return note;
+    RecordStore *store = StoreOpen(to, 0, 0, 0);
+    TreeNode *node = store ? TreeFind(store->root.children, date) : 0;
+    if (node) {
+        StoreItem *item = (StoreItem *)node->record;
+        note.exists = true;
+        note.mark = item->entry.userValue;
+        note.dataLength = item->entry.dataLength;
+        const char *data = StoreGetData(item);
+        note.text = data ? data : "";
+    }
+    StoreDiscard(store);
+    DeleteFileA(to);
+    return note;
+}
+
+struct DateInfoTest : public ::testing::Test {
+    HWND dialog = 0;
+    void SetUp() override
+    {
+        ASSERT_EQ(1, StartProgramInTempDir(ConfigText));
+        KillTimer(MonthWindow, TIMER_AUTOHIDE);
+        // Today is set by hand below: the clock's midnight check would see
+        // the real date differ and bring the month back to it.
+        KillTimer(MonthWindow, TIMER_CLOCK);
+        TodayDate.date = D(2026, 6, 1);
+        TodayDate.weekday = 1;
+    }
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        StopProgram();
+    }
+    // The same template, modeless, so that the test can send it messages.
+    HWND Open(PackedDate date)
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_DATE_INFO), MonthWindow,
+                                    DateInfoProc, (LPARAM)date);
+        return dialog;
+    }
+};
+
+// ---- the report ----
+
+// What `loomcal report DATE --dir DIR` prints (GBK under Windows), or "<failed>".
+std::string LoomcalReport(const char *dir, PackedDate date)
+{
+    char exe[MAX_PATH];
+    GetModuleFileNameA(0, exe, sizeof exe);
+    char *slash = strrchr(exe, '\\');
+    if (slash)
+        strcpy(slash + 1, "loomcal.exe");
+    char command[MAX_PATH * 3];
+    snprintf(command, sizeof command, "\"%s\" report %04d-%02d-%02d --dir \"%s\"", exe, DATE_YEAR(date),
+             DATE_MONTH(date), DATE_DAY(date), dir);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, 0, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
+        return "<failed>";
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi;
+    BOOL started = CreateProcessA(0, command, 0, 0, TRUE, CREATE_NO_WINDOW, 0, 0, &si, &pi);
+    CloseHandle(writeEnd);
+    std::string out;
+    if (started) {
+        char buffer[4096];
+        DWORD got;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &got, 0) && got > 0)
+            out.append(buffer, got);
+        WaitForSingleObject(pi.hProcess, 20000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(readEnd);
+    return started ? out : "<failed>";
+}
+
+std::string WithoutCarriageReturns(const std::string &s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); i++)
+        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n'))
+            out += s[i];
+    return out;
+}
+
+TEST_F(DateInfoTest, ShowsTheReportLoomcalPrints)
+{
+    // loomcal reads a folder of its own with the same configuration.
+    char dir[MAX_PATH * 2];
+    snprintf(dir, sizeof dir, "%s\\tool", ProgramDir());
+    ASSERT_TRUE(CreateDirectoryA(dir, 0));
+    char ini[MAX_PATH * 2];
+    snprintf(ini, sizeof ini, "%s\\dlm.ini", dir);
+    FILE *f = fopen(ini, "wb");
+    ASSERT_NE(nullptr, f);
+    fwrite(ConfigText, 1, strlen(ConfigText), f);
+    fclose(f);
+
+    // a holiday, a leap month, a solar term, a weekly and a dated memo, no lunar date
+    const PackedDate dates[] = {D(2024, 2, 10), D(2023, 3, 22), D(2024, 2, 4),
+                                D(2024, 2, 14), D(2026, 5, 13), D(1900, 1, 30)};
+    for (PackedDate date : dates) {
+        SCOPED_TRACE(date);
+        ASSERT_NE(nullptr, Open(date));
+        std::string shown = Text(dialog, IDC_REPORT);
+        std::string printed = LoomcalReport(dir, date);
+        ASSERT_NE("<failed>", printed);
+        EXPECT_EQ(printed, WithoutCarriageReturns(shown) + "\n");
+        EXPECT_EQ(date, SolarPicker(dialog));
+    }
+    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t1900年1月30日"));
+    Open(D(2026, 5, 13));
+    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("周三晨会"));
+    EXPECT_EQ(
+        0u,
+        Text(dialog, IDC_REPORT).find("==========◆日期信息◆==========\r\n\r\n阳历日期\t2026年5月13日\r\n"));
+}
+
+TEST_F(DateInfoTest, OpensBrowsingWithTheNoteAndMarkOfTheDate)
+{
+    ASSERT_EQ(NOTE_SAVE_STORED, SaveDayNote(D(2026, 3, 5), 1, "第一行\r\n第二行", nullptr));
+    ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
+    EXPECT_TRUE(Browsing(dialog));
+    EXPECT_EQ("第一行\r\n第二行", Text(dialog, IDC_NOTE_TEXT));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_MARK));
+    EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_NOTE_TEXT, EM_GETMODIFY, 0, 0));
+
+    // another date without a note: an empty note, no mark, still browsing
+    Pick(dialog, IDC_SOLAR_PICKER, 2026, 3, 6);
+    EXPECT_EQ("", Text(dialog, IDC_NOTE_TEXT));
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_MARK));
+    EXPECT_TRUE(Browsing(dialog));
+    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("2026年3月6日"));
+}
+
+TEST_F(DateInfoTest, TheQuickLookupListsEveryHolidayUnderItsTitle)
+{
+    ASSERT_NE(nullptr, Open(D(2026, 1, 1)));
+    HWND list = GetDlgItem(dialog, IDC_HOLIDAY_QUERY);
+    ASSERT_EQ(7, SendMessageA(list, CB_GETCOUNT, 0, 0));
+    char text[64];
+    SendMessageA(list, CB_GETLBTEXT, 0, (LPARAM)text);
+    EXPECT_STREQ(" -- 节日快速查询 -- ", text);
+    EXPECT_EQ(0, QuerySelection(dialog));
+    for (int i = 1; i < 7; i++) {
+        SendMessageA(list, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
+        HolidayCode code = (HolidayCode)SendMessageA(list, CB_GETITEMDATA, (WPARAM)i, 0);
+        bool found = false;
+        for (ListNode *n = HolidayList; n; n = n->next)
+            found |= strcmp(((HolidayEntry *)n->record)->name, text) == 0 &&
+                     ((HolidayEntry *)n->record)->code == code;
+        EXPECT_TRUE(found) << text;
+    }
+    // choosing the title itself changes nothing
+    std::string before = Text(dialog, IDC_REPORT);
+    SendMessageA(list, CB_SETCURSEL, 0, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_HOLIDAY_QUERY, CBN_SELCHANGE), (LPARAM)list);
+    EXPECT_EQ(before, Text(dialog, IDC_REPORT));
+    EXPECT_EQ(D(2026, 1, 1), SolarPicker(dialog));
+}
+
+// ---- pending edit and save ----
+
+TEST_F(DateInfoTest, TypingOrClickingTheMarkStartsAPendingEditAndSavingEndsIt)
+{
+    ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
+    Type(dialog, "abc");
+    EXPECT_TRUE(Pending(dialog));
+    char label[32];
+    GetDlgItemTextA(dialog, IDOK, label, sizeof label);
+    EXPECT_STREQ("保存信息", label);
+    Save(dialog);
+    EXPECT_TRUE(Browsing(dialog));
+    EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_NOTE_TEXT, EM_GETMODIFY, 0, 0));
+    EXPECT_EQ("abc", Text(dialog, IDC_NOTE_TEXT));   // the dialog stays open on its note
+
+    ClickMark(dialog);
+    EXPECT_TRUE(Pending(dialog));
+    Save(dialog);
+    EXPECT_TRUE(Browsing(dialog));
+
+    // Enter in a picker reaches the dialog as the save command: while browsing it saves nothing.
+    StoreItem *item = FindDayNote(D(2026, 3, 5));
+    ASSERT_NE(nullptr, item);
+    StoreDeleteItem(item);
+    Save(dialog);
+    EXPECT_EQ(nullptr, FindDayNote(D(2026, 3, 5)));
+}
+
+TEST_F(DateInfoTest, SavesReachTheStoreAndTheFileAtOnce)
+{
+    const PackedDate date = D(2026, 3, 5);
+    ASSERT_NE(nullptr, Open(date));
+
+    // a text without the mark
+    Type(dialog, "会议");
+    Save(dialog);
+    DiskNote disk = NoteOnDisk(date);
+    EXPECT_TRUE(disk.exists);
+    EXPECT_EQ("会议", disk.text);
+    EXPECT_EQ(0, disk.mark);
+    Open(date);
+    EXPECT_EQ("会议", Text(dialog, IDC_NOTE_TEXT));
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_MARK));
+
+    // the text and the mark cleared: the note goes
+    ClearNote(dialog);
+    Save(dialog);
+    EXPECT_EQ(nullptr, FindDayNote(date));
+    EXPECT_FALSE(NoteOnDisk(date).exists);
+
+    // the mark alone on a date without a note: a note without data
+    ClickMark(dialog);
+    Save(dialog);
+    StoreItem *item = FindDayNote(date);
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(1, item->entry.userValue);
+    EXPECT_EQ(0, item->entry.dataLength);
+    disk = NoteOnDisk(date);
+    EXPECT_TRUE(disk.exists);
+    EXPECT_EQ(1, disk.mark);
+    EXPECT_EQ(0, disk.dataLength);
+
+    // unmarking it deletes it, on disk as well
+    ClickMark(dialog);
+    Save(dialog);
+    EXPECT_EQ(nullptr, FindDayNote(date));
+    EXPECT_FALSE(NoteOnDisk(date).exists);
+}
+
+TEST_F(DateInfoTest, AnEmptiedTextWithTheMarkLeavesAMarkOnlyNote)
+{
+    const PackedDate date = D(2026, 3, 5);
+    ASSERT_NE(nullptr, Open(date));
+    Type(dialog, "old text");
+    ClickMark(dialog);
+    Save(dialog);
+    ASSERT_EQ("old text", NoteOnDisk(date).text);
+
+    ClearNote(dialog);
+    Save(dialog);
+    Open(D(2026, 3, 6));
+    Pick(dialog, IDC_SOLAR_PICKER, 2026, 3, 5);
+    EXPECT_EQ("", Text(dialog, IDC_NOTE_TEXT));   // the old text does not come back
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_MARK));
+    DiskNote disk = NoteOnDisk(date);
+    EXPECT_TRUE(disk.exists);
+    EXPECT_EQ(1, disk.mark);
+    EXPECT_EQ(0, disk.dataLength);
+}
+
+TEST_F(DateInfoTest, AChangedMarkShowsInTheMonthAtOnce)
+{
+    // 2026-03-05 (a Thursday) is drawn in the month of 2026-03-10
+    RECT r = DrawingRect();
+    DrawMonth(MonthWindow, MemoryDC, D(2026, 3, 10), &r);
+    auto greenPixels = []() {
+        int n = 0;
+        RECT area = DrawingRect();
+        for (int y = area.top + HEADER_HEIGHT; y < area.bottom; y++)
+            for (int x = area.left; x < area.right; x++)
+                n += GetPixel(MemoryDC, x, y) == Settings.colorMark;
+        return n;
+    };
+    ASSERT_EQ(0, greenPixels());
+    ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
+    ClickMark(dialog);
+    Save(dialog);
+    EXPECT_GT(greenPixels(), 20);
+    EXPECT_EQ(D(2026, 3, 10), ShownDate);   // the month stays where it was
+    ClickMark(dialog);
+    Save(dialog);
+    EXPECT_EQ(0, greenPixels());
+}
+
+// ---- choosing a date ----
+
+TEST_F(DateInfoTest, TheLunarPickerMovesTheSolarPickerAndTheNoteGoesThere)
+{
+    ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
+    ChooseHoliday(dialog, "元旦");
+    Pick(dialog, IDC_LUNAR_PICKER, 2024, 1, 1);   // lunar 2024/1/1 is 2024-02-10
+    EXPECT_EQ(0, QuerySelection(dialog));
+    EXPECT_EQ(D(2024, 2, 10), SolarPicker(dialog));
+    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t2024年2月10日"));
+    Type(dialog, "春节");
+    Save(dialog);
+    EXPECT_EQ(nullptr, FindDayNote(D(2026, 3, 5)));
+    EXPECT_STREQ("春节", LoadDayNoteView(D(2024, 2, 10)).text);
+    EXPECT_EQ("春节", NoteOnDisk(D(2024, 2, 10)).text);
+}
+
+TEST_F(DateInfoTest, TheHolidayListMovesTheSolarPickerAndTheNoteGoesThere)
+{
+    ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
+    ChooseHoliday(dialog, "中秋节");   // lunar 8/15 of 2026: 25 September
+    EXPECT_EQ(D(2026, 9, 25), SolarPicker(dialog));
+    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t2026年9月25日"));
+    EXPECT_GT(QuerySelection(dialog), 0);   // the list keeps the choice
+    Type(dialog, "赏月");
+    Save(dialog);
+    EXPECT_STREQ("赏月", LoadDayNoteView(D(2026, 9, 25)).text);
+    EXPECT_EQ(nullptr, FindDayNote(D(2026, 3, 5)));
+
+    // the solar picker puts the list back to its title
+    Pick(dialog, IDC_SOLAR_PICKER, 2026, 5, 10);
+    EXPECT_EQ(0, QuerySelection(dialog));
+    ChooseHoliday(dialog, "母亲节");
+    EXPECT_EQ(D(2026, 5, 10), SolarPicker(dialog));
+}
+
+TEST_F(DateInfoTest, AHolidayWithoutADateThisYearSaysSoAndMovesNoPicker)
+{
+    ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
+    ChooseHoliday(dialog, "闰日");   // 29 February, and 2026 is a common year
+    EXPECT_EQ("节日“闰日”（阳历 02月29日）在2026年没有日期。", Text(dialog, IDC_REPORT));
+    EXPECT_EQ(D(2026, 3, 5), SolarPicker(dialog));
+
+    TodayDate.date = D(2024, 6, 1);
+    Open(D(2026, 3, 5));
+    ChooseHoliday(dialog, "闰日");
+    EXPECT_EQ(D(2024, 2, 29), SolarPicker(dialog));
+}
+
+// ---- closing ----
+
+HWND ScriptDialog;
+int ScriptStep;
+char BoxText[256];
+
+void OpenOnMarch5() { OpenDateInfo(MonthWindow, D(2026, 3, 5)); }
+
+int EscWithPendingEdit()
+{
+    HWND box = FindDialogTitled("放弃更改");
+    switch (ScriptStep) {
+    case 0:
+        ScriptDialog = FindDialogTitled("日期信息");
+        if (!ScriptDialog)
+            return 1;
+        Type(ScriptDialog, "xyz");
+        PostMessageA(ScriptDialog, WM_COMMAND, IDCANCEL, 0);   // Esc
+        ScriptStep = 1;
+        return 1;
+    case 1:   // the question comes: Cancel keeps the dialog and the edit
+        if (!box)
+            return 1;
+        MessageBoxText(box, BoxText, sizeof BoxText);
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        ScriptStep = 2;
+        return 1;
+    case 2:
+        if (box)
+            return 1;
+        EXPECT_TRUE(IsWindow(ScriptDialog));
+        EXPECT_TRUE(Pending(ScriptDialog));
+        EXPECT_EQ("xyz", Text(ScriptDialog, IDC_NOTE_TEXT));
+        PostMessageA(ScriptDialog, WM_COMMAND, IDCANCEL, 0);
+        ScriptStep = 3;
+        return 1;
+    case 3:   // asked again: OK drops the edit and ends the dialog
+        if (!box)
+            return 1;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ScriptStep = 4;
+        return 0;
+    }
+    return 0;
+}
+
+TEST_F(DateInfoTest, EscWithAPendingEditAsksAndCancelKeepsTheEdit)
+{
+    ScriptStep = 0;
+    BoxText[0] = 0;
+    EXPECT_EQ(1, RunModalScript(OpenOnMarch5, EscWithPendingEdit));
+    EXPECT_EQ(4, ScriptStep);
+    EXPECT_STREQ("你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？", BoxText);
+    EXPECT_EQ(nullptr, FindDayNote(D(2026, 3, 5)));   // dropped, not saved
+}
+
+PackedDate OpenedOn;
+
+int NoteTheDateAndClose()
+{
+    HWND d = FindDialogTitled("日期信息");
+    if (!d)
+        return 1;
+    OpenedOn = SolarPicker(d);
+    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);   // browsing: Esc ends it at once
+    return 0;
+}
+
+void OpenFromTheMenu() { SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_DATE_INFO, 0), 0); }
+
+void DoubleClickThe20th()
+{
+    // August 2015 starts on a Saturday: 37-pixel rows, the 20th in row 3, column 4
+    RECT r = DrawingRect();
+    DrawMonth(MonthWindow, MemoryDC, D(2015, 8, 1), &r);
+    SendMessageA(MonthWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4 * 50 + 10, 26 + 3 * 37 + 10));
+}
+
+TEST_F(DateInfoTest, TheMenuAndADoubleClickOpenItModallyOnTheirDay)
+{
+    ShownDate = D(2004, 5, 6);
+    OpenedOn = 0;
+    EXPECT_EQ(1, RunModalScript(OpenFromTheMenu, NoteTheDateAndClose));
+    EXPECT_EQ(D(2004, 5, 6), OpenedOn);
+
+    OpenedOn = 0;
+    EXPECT_EQ(1, RunModalScript(DoubleClickThe20th, NoteTheDateAndClose));
+    EXPECT_EQ(D(2015, 8, 20), OpenedOn);
+    EXPECT_EQ(D(2015, 8, 20), ShownDate);
+}
+
+}   // namespace

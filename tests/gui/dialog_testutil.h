@@ -1,0 +1,124 @@
+// Helpers of the dialog tests: modal dialogs that a test opens are closed
+// from a thread timer, which runs inside their modal loops.
+#pragma once
+#include <windows.h>
+#include <string.h>
+
+namespace dialogtest {
+
+inline int IsDialogWindow(HWND window)
+{
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    return strcmp(name, "#32770") == 0;
+}
+
+inline BOOL CALLBACK CancelOne(HWND window, LPARAM)
+{
+    if (IsDialogWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window))
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+
+inline void CALLBACK CancelTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), CancelOne, 0);
+}
+
+}   // namespace dialogtest
+
+// While it lives, every enabled dialog of this thread gets the cancel
+// command every 50 ms: a command that opens a modal dialog returns.
+struct DialogCanceller {
+    UINT_PTR timer;
+    DialogCanceller() { timer = SetTimer(0, 0, 50, dialogtest::CancelTick); }
+    ~DialogCanceller() { KillTimer(0, timer); }
+};
+
+namespace dialogtest {
+
+struct FoundDialog {
+    const char *title;
+    HWND window;
+};
+
+inline BOOL CALLBACK MatchTitle(HWND window, LPARAM lParam)
+{
+    FoundDialog *found = (FoundDialog *)lParam;
+    char title[128] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (IsDialogWindow(window) && IsWindowVisible(window) && strcmp(title, found->title) == 0) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+inline BOOL CALLBACK EndOne(HWND window, LPARAM)
+{
+    if (IsDialogWindow(window))
+        EndDialog(window, IDCANCEL);
+    return TRUE;
+}
+
+// The script of a modal run: called on every tick until it returns 0.
+typedef int (*ScriptTick)();
+inline ScriptTick &CurrentScript()
+{
+    static ScriptTick tick;
+    return tick;
+}
+inline DWORD &ScriptDeadline()
+{
+    static DWORD deadline;
+    return deadline;
+}
+inline int &ScriptTimedOut()
+{
+    static int timedOut;
+    return timedOut;
+}
+
+inline void CALLBACK ScriptTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if ((int)(GetTickCount() - ScriptDeadline()) > 0) {
+        // The script is stuck: end every dialog so that the test goes on and fails.
+        ScriptTimedOut() = 1;
+        EnumThreadWindows(GetCurrentThreadId(), EndOne, 0);
+        return;
+    }
+    if (CurrentScript() && !CurrentScript()())
+        CurrentScript() = 0;
+}
+
+}   // namespace dialogtest
+
+// The visible dialog or message box of this thread with that caption, or null.
+inline HWND FindDialogTitled(const char *title)
+{
+    dialogtest::FoundDialog found = {title, 0};
+    EnumThreadWindows(GetCurrentThreadId(), dialogtest::MatchTitle, (LPARAM)&found);
+    return found.window;
+}
+
+// The text of a message box (its static control 0xFFFF).
+inline void MessageBoxText(HWND box, char *text, int size)
+{
+    text[0] = 0;
+    GetDlgItemTextA(box, 0xFFFF, text, size);
+}
+
+// Calls open(), which runs a modal loop, while tick() is called every 30 ms
+// inside that loop until it returns 0. After 10 s every dialog is ended and
+// the run counts as timed out. 1 when the run ended in time.
+inline int RunModalScript(void (*open)(), dialogtest::ScriptTick tick)
+{
+    dialogtest::CurrentScript() = tick;
+    dialogtest::ScriptDeadline() = GetTickCount() + 10000;
+    dialogtest::ScriptTimedOut() = 0;
+    UINT_PTR timer = SetTimer(0, 0, 30, dialogtest::ScriptTimer);
+    open();
+    KillTimer(0, timer);
+    dialogtest::CurrentScript() = 0;
+    return !dialogtest::ScriptTimedOut();
+}
