@@ -57,6 +57,15 @@ PackedDate After(PackedDate shown, int id)
     return ShownDate;
 }
 
+// Closes whatever modal dialog the month window has open, as Esc would.
+void CALLBACK CloseModalDialogs(HWND, UINT, UINT_PTR, DWORD)
+{
+    for (HWND w = FindWindowA("#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        if (GetWindow(w, GW_OWNER) == MonthWindow && IsWindowVisible(w) && !IsWindowEnabled(MonthWindow))
+            PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
 }   // namespace
 
 TEST(Commands, NavigationClampsTheDayToTheNewMonth)
@@ -120,12 +129,15 @@ TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
     const int ids[] = {IDM_ABOUT,     IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS,
                        IDM_REMINDERS, IDM_SETTINGS,    12345};
     ShownDate = PACK_DATE(2004, 5, 6);
+    // the modal dialogs are closed from a timer running in their own loops
+    UINT_PTR timer = SetTimer(0, 0, 200, CloseModalDialogs);
     for (int id : ids) {
         SCOPED_TRACE(id);
         EXPECT_EQ(0, OnMonthCommand(MonthWindow, id, 0, 0));
         EXPECT_TRUE(IsWindow(MonthWindow));
         EXPECT_EQ(PACK_DATE(2004, 5, 6), ShownDate);
     }
+    KillTimer(0, timer);
     EXPECT_EQ(0, ConfigChanged);
     StopProgram();
 }
