@@ -1,9 +1,289 @@
-// The memo editor (template 108).
+// The memo editor (template 108): adds, deletes, clears and sorts the memos of
+// ReminderList. Every change goes to the list and the alarm queue at once; a
+// close after a change writes "dlm.ini" at once.
 #include "remind.h"
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include "../app/shell.h"
+#include "../calendar/memo.h"
+#include "../calendar/names.h"
+#include "../calendar/strings.h"
+#include "../resources/resource.h"
+#include "../store/gbk.h"
 
-// Not built yet: the command changes nothing until the editor exists.
+// The modified flag lives with the dialog.
+static void SetModified(HWND dialog) { SetWindowLongPtrA(dialog, DWLP_USER, 1); }
+static int IsModified(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) != 0; }
+
+static HWND MemoList(HWND dialog) { return GetDlgItem(dialog, IDC_LIST_VIEW); }
+
+// A row that refers to the memo's node and asks for its texts when drawn, at the top.
+static void InsertMemoRow(HWND list, ListNode *node)
+{
+    LVITEMA item;
+    memset(&item, 0, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.pszText = LPSTR_TEXTCALLBACKA;
+    item.lParam = (LPARAM)node;
+    SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
+}
+
+static ListNode *RowNode(HWND list, int row)
+{
+    LVITEMA item;
+    memset(&item, 0, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item))
+        return 0;
+    return (ListNode *)item.lParam;
+}
+
+// Dated mode shows the date picker, monthly the day list, weekly the weekday list.
+static void ShowMemoMode(HWND dialog, int radio)
+{
+    ShowWindow(GetDlgItem(dialog, IDC_MEMO_DATE), radio == IDC_MEMO_DATED ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, IDC_DAY), radio == IDC_MEMO_MONTHLY ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, IDC_WEEKDAY), radio == IDC_WEEKLY ? SW_SHOW : SW_HIDE);
+}
+
+// The widths are made for a 12-pixel font; a larger one would cut the
+// dates and times, so a column is at least as wide as its longest such text.
+static int ColumnWidth(HWND list, int width, const char *widest)
+{
+    if (widest) {
+        int needed = (int)SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)widest) + 14;
+        if (needed > width)
+            return needed;
+    }
+    return width;
+}
+
+static void AddMemoColumn(HWND list, int index, int titleId, int width)
+{
+    LVCOLUMNA column;
+    memset(&column, 0, sizeof column);
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = (char *)LoadProgramString(titleId);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)index, (LPARAM)&column);
+}
+
+static INT_PTR InitMemoEditor(HWND dialog)
+{
+    char text[32];
+    for (int day = 1; day <= 31; day++) {
+        snprintf(text, sizeof text, "每月%d日", day);
+        SendDlgItemMessageA(dialog, IDC_DAY, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    for (int weekday = 0; weekday < 7; weekday++) {
+        snprintf(text, sizeof text, "星期%s", WeekdayName(weekday));
+        SendDlgItemMessageA(dialog, IDC_WEEKDAY, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    SendDlgItemMessageA(dialog, IDC_DAY, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageA(dialog, IDC_WEEKDAY, CB_SETCURSEL, 0, 0);
+    // Both pickers start at the program's clock with their boxes checked.
+    SYSTEMTIME now;
+    ReadLocalClock(&now);
+    SendDlgItemMessageA(dialog, IDC_MEMO_DATE, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&now);
+    SendDlgItemMessageA(dialog, IDC_MEMO_TIME, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&now);
+    CheckRadioButton(dialog, IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_MEMO_DATED);
+    CheckDlgButton(dialog, IDC_WEEKLY, BST_UNCHECKED);
+    ShowMemoMode(dialog, IDC_MEMO_DATED);
+
+    HWND list = MemoList(dialog);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP |
+                     LVS_EX_MULTIWORKAREAS);
+    AddMemoColumn(list, 0, IDS_DATE, ColumnWidth(list, 70, "0000-00-00"));
+    AddMemoColumn(list, 1, IDS_TIME, ColumnWidth(list, 60, "00:00:00"));
+    AddMemoColumn(list, 2, IDS_REMIND, 400);
+    // Each row goes on top, so the list shows ReminderList in reverse order.
+    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next)
+        InsertMemoRow(list, node);
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    return TRUE;
+}
+
+static int MemoMode(HWND dialog)
+{
+    if (IsDlgButtonChecked(dialog, IDC_WEEKLY) == BST_CHECKED)
+        return MEMO_WEEKLY;
+    if (IsDlgButtonChecked(dialog, IDC_MEMO_MONTHLY) == BST_CHECKED)
+        return MEMO_MONTHLY;
+    return MEMO_DATED;
+}
+
+static int ListIndex(HWND dialog, int id)
+{
+    LRESULT index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+    return index < 0 ? 0 : (int)index;
+}
+
+// The memo text as typed, whole; AddReminder cuts it to its limit on a whole
+// character. Null when memory ran out.
+static char *ReadMemoText(HWND dialog)
+{
+    HWND edit = GetDlgItem(dialog, IDC_NOTE_TEXT);
+    int length = GetWindowTextLengthA(edit);
+    char *text = (char *)malloc((size_t)length + 1);
+    if (text)
+        GetWindowTextA(edit, text, length + 1);
+    return text;
+}
+
+static void AddMemo(HWND dialog)
+{
+    char *text = ReadMemoText(dialog);
+    if (!text)
+        return;
+    if (!text[0]) {
+        free(text);
+        MessageBoxA(dialog, LoadProgramString(IDS_NEED_MEMO_TEXT), LoadProgramString(IDS_ERROR),
+                    MB_OK | MB_ICONERROR);
+        return;
+    }
+    SYSTEMTIME date, time;
+    memset(&date, 0, sizeof date);
+    memset(&time, 0, sizeof time);
+    int hasDate =
+        SendDlgItemMessageA(dialog, IDC_MEMO_DATE, DTM_GETSYSTEMTIME, 0, (LPARAM)&date) == GDT_VALID;
+    int hasTime =
+        SendDlgItemMessageA(dialog, IDC_MEMO_TIME, DTM_GETSYSTEMTIME, 0, (LPARAM)&time) == GDT_VALID;
+    uint32_t when = MemoWhenFrom(MemoMode(dialog), hasDate, hasDate ? PackedDateFromSystemTime(&date) : 0,
+                                 ListIndex(dialog, IDC_DAY), ListIndex(dialog, IDC_WEEKDAY));
+    uint32_t at = MemoTimeFrom(hasTime, time.wHour, time.wMinute, time.wSecond);
+    int failed = AddReminder(when, at, text);
+    free(text);
+    if (failed)
+        return;   // no memory: nothing added, nothing said
+    // AddReminder puts the new memo directly after the chime entry.
+    ListNode *node = ReminderList->next;
+    InsertMemoRow(MemoList(dialog), node);
+    ScheduleReminder((ReminderEntry *)node->record);
+    SetDlgItemTextA(dialog, IDC_NOTE_TEXT, "");
+    SetModified(dialog);
+}
+
+static void DeleteSelectedMemos(HWND dialog)
+{
+    HWND list = MemoList(dialog);
+    int row;
+    while ((row = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED)) != -1) {
+        ListNode *node = RowNode(list, row);
+        SendMessageA(list, LVM_DELETEITEM, (WPARAM)row, 0);
+        if (node) {
+            UnscheduleReminder((ReminderEntry *)node->record);
+            ListFreeNode(node);
+        }
+        SetModified(dialog);
+    }
+}
+
+static void ClearMemos(HWND dialog)
+{
+    if (MessageBoxA(dialog, "该操作将删除所有备忘数据，并且不可恢复，您确定要这么做吗？", "确认？",
+                    MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    // The rows refer to the nodes about to be freed.
+    SendMessageA(MemoList(dialog), LVM_DELETEALLITEMS, 0, 0);
+    ClearAllMemos();
+    SetModified(dialog);
+}
+
+static void CloseMemoEditor(HWND dialog)
+{
+    // Saved means on disk: a crash or a kill after the editor closed loses no memo.
+    if (IsModified(dialog))
+        SaveConfigNow(dialog);
+    EndDialog(dialog, 0);
+}
+
+static void MemoItemText(NMLVDISPINFOA *info)
+{
+    LVITEMA *item = &info->item;
+    if (!(item->mask & LVIF_TEXT) || !item->pszText || item->cchTextMax <= 0)
+        return;
+    const ListNode *node =
+        item->lParam ? (const ListNode *)item->lParam : RowNode(info->hdr.hwndFrom, item->iItem);
+    if (!node) {
+        item->pszText[0] = 0;
+        return;
+    }
+    const ReminderEntry *memo = (const ReminderEntry *)node->record;
+    const char *text;
+    switch (item->iSubItem) {
+    case 0: text = FormatMemoWhen(memo->when); break;
+    case 1: text = FormatPackedTime((PackedTime)memo->time); break;
+    default: FormatAlertLine(item->pszText, (size_t)item->cchTextMax, memo->text); return;
+    }
+    // 00:00:00 has no text form either, like no time at all
+    GbkCopyCut(item->pszText, text ? text : "[无]", (size_t)item->cchTextMax - 1);
+}
+
+// The tip of a row shows the whole memo text, line breaks and all.
+static void MemoInfoTip(NMLVGETINFOTIPA *tip)
+{
+    if (!tip->pszText || tip->cchTextMax <= 0)
+        return;
+    const ListNode *node = RowNode(tip->hdr.hwndFrom, tip->iItem);
+    if (node)
+        GbkCopyCut(tip->pszText, ((const ReminderEntry *)node->record)->text, (size_t)tip->cchTextMax - 1);
+}
+
+static int CALLBACK CompareMemoRows(LPARAM a, LPARAM b, LPARAM column)
+{
+    return CompareMemos((const ReminderEntry *)((const ListNode *)a)->record,
+                        (const ReminderEntry *)((const ListNode *)b)->record, (int)column);
+}
+
+static INT_PTR MemoNotify(HWND dialog, NMHDR *header)
+{
+    if (header->idFrom != IDC_LIST_VIEW)
+        return FALSE;
+    switch (header->code) {
+    case LVN_GETDISPINFOA: MemoItemText((NMLVDISPINFOA *)header); return TRUE;
+    case LVN_GETINFOTIPA: MemoInfoTip((NMLVGETINFOTIPA *)header); return TRUE;
+    // ascending by the clicked column, each time anew
+    case LVN_COLUMNCLICK:
+        SendMessageA(header->hwndFrom, LVM_SORTITEMS, (WPARAM)((NMLISTVIEW *)header)->iSubItem,
+                     (LPARAM)CompareMemoRows);
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+static INT_PTR MemoCommand(HWND dialog, int id, int code)
+{
+    switch (id) {
+    case IDC_MEMO_DATED:
+    case IDC_MEMO_MONTHLY:
+    case IDC_WEEKLY: ShowMemoMode(dialog, id); return TRUE;
+    case IDC_ADD: AddMemo(dialog); return TRUE;
+    case IDC_DELETE: DeleteSelectedMemos(dialog); return TRUE;
+    case IDC_CLEAR: ClearMemos(dialog); return TRUE;
+    case IDCANCEL: CloseMemoEditor(dialog); return TRUE;
+    default: return FALSE;
+    }
+}
+
+INT_PTR CALLBACK MemoEditorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: return InitMemoEditor(dialog);
+    case WM_COMMAND: return MemoCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY: return MemoNotify(dialog, (NMHDR *)lParam);
+    case WM_CLOSE: CloseMemoEditor(dialog); return TRUE;
+    default: return FALSE;
+    }
+}
+
 LRESULT OpenMemoEditor(HWND owner)
 {
-    (void)owner;
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MEMOS), owner, MemoEditorProc, 0);
     return 0;
 }

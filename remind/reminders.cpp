@@ -1,18 +1,56 @@
-// The one-second clock and the queue of today's due reminders.
+// The one-second clock and the queue of today's due reminders: the clocks are
+// read here, the decisions are in alarmcalc.cpp, alerts go to ShowAlert.
 #include "remind.h"
 #include "../app/shell.h"
+#include "../calendar/today.h"
 
-// The queue and the chime are not built yet: until they are, nothing is
-// queued and nothing fires.
-void RearmReminders() {}
-void ScheduleReminder(ReminderEntry *entry) { (void)entry; }
-void UnscheduleReminder(ReminderEntry *entry) { (void)entry; }
-void ArmHourlyChime(int announce) { (void)announce; }
-void ClearAlarmQueue() {}
+// The wall clock and the monotonic clock, read together.
+static uint64_t ReadClocks(SYSTEMTIME *now)
+{
+    ReadLocalClock(now);
+    return ReadTickClock();
+}
+
+void RearmReminders()
+{
+    SYSTEMTIME now;
+    uint64_t tick = ReadClocks(&now);
+    RearmAt(TodayDate.date, &now, tick, ShowAlert);
+}
+
+void ScheduleReminder(ReminderEntry *entry)
+{
+    SYSTEMTIME now;
+    uint64_t tick = ReadClocks(&now);
+    ScheduleAt(entry, TodayDate.date, &now, tick, ShowAlert);
+}
+
+void ArmHourlyChime(int announce)
+{
+    SYSTEMTIME now;
+    uint64_t tick = ReadClocks(&now);
+    ArmChimeAt(announce, &now, tick, ShowAlert);
+}
+
+void ClearAllMemos()
+{
+    SYSTEMTIME now;
+    uint64_t tick = ReadClocks(&now);
+    ClearAllMemosAt(&now, tick);
+}
 
 void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
 {
-    // A calendar left running overnight would otherwise keep yesterday as
-    // today and never raise the new day's reminders.
+    // The tick of the timer message has 32 bits and wraps after 49.7 days;
+    // the due times are kept in the 64-bit clock instead.
+    uint64_t now64 = ReadTickClock();
+    if (AlarmDue(now64)) {
+        SYSTEMTIME now;
+        ReadLocalClock(&now);
+        FireHeadAt(&now, now64, ShowAlert);
+    }
+    // After the queue: the midnight chime fires before the new day's re-arm
+    // replaces it. A calendar left running overnight would otherwise keep
+    // yesterday as today and never raise the new day's reminders.
     CheckDateChange(window);
 }

@@ -19,7 +19,7 @@ struct HolidayEntry {
 struct ReminderEntry {
     uint32_t when;              // PackedDate or one of REMIND_*
     uint32_t time;              // PackedTime or REMIND_NO_TIME
-    uint32_t dueTick;           // run-time: tick at which a queued memo fires
+    uint64_t dueTick;           // run-time: monotonic millisecond at which a queued memo fires
     ReminderEntry *queueNext;   // run-time: next entry of the alarm queue
     char text[1];               // NUL-terminated GBK; absent in the chime entry
 };
