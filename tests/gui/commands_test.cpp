@@ -120,12 +120,27 @@ TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
     const int ids[] = {IDM_ABOUT,     IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS,
                        IDM_REMINDERS, IDM_SETTINGS,    12345};
     ShownDate = PACK_DATE(2004, 5, 6);
+    // A modal dialog disables its owner: whatever window of the month window
+    // is still enabled then is the dialog, and is cancelled.
+    UINT_PTR closer = SetTimer(0, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (IsWindowEnabled(MonthWindow))
+            return;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND w, LPARAM) -> BOOL {
+                if (GetWindow(w, GW_OWNER) == MonthWindow && IsWindowEnabled(w))
+                    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            0);
+    });
     for (int id : ids) {
         SCOPED_TRACE(id);
         EXPECT_EQ(0, OnMonthCommand(MonthWindow, id, 0, 0));
         EXPECT_TRUE(IsWindow(MonthWindow));
         EXPECT_EQ(PACK_DATE(2004, 5, 6), ShownDate);
     }
+    KillTimer(0, closer);
     EXPECT_EQ(0, ConfigChanged);
     StopProgram();
 }
