@@ -4,6 +4,8 @@
 #include "../calendar/strings.h"
 #include "../store/config.h"
 #include "../store/recordstore.h"
+#include "../store/settings.h"
+#include "../monthview/monthview.h"
 
 static int SaveFailed(HWND owner)
 {
@@ -16,7 +18,20 @@ int SaveConfigNow(HWND owner)
 {
     // Set first: should this write fail, the one at exit tries again.
     ConfigChanged = 1;
-    return WriteConfigFile("dlm.ini") == 0 ? 1 : SaveFailed(owner);
+    // During the run MonthPos holds the drawing rectangle; the file keeps the
+    // window's place on the screen and its dock state, as the exit writes them.
+    WindowPos drawing = Settings.MonthPos;
+    RECT r;
+    if (MonthWindow && GetWindowRect(MonthWindow, &r)) {
+        Settings.MonthPos.left = r.left;
+        Settings.MonthPos.top = r.top;
+        Settings.MonthPos.right = r.right;
+        Settings.MonthPos.bottom = r.bottom;
+        Settings.MonthPos.dockState = GetDockState(MonthWindow);
+    }
+    int written = WriteConfigFile("dlm.ini") == 0;
+    Settings.MonthPos = drawing;
+    return written ? 1 : SaveFailed(owner);
 }
 
 int SaveNotesNow(HWND owner)

@@ -1,19 +1,105 @@
 // The notification-area icon and its mouse actions.
 #include "tray.h"
 #include "shell.h"
+#include "traylook.h"
+#include <stdio.h>
+#include <string.h>
 #include "../calendar/today.h"
 #include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
+#include "../resources/resource.h"
 
-// The icon itself is not built yet: until it is, there is none to add,
-// refresh or remove.
-void AddTrayIcon(HWND window) { (void)window; }
+BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data) = Shell_NotifyIconA;
+UINT TaskbarCreatedMessage;
+
+enum { DAY_ICON_SIZE = 16 };
+
+void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip)
+{
+    NOTIFYICONDATAA data;
+    memset(&data, 0, sizeof data);
+    // The structure's first form (88 bytes on 32-bit Windows): every shell
+    // takes it, and its 64-byte tip is all the icon shows.
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = 0;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYICON;
+    data.hIcon = icon;
+    CutTrayTip(data.szTip, tip);
+    // No taskbar, no icon: the program runs on without one.
+    ShellNotifyIcon(message, &data);
+}
+
+void AddTrayIcon(HWND window)
+{
+    if (!TaskbarCreatedMessage)
+        TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    // A shared icon of the module: nothing to destroy after the call.
+    HICON icon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    TrayNotify(window, NIM_ADD, icon, 0);
+}
+
+HICON MakeDayIcon(HWND window, int day, COLORREF colour)
+{
+    HDC windowDC = GetDC(window);
+    if (!windowDC)
+        return 0;
+    HDC dc = CreateCompatibleDC(windowDC);
+    HBITMAP picture = CreateCompatibleBitmap(windowDC, DAY_ICON_SIZE, DAY_ICON_SIZE);
+    // compatible with the fresh memory DC, whose bitmap is monochrome
+    HBITMAP mask = dc ? CreateCompatibleBitmap(dc, DAY_ICON_SIZE, DAY_ICON_SIZE) : 0;
+    ReleaseDC(window, windowDC);
+    HICON icon = 0;
+    if (dc && picture && mask) {
+        RECT box = {0, 0, DAY_ICON_SIZE, DAY_ICON_SIZE};
+        HGDIOBJ first = SelectObject(dc, mask);
+        FillRect(dc, &box, (HBRUSH)GetStockObject(BLACK_BRUSH));   // all opaque
+        SelectObject(dc, picture);
+        HBRUSH field = CreateSolidBrush(TrayFieldColour(colour));
+        FillRect(dc, &box, field);
+        DeleteObject(field);
+        char number[12];
+        snprintf(number, sizeof number, "%d", day);
+        SetTextColor(dc, colour);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextA(dc, number, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        SelectObject(dc, first);
+        ICONINFO info = {TRUE, 0, 0, mask, picture};
+        icon = CreateIconIndirect(&info);
+    }
+    if (dc)
+        DeleteDC(dc);
+    if (mask)
+        DeleteObject(mask);
+    if (picture)
+        DeleteObject(picture);
+    return icon;
+}
+
+void SetTrayDayIcon(HWND window, int day, COLORREF colour, const char *tip)
+{
+    HICON icon = MakeDayIcon(window, day, colour);
+    TrayNotify(window, NIM_MODIFY, icon, tip);
+    if (icon)
+        DestroyIcon(icon);   // the shell keeps a copy of its own
+}
+
 void UpdateTrayIcon(HWND window, PackedDate today)
 {
-    (void)window;
-    (void)today;
+    TrayLook look;
+    TrayLookOf(today, &look);
+    SetTrayDayIcon(window, look.day, look.colour, look.tip);
 }
-void RemoveTrayIcon(HWND window) { (void)window; }
+
+void RemoveTrayIcon(HWND window) { TrayNotify(window, NIM_DELETE, 0, 0); }
+
+LRESULT OnTaskbarCreated(HWND window)
+{
+    AddTrayIcon(window);
+    UpdateTrayIcon(window, TodayDate.date);
+    return 0;
+}
 
 void OnTrayIcon(HWND window, LPARAM mouseMessage)
 {

@@ -2,6 +2,7 @@
 // tip, and the mouse actions that reach the calendar when it has slid away.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 #include "../calendar/calendar.h"
 
 void AddTrayIcon(HWND window);
@@ -10,3 +11,21 @@ void UpdateTrayIcon(HWND window, PackedDate today);
 void RemoveTrayIcon(HWND window);
 // WM_TRAYICON: the mouse message in lParam.
 void OnTrayIcon(HWND window, LPARAM mouseMessage);
+
+// One call of the shell for the icon (id 0 of the window): NIM_ADD,
+// NIM_MODIFY or NIM_DELETE with an icon and a tip, either of them null.
+void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip);
+// The day icon with its tip in place of the current icon.
+void SetTrayDayIcon(HWND window, int day, COLORREF colour, const char *tip);
+// A 16 x 16 icon: the day in colour on a field of the inverse colour, all
+// opaque; null when no drawing surface could be had. The caller destroys it.
+HICON MakeDayIcon(HWND window, int day, COLORREF colour);
+
+// The shell's "TaskbarCreated" message, registered by AddTrayIcon: the
+// taskbar was made anew (Explorer restarted) and has forgotten every icon.
+extern UINT TaskbarCreatedMessage;
+// Adds the icon again with today's picture and tip. 0.
+LRESULT OnTaskbarCreated(HWND window);
+
+// Shell_NotifyIconA; the tests put a recorder here.
+extern BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data);

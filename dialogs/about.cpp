@@ -1,9 +1,86 @@
-// The about box (template 114): the program's icon, a word of thanks and two links.
+// The about box (template 114): the program's icon, a word of thanks and two
+// links, the project's home page and a new mail to its contact address.
 #include "dialogs.h"
+#include "about.h"
+#include <shellapi.h>
+#include <stdio.h>
+#include "../app/shell.h"
+#include "../resources/resource.h"
 
-// Not built yet: the command changes nothing until the box exists.
+HINSTANCE(WINAPI *ShellOpen)
+(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) = ShellExecuteA;
+
+#define LINK_COLOUR RGB(0, 0, 255)
+
+BOOL HomePageLink(char *out, int size) { return LoadStringA(AppInstance, IDS_HOME_PAGE, out, size) > 0; }
+
+BOOL MailLink(char *out, int size)
+{
+    char address[128];
+    if (LoadStringA(AppInstance, IDS_CONTACT_ADDRESS, address, sizeof address) <= 0)
+        return FALSE;
+    int n = snprintf(out, (size_t)size, "mailto:%s" MAIL_SUBJECT_QUERY, address);
+    return n > 0 && n < size;
+}
+
+static INT_PTR InitAboutBox(HWND dialog)
+{
+    char text[256];
+    if (LoadStringA(AppInstance, IDS_HOME_PAGE, text, sizeof text) > 0)
+        SetDlgItemTextA(dialog, IDC_WEB_LINK, text);
+    if (LoadStringA(AppInstance, IDS_CONTACT_ADDRESS, text, sizeof text) > 0)
+        SetDlgItemTextA(dialog, IDC_MAIL_LINK, text);
+    return TRUE;
+}
+
+static void OpenLink(HWND dialog, BOOL (*link)(char *, int))
+{
+    char target[512];
+    // Nothing set up to open it: nothing happens, and nothing is said.
+    if (link(target, sizeof target))
+        ShellOpen(dialog, "open", target, NULL, NULL, SW_SHOWNORMAL);
+}
+
+// The two links in blue on the dialog's face; every other static as it is.
+static INT_PTR ColourStatic(HDC dc, HWND control)
+{
+    int id = GetDlgCtrlID(control);
+    if (id != IDC_WEB_LINK && id != IDC_MAIL_LINK)
+        return FALSE;
+    SetTextColor(dc, LINK_COLOUR);
+    SetBkMode(dc, TRANSPARENT);
+    return (INT_PTR)GetSysColorBrush(COLOR_BTNFACE);
+}
+
+static INT_PTR AboutCommand(HWND dialog, int id, int code)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL: EndDialog(dialog, id); return TRUE;
+    case IDC_WEB_LINK:
+        if (code == STN_CLICKED)
+            OpenLink(dialog, HomePageLink);
+        return TRUE;
+    case IDC_MAIL_LINK:
+        if (code == STN_CLICKED)
+            OpenLink(dialog, MailLink);
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: return InitAboutBox(dialog);
+    case WM_COMMAND: return AboutCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_CTLCOLORSTATIC: return ColourStatic((HDC)wParam, (HWND)lParam);
+    default: return FALSE;
+    }
+}
+
 LRESULT OpenAboutBox(HWND owner)
 {
-    (void)owner;
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutBoxProc, 0);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <stdint.h>
 #include "../calendar/calendar.h"
+#include "daycolour.h"
 
 #define HEADER_HEIGHT       26
 
@@ -29,7 +30,6 @@ void FreeMonthSurfaces();
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Painting (everything goes to a device context, so a test can paint into a bitmap).
-COLORREF DayColour(PackedDate date);
 int RenderBackground(HDC dc, const RECT *rect, COLORREF colour);
 int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect);
 void PresentMonth(HWND window);

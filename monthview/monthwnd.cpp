@@ -91,6 +91,9 @@ static void RelayToDayTips(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     RelayToDayTips(window, message, wParam, lParam);
+    // a registered message has no fixed number to be a case label
+    if (message == TaskbarCreatedMessage && message != 0)
+        return OnTaskbarCreated(window);
     switch (message) {
     case WM_CREATE: return 0;
     case WM_DESTROY: ShutdownApplication(window); return 0;

@@ -19,28 +19,6 @@ enum {
     SMALL_FONT_HEIGHT = 12,
 };
 
-static int IsMarked(PackedDate date)
-{
-    StoreItem *note = FindDayNote(date);
-    return note && note->entry.userValue != 0;
-}
-
-static COLORREF ColourOf(PackedDate date, int weekday, int isHoliday)
-{
-    if (IsMarked(date))
-        return Settings.colorMark;
-    if (isHoliday)
-        return Settings.colorHoliday;
-    if (weekday == 0 || weekday == 6)
-        return Settings.colorWeekend;
-    return Settings.colorDefault;
-}
-
-COLORREF DayColour(PackedDate date)
-{
-    return ColourOf(date, WeekdayOf(date), HolidaysOn(date, SolarTermsAreHolidays()) != 0);
-}
-
 static void HorizontalLine(HDC dc, int left, int right, int y, COLORREF colour)
 {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
@@ -194,7 +172,7 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
 
         if (day == selected)
             FillRect(dc, &cell, selectedFill);
-        SetTextColor(dc, ColourOf(d.packed, d.weekday, holidays != NULL));
+        SetTextColor(dc, DayColourOf(d.packed, d.weekday, holidays != NULL));
         SelectObject(dc, bigFont);
         char number[12];
         snprintf(number, sizeof number, "%d", day);

@@ -34,6 +34,8 @@
 #define IDS_WEEK_RULE      118   // "%02s月%s数第%s个星期%s"
 #define IDS_NEED_HOLIDAY   119   // "请输入节日名称！"
 #define IDS_HOLIDAY        120   // "节日"
+#define IDS_HOME_PAGE      130   // the project's home page, the about box's first link
+#define IDS_CONTACT_ADDRESS 131   // the project's contact address, the about box's mail link
 
 // ---- commands ----
 #define IDM_ABOUT          40014
@@ -93,5 +95,6 @@
 
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275
+#define TIMER_NOTE_SAVE    276   // the sticky note: unsaved typing reaches its file
 #define TIMER_CLOCK        1224
 #define WM_TRAYICON        2024
