@@ -49,6 +49,8 @@ TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds)
 
 namespace {
 
+struct Commands : ProgramTest {};
+
 // The date shown after one command from a given shown date.
 PackedDate After(PackedDate shown, int id)
 {
@@ -59,7 +61,7 @@ PackedDate After(PackedDate shown, int id)
 
 }   // namespace
 
-TEST(Commands, NavigationClampsTheDayToTheNewMonth)
+TEST_F(Commands, NavigationClampsTheDayToTheNewMonth)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 1, 31), IDM_NEXT_MONTH));
@@ -70,20 +72,18 @@ TEST(Commands, NavigationClampsTheDayToTheNewMonth)
     EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 3, 31), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2004, 4, 30), After(PACK_DATE(2004, 5, 31), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2004, 3, 15), After(PACK_DATE(2004, 2, 15), IDM_NEXT_MONTH));
-    StopProgram();
 }
 
-TEST(Commands, NavigationAcrossTheYearEnd)
+TEST_F(Commands, NavigationAcrossTheYearEnd)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2003, 12, 15), After(PACK_DATE(2004, 1, 15), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2003, 12, 31), After(PACK_DATE(2004, 1, 31), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2005, 1, 31), After(PACK_DATE(2004, 12, 31), IDM_NEXT_MONTH));
     EXPECT_EQ(PACK_DATE(2005, 1, 1), After(PACK_DATE(2004, 12, 1), IDM_NEXT_MONTH));
-    StopProgram();
 }
 
-TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
+TEST_F(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2003, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_PREV_YEAR));
@@ -91,18 +91,16 @@ TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
     EXPECT_EQ(PACK_DATE(2008, 2, 28), After(PACK_DATE(2007, 2, 28), IDM_NEXT_YEAR));
     EXPECT_EQ(PACK_DATE(2011, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_NEXT_YEAR));
     EXPECT_EQ(PACK_DATE(2009, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_PREV_YEAR));
-    StopProgram();
 }
 
-TEST(Commands, TodayComesBackFromAnyMonth)
+TEST_F(Commands, TodayComesBackFromAnyMonth)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(TodayDate.date, After(PACK_DATE(1999, 7, 4), IDM_TODAY));
     EXPECT_EQ(TodayDate.date, After(PACK_DATE(2050, 12, 31), IDM_TODAY));
-    StopProgram();
 }
 
-TEST(Commands, ReachTheWindowAsWmCommand)
+TEST_F(Commands, ReachTheWindowAsWmCommand)
 {
     // the toolbar's and the menu's path: WM_COMMAND through the window procedure
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
@@ -111,10 +109,9 @@ TEST(Commands, ReachTheWindowAsWmCommand)
     EXPECT_EQ(PACK_DATE(2004, 2, 29), ShownDate);
     SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_TODAY, 0), 0);
     EXPECT_EQ(TodayDate.date, ShownDate);
-    StopProgram();
 }
 
-TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
+TEST_F(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     const int ids[] = {IDM_ABOUT,     IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS,
@@ -127,10 +124,9 @@ TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
         EXPECT_EQ(PACK_DATE(2004, 5, 6), ShownDate);
     }
     EXPECT_EQ(0, ConfigChanged);
-    StopProgram();
 }
 
-TEST(Commands, ExitEndsTheProgramWithoutAQuestion)
+TEST_F(Commands, ExitEndsTheProgramWithoutAQuestion)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     HWND window = MonthWindow;
@@ -138,7 +134,6 @@ TEST(Commands, ExitEndsTheProgramWithoutAQuestion)
     EXPECT_FALSE(IsWindow(window));
     PumpMessages(20);
     EXPECT_TRUE(QuitMessageSeen());
-    StopProgram();
 }
 
 namespace {
@@ -157,7 +152,7 @@ void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
 
 }   // namespace
 
-TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
+TEST_F(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetForegroundWindow(MonthWindow);
@@ -172,5 +167,4 @@ TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
     EXPECT_EQ(1, MenuWasOpen);
     EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_TRUE(IsWindow(MonthWindow));
-    StopProgram();
 }
