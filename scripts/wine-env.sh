@@ -40,13 +40,16 @@ loom_stop_display() {
 # import is idempotent, so an existing prefix gets them too).
 #
 # Fonts: the month window asks for the face of DEFAULT_GUI_FONT ("MS Shell Dlg",
-# which Wine substitutes by "SimSun") at a cell height of 12 pixels. None of the
-# faces Windows has is in a Debian prefix, and Wine's fallback for the GB2312
-# character set is a face whose tall line spacing leaves an 8-pixel em at that
-# height (or, with only WenQuanYi Zen Hei, its embedded bitmap strikes). Every
-# face the program and the common controls ask for is replaced by WenQuanYi
-# Micro Hei: outline only, Latin digits and Chinese glyphs in one face, and a
-# line spacing close to its em, as SimSun's is. One face needs no font links.
+# which Wine substitutes by "SimSun") in the GB2312 character set, at a cell
+# height of 12 pixels for the captions. None of the faces Windows has is in a
+# Debian prefix, and Wine's fallback was either WenQuanYi Zen Hei, whose
+# embedded bitmap strikes turn 日 into "E", or a face whose tall line spacing
+# leaves an 8-pixel em at that height. Every face the program and the common
+# controls ask for is replaced by WenQuanYi Micro Hei: outline only, Latin
+# digits and Chinese glyphs in one face (so no font link is needed), and a line
+# spacing close to its em, as SimSun's is. DejaVu Sans linked to Droid Sans
+# Fallback reads as well in the captions, but its wide bold digits must be
+# narrowed to a pixel apart in the cells and then read as one crowded string.
 LOOM_FONT_FACE="WenQuanYi Micro Hei"
 LOOM_FONT_REPLACED=("MS Shell Dlg" "MS Shell Dlg 2" "SimSun" "宋体" "Tahoma" "Microsoft Sans Serif")
 # In-process GUI test programs: without a window manager (bare Xvfb) Wine waits
