@@ -139,6 +139,7 @@ TEST_F(Commands, ExitEndsTheProgramWithoutAQuestion)
 namespace {
 
 int MenuWasOpen;
+HWND ForegroundWhileOpen;
 
 void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -146,6 +147,7 @@ void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
     HWND popup = FindWindowA("#32768", nullptr);
     if (popup && IsWindowVisible(popup))
         MenuWasOpen = 1;
+    ForegroundWhileOpen = GetForegroundWindow();
     KillTimer(0, id);
     EndMenu();
 }
@@ -167,4 +169,37 @@ TEST_F(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
     EXPECT_EQ(1, MenuWasOpen);
     EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_TRUE(IsWindow(MonthWindow));
+}
+
+// Another program's window in front: the menu takes the calendar to the
+// foreground while it tracks, and the benign message after it lets the next
+// menu track normally.
+TEST_F(Commands, ThePopupMenuTracksWithTheCalendarInTheForeground)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 600, 400, 100, 50, 0, 0,
+                                 GetModuleHandleA(0), 0);
+    ASSERT_NE(nullptr, other);
+    SetForegroundWindow(other);
+    ASSERT_EQ(other, GetForegroundWindow());
+    SetCursorPos(400, 100);
+    MenuWasOpen = 0;
+    ForegroundWhileOpen = 0;
+    UINT_PTR timer = SetTimer(0, 0, 300, CloseOpenMenu);
+    ASSERT_NE(0u, timer);
+    EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
+    KillTimer(0, timer);
+    EXPECT_EQ(1, MenuWasOpen);
+    EXPECT_EQ(MonthWindow, ForegroundWhileOpen);
+    // (a filter of WM_NULL to WM_NULL would take any message)
+    int benign = 0;
+    MSG m;
+    for (int i = 0; i < 100 && PeekMessageA(&m, MonthWindow, 0, 0, PM_REMOVE); i++) {
+        if (m.message == WM_NULL)
+            benign++;
+        else
+            DispatchMessageA(&m);
+    }
+    EXPECT_EQ(1, benign);
+    DestroyWindow(other);
 }
