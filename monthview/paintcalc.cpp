@@ -2,21 +2,27 @@
 
 int32_t FitFontWidth(int32_t fontWidth, int32_t room, MeasureAtWidth widestAt, void *context)
 {
-    if (widestAt(fontWidth, context) <= room)
+    const int32_t widest = widestAt(fontWidth, context);
+    if (widest <= room)
         return fontWidth;
-    // Text grows with the font width, so the widths that fit lie below the
-    // ones that do not: keep fits(low) and !fits(high) while halving.
-    int32_t low = 1, high = fontWidth;
-    if (low >= high || widestAt(low, context) > room)
-        return 1;
-    while (high - low > 1) {
-        int32_t middle = low + (high - low) / 2;
-        if (widestAt(middle, context) <= room)
-            low = middle;
-        else
-            high = middle;
+    // The widths that fit lie below the ones that do not: low is the largest
+    // known to fit (0 for none yet), high the smallest known not to. Text
+    // grows about in proportion to the font width, so the proportional width
+    // and a neighbour or two usually settle it; halving bounds every other case.
+    int32_t low = 0, high = fontWidth;
+    int32_t guess = room > 0 ? (int32_t)((int64_t)fontWidth * room / widest) : 0;
+    for (int probe = 0; high - low > 1; probe++) {
+        if (probe > 2 || guess <= low || guess >= high)
+            guess = low + (high - low) / 2;
+        if (widestAt(guess, context) <= room) {
+            low = guess;
+            guess = low + 1;
+        } else {
+            high = guess;
+            guess = high - 1;
+        }
     }
-    return low;
+    return low > 0 ? low : 1;
 }
 
 uint32_t BlendColour(uint32_t from, uint32_t to, int32_t part, int32_t whole)

@@ -10,8 +10,8 @@ typedef int32_t (*MeasureAtWidth)(int32_t fontWidth, void *context);
 
 // The font width for the day numbers: fontWidth itself when the widest number
 // is at most room pixels; otherwise the largest narrower width whose widest
-// number fits (widths are searched by halving, a handful of measurements), or
-// 1 when none does.
+// number fits, or 1 when none does. Each measurement makes a font, so the
+// search starts at the proportional width and takes three or four as a rule.
 int32_t FitFontWidth(int32_t fontWidth, int32_t room, MeasureAtWidth widestAt, void *context);
 
 // A colour part/whole of the way from one colour to another, each channel of

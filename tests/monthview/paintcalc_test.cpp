@@ -54,8 +54,19 @@ TEST(FitFontWidth, KeepsTheWidthWhenTheNumbersFitAndFindsTheLargestNarrowerOneOt
         int32_t expected = LargestFitting(c.widest, c.fontWidth, c.room);
         int32_t got = FitFontWidth(c.fontWidth, c.room, Measure, &m);
         EXPECT_EQ(expected, got) << "width " << c.fontWidth << ", room " << c.room;
-        // halving, not a walk through every width
+        // a bounded search, not a walk through every width
         EXPECT_LE(m.calls, 8) << "width " << c.fontWidth << ", room " << c.room;
+    }
+}
+
+TEST(FitFontWidth, TextInProportionToTheWidthTakesAFewMeasurements)
+{
+    // the fitting width, the proportional guess and a neighbour or two
+    for (int32_t room : {49, 42, 36, 30}) {
+        Model m = {WideBold, 0};
+        int32_t got = FitFontWidth(25, room, Measure, &m);
+        EXPECT_EQ(LargestFitting(WideBold, 25, room), got) << room;
+        EXPECT_LE(m.calls, 4) << room;
     }
 }
 
