@@ -58,7 +58,12 @@ int ShowPopupMenu(HWND window)
         return 0;
     POINT cursor;
     GetCursorPos(&cursor);
+    // A menu whose owner is not the foreground window is not dismissed by a
+    // click elsewhere, and the next one may close as soon as it opens; the
+    // calendar is shown without activation and the tray opens this menu too.
+    SetForegroundWindow(window);
     TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, window, 0);
+    PostMessageA(window, WM_NULL, 0, 0);
     DestroyMenu(menu);
     return 0;
 }

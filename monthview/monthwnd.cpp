@@ -17,12 +17,24 @@ static void EndSession(HWND window)
     ShutdownApplication(window);
 }
 
+// The toolbar hides itself when the mouse leaves it, but a pass through the
+// band in a single motion event never moves over it, so showing it also asks
+// for that notice (posted at once when the mouse is already elsewhere).
+static void ShowToolbar()
+{
+    ShowWindow(MonthToolbar, SW_SHOW);
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, MonthToolbar, 0};
+    TrackMouseEvent(&track);
+}
+
 static void MouseOverMonth(HWND window, LPARAM lParam)
 {
     if (GetDockState(window) & DOCK_HIDDEN_MASK)
         SlideWindow(window, SLIDE_SHOW);
-    else if ((short)HIWORD(lParam) < HEADER_HEIGHT && MonthToolbar)
-        ShowWindow(MonthToolbar, SW_SHOW);
+    else if (MonthToolbar && (short)HIWORD(lParam) < HEADER_HEIGHT)
+        ShowToolbar();
+    else if (MonthToolbar && IsWindowVisible(MonthToolbar))
+        ShowWindow(MonthToolbar, SW_HIDE);   // the mouse is in the grid: it has left the band
 }
 
 static void SelectDayAt(HWND window, LPARAM point)

@@ -1,6 +1,7 @@
 // The month grid, drawn off-screen into MemoryDC; the window only ever copies it.
 #include <stdio.h>
 #include "monthview.h"
+#include "paintcalc.h"
 #include "../app/shell.h"
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
@@ -17,6 +18,12 @@ PackedDate ShownDate;
 enum {
     TIP_FLAGS = DAYTEXT_SOLAR | DAYTEXT_LUNAR | DAYTEXT_HOLIDAYS | DAYTEXT_CYCLE,
     SMALL_FONT_HEIGHT = 12,
+    // The shown month behind the grid: this many sixteenths of the way from
+    // the background to the text colour, faint enough to leave the days
+    // alone; the small year a little stronger, or it could not be read.
+    MONTH_MARK_PART = 3,
+    YEAR_MARK_PART = 5,
+    MARK_WHOLE = 16,
 };
 
 static void HorizontalLine(HDC dc, int left, int right, int y, COLORREF colour)
@@ -113,6 +120,60 @@ static void AddDayTool(HWND window, PackedDate date, const RECT &cell)
     SendMessageA(MonthTooltip, TTM_ADDTOOLA, 0, (LPARAM)&tool);
 }
 
+// What FitFontWidth measures: the widest of the numbers 10 .. days in the big
+// font made that wide.
+struct NumberMeasure {
+    HDC dc;
+    LOGFONTA font;
+    int days;
+};
+
+static int32_t WidestNumberAt(int32_t width, void *context)
+{
+    NumberMeasure *m = (NumberMeasure *)context;
+    LOGFONTA lf = m->font;
+    lf.lfWidth = width;
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(m->dc, font);
+    int32_t widest = 0;
+    for (int day = 10; day <= m->days; day++) {
+        char number[12];
+        int length = snprintf(number, sizeof number, "%d", day);
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(m->dc, number, length, &size);
+        if (size.cx > widest)
+            widest = size.cx;
+    }
+    SelectObject(m->dc, old);
+    DeleteObject(font);
+    return widest;
+}
+
+// The month number large and faint in the grid, the year small beneath it.
+static void DrawMonthMark(HDC dc, const RECT *R, const LOGFONTA *base, int year, int month)
+{
+    MarkBox grid = {R->left, R->top + HEADER_HEIGHT, R->right, R->bottom};
+    MonthMarkPlan plan = PlanMonthMark(grid);
+    const MarkBox *boxes[2] = {&plan.month, &plan.year};
+    const int values[2] = {month, year};
+    const int parts[2] = {MONTH_MARK_PART, YEAR_MARK_PART};
+    for (int i = 0; i < 2; i++) {
+        SetTextColor(dc, BlendColour(Settings.colorBackground, Settings.colorDefault, parts[i], MARK_WHOLE));
+        LOGFONTA lf = *base;
+        lf.lfHeight = boxes[i]->bottom - boxes[i]->top;
+        lf.lfWidth = 0;
+        lf.lfWeight = 700;
+        HFONT font = CreateFontIndirectA(&lf);
+        HGDIOBJ old = SelectObject(dc, font);
+        char text[12];
+        snprintf(text, sizeof text, "%d", values[i]);
+        RECT box = {boxes[i]->left, boxes[i]->top, boxes[i]->right, boxes[i]->bottom};
+        DrawCentred(dc, text, box, DT_SINGLELINE | DT_CENTER | DT_TOP | DT_NOCLIP);
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
+}
+
 int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
 {
     const RECT R = *rect;
@@ -141,9 +202,14 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
     lf.lfWidth = 0;
     lf.lfWeight = 400;
     HFONT smallFont = CreateFontIndirectA(&lf);
+    DrawMonthMark(dc, &R, &lf, d.year, d.month);
     lf.lfHeight = cellH - SMALL_FONT_HEIGHT;
     lf.lfWidth = colW / 2;
     lf.lfWeight = 1000;
+    // Two digits of a wide bold face can be wider than the cell; then the
+    // font is narrowed until the widest number leaves a pixel to its neighbour.
+    NumberMeasure measure = {dc, lf, days};
+    lf.lfWidth = FitFontWidth(lf.lfWidth, colW - 1, WidestNumberAt, &measure);
     HFONT bigFont = CreateFontIndirectA(&lf);
 
     HGDIOBJ oldFont = SelectObject(dc, smallFont);

@@ -51,6 +51,11 @@ HWND CreateMonthToolbar(HWND window)
     UINT width = (UINT)Settings.MonthPos.right / 7;
     SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, HEADER_HEIGHT));
     ToolbarPreviousProc = (WNDPROC)SetWindowLongPtrA(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
+    // The calendar is shown without being activated and seldom becomes the
+    // active window; a tooltip without this style shows only for one that is.
+    HWND tips = (HWND)SendMessageA(toolbar, TB_GETTOOLTIPS, 0, 0);
+    if (tips)
+        SetWindowLongPtrA(tips, GWL_STYLE, GetWindowLongPtrA(tips, GWL_STYLE) | TTS_ALWAYSTIP);
     return toolbar;
 }
 

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
-  locales fonts-wqy-zenhei
+  locales fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

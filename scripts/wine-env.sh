@@ -36,8 +36,41 @@ loom_stop_display() {
   if [ -n "${LOOM_XVFB_PID:-}" ]; then kill "$LOOM_XVFB_PID" 2>/dev/null || true; fi
 }
 
-# Makes the prefix once, then starts a persistent wineserver and one trivial
-# program, so that later processes do not wait on Wine's background services.
+# The prefix's own settings, written into its registry at every start (an
+# import is idempotent, so an existing prefix gets them too).
+#
+# Fonts: the month window asks for the face of DEFAULT_GUI_FONT ("MS Shell Dlg",
+# which Wine substitutes by "SimSun") in the GB2312 character set, at a cell
+# height of 12 pixels for the captions. None of the faces Windows has is in a
+# Debian prefix, and Wine's fallback was either WenQuanYi Zen Hei, whose
+# embedded bitmap strikes turn 日 into "E", or a face whose tall line spacing
+# leaves an 8-pixel em at that height. Every face the program and the common
+# controls ask for is replaced by WenQuanYi Micro Hei: outline only, Latin
+# digits and Chinese glyphs in one face (so no font link is needed), and a line
+# spacing close to its em, as SimSun's is. DejaVu Sans linked to Droid Sans
+# Fallback reads as well in the captions, but its wide bold digits must be
+# narrowed to a pixel apart in the cells and then read as one crowded string.
+LOOM_FONT_FACE="WenQuanYi Micro Hei"
+LOOM_FONT_REPLACED=("MS Shell Dlg" "MS Shell Dlg 2" "SimSun" "宋体" "Tahoma" "Microsoft Sans Serif")
+# In-process GUI test programs: without a window manager (bare Xvfb) Wine waits
+# about 2 s in every DestroyWindow and ShowWindow(SW_HIDE) of a window it
+# manages. Unmanaged windows do not wait. Only the tests run this way; the real
+# program and the end-to-end run keep Wine's default, as a user has it.
+LOOM_UNMANAGED_TESTS=(gui_tests.exe)
+
+loom_wine_settings() {
+  printf 'Windows Registry Editor Version 5.00\n\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
+  local face exe
+  for face in "${LOOM_FONT_REPLACED[@]}"; do printf '"%s"="%s"\n' "$face" "$LOOM_FONT_FACE"; done
+  for exe in "${LOOM_UNMANAGED_TESTS[@]}"; do
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\n"Managed"="N"\n' "$exe"
+  done
+}
+
+# Makes the prefix once, then starts a persistent wineserver and imports the
+# settings (also the one trivial program that makes later processes not wait
+# on Wine's background services).
 loom_start_wine() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -46,7 +79,13 @@ loom_start_wine() {
     wineserver -w
   fi
   wineserver -p >/dev/null 2>&1 </dev/null
-  wine cmd /c exit >/dev/null 2>&1 || true
+  local reg
+  reg=$(mktemp /tmp/loomhouse-settings.XXXXXX)
+  # regedit reads a version 5 file as UTF-16 with a byte order mark
+  { printf '\xff\xfe'; loom_wine_settings | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+  # drive Z: is the root of the Unix file system in every prefix
+  wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 || true
+  rm -f "$reg"
 }
 
 loom_stop_wine() {

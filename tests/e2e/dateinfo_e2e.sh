@@ -107,7 +107,9 @@ fi
 
 start_program || exit 1
 month_shown || exit 1
-xdotool mousemove 900 700; sleep 0.1; xdotool mousemove $((X + 340)) $((Y + 240)); sleep 0.5
+# the pointer stays inside (outside, the calendar would slide away), in the
+# margin below the grid where no day's tooltip covers the cells
+xdotool mousemove $((X + 340)) $((Y + 240)); sleep 0.5
 shot 12-restarted
 geometry "$W"
 cell "$D1"

@@ -10,9 +10,10 @@
 set -u
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
+# the start-up alert of the day is part of what this script watches
+E2E_KEEP_ALERTS=1
 e2e_begin "$@"
 loomcal=${LOOMCAL:-$E2E_ROOT/build/native/loomcal}
-ALERT_TITLE=Dayloom提醒您
 EDITOR_TITLE=电子备忘录
 MEMO_LINE1="e2e memo 提醒测试"
 MEMO_LINE2="second line"

@@ -50,6 +50,8 @@ TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds)
 
 namespace {
 
+struct Commands : ProgramTest {};
+
 // The date shown after one command from a given shown date.
 PackedDate After(PackedDate shown, int id)
 {
@@ -60,7 +62,7 @@ PackedDate After(PackedDate shown, int id)
 
 }   // namespace
 
-TEST(Commands, NavigationClampsTheDayToTheNewMonth)
+TEST_F(Commands, NavigationClampsTheDayToTheNewMonth)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 1, 31), IDM_NEXT_MONTH));
@@ -71,20 +73,18 @@ TEST(Commands, NavigationClampsTheDayToTheNewMonth)
     EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 3, 31), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2004, 4, 30), After(PACK_DATE(2004, 5, 31), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2004, 3, 15), After(PACK_DATE(2004, 2, 15), IDM_NEXT_MONTH));
-    StopProgram();
 }
 
-TEST(Commands, NavigationAcrossTheYearEnd)
+TEST_F(Commands, NavigationAcrossTheYearEnd)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2003, 12, 15), After(PACK_DATE(2004, 1, 15), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2003, 12, 31), After(PACK_DATE(2004, 1, 31), IDM_PREV_MONTH));
     EXPECT_EQ(PACK_DATE(2005, 1, 31), After(PACK_DATE(2004, 12, 31), IDM_NEXT_MONTH));
     EXPECT_EQ(PACK_DATE(2005, 1, 1), After(PACK_DATE(2004, 12, 1), IDM_NEXT_MONTH));
-    StopProgram();
 }
 
-TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
+TEST_F(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(PACK_DATE(2003, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_PREV_YEAR));
@@ -92,18 +92,16 @@ TEST(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
     EXPECT_EQ(PACK_DATE(2008, 2, 28), After(PACK_DATE(2007, 2, 28), IDM_NEXT_YEAR));
     EXPECT_EQ(PACK_DATE(2011, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_NEXT_YEAR));
     EXPECT_EQ(PACK_DATE(2009, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_PREV_YEAR));
-    StopProgram();
 }
 
-TEST(Commands, TodayComesBackFromAnyMonth)
+TEST_F(Commands, TodayComesBackFromAnyMonth)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(TodayDate.date, After(PACK_DATE(1999, 7, 4), IDM_TODAY));
     EXPECT_EQ(TodayDate.date, After(PACK_DATE(2050, 12, 31), IDM_TODAY));
-    StopProgram();
 }
 
-TEST(Commands, ReachTheWindowAsWmCommand)
+TEST_F(Commands, ReachTheWindowAsWmCommand)
 {
     // the toolbar's and the menu's path: WM_COMMAND through the window procedure
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
@@ -112,10 +110,9 @@ TEST(Commands, ReachTheWindowAsWmCommand)
     EXPECT_EQ(PACK_DATE(2004, 2, 29), ShownDate);
     SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_TODAY, 0), 0);
     EXPECT_EQ(TodayDate.date, ShownDate);
-    StopProgram();
 }
 
-TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
+TEST_F(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     const int ids[] = {IDM_ABOUT,     IDM_STICKY_NOTE, IDM_DATE_INFO, IDM_HOLIDAYS,
@@ -129,10 +126,9 @@ TEST(Commands, DialogCommandsAndUnknownIdsLeaveTheProgramRunning)
         EXPECT_EQ(PACK_DATE(2004, 5, 6), ShownDate);
     }
     EXPECT_EQ(0, ConfigChanged);
-    StopProgram();
 }
 
-TEST(Commands, ExitEndsTheProgramWithoutAQuestion)
+TEST_F(Commands, ExitEndsTheProgramWithoutAQuestion)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     HWND window = MonthWindow;
@@ -140,12 +136,12 @@ TEST(Commands, ExitEndsTheProgramWithoutAQuestion)
     EXPECT_FALSE(IsWindow(window));
     PumpMessages(20);
     EXPECT_TRUE(QuitMessageSeen());
-    StopProgram();
 }
 
 namespace {
 
 int MenuWasOpen;
+HWND ForegroundWhileOpen;
 
 void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -153,13 +149,14 @@ void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
     HWND popup = FindWindowA("#32768", nullptr);
     if (popup && IsWindowVisible(popup))
         MenuWasOpen = 1;
+    ForegroundWhileOpen = GetForegroundWindow();
     KillTimer(0, id);
     EndMenu();
 }
 
 }   // namespace
 
-TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
+TEST_F(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetForegroundWindow(MonthWindow);
@@ -174,5 +171,37 @@ TEST(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
     EXPECT_EQ(1, MenuWasOpen);
     EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_TRUE(IsWindow(MonthWindow));
-    StopProgram();
+}
+
+// Another program's window in front: the menu takes the calendar to the
+// foreground while it tracks, and the benign message after it lets the next
+// menu track normally.
+TEST_F(Commands, ThePopupMenuTracksWithTheCalendarInTheForeground)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 600, 400, 100, 50, 0, 0,
+                                 GetModuleHandleA(0), 0);
+    ASSERT_NE(nullptr, other);
+    SetForegroundWindow(other);
+    ASSERT_EQ(other, GetForegroundWindow());
+    SetCursorPos(400, 100);
+    MenuWasOpen = 0;
+    ForegroundWhileOpen = 0;
+    UINT_PTR timer = SetTimer(0, 0, 300, CloseOpenMenu);
+    ASSERT_NE(0u, timer);
+    EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
+    KillTimer(0, timer);
+    EXPECT_EQ(1, MenuWasOpen);
+    EXPECT_EQ(MonthWindow, ForegroundWhileOpen);
+    // (a filter of WM_NULL to WM_NULL would take any message)
+    int benign = 0;
+    MSG m;
+    for (int i = 0; i < 100 && PeekMessageA(&m, MonthWindow, 0, 0, PM_REMOVE); i++) {
+        if (m.message == WM_NULL)
+            benign++;
+        else
+            DispatchMessageA(&m);
+    }
+    EXPECT_EQ(1, benign);
+    DestroyWindow(other);
 }

@@ -2,6 +2,8 @@
 // time in a fresh temporary program directory.
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
+#include "../../calendar/calendar.h"
 
 // Creates a fresh temporary directory, writes iniText there as "dlm.ini" when
 // it is not null, makes the program believe its executable lives there and
@@ -18,3 +20,16 @@ void PumpMessages(int ms);
 int QuitMessageSeen();
 // Reads a whole file of the program directory; returns its size or -1.
 long ReadProgramFile(const char *name, char *buffer, long size);
+
+// Tests that start the program themselves derive their fixture from this one:
+// whatever way a test ends, a failed assertion included, the program is
+// stopped (its single-instance guard released) and the clock put back.
+struct ProgramTest : public ::testing::Test {
+    void (*savedClock)(SYSTEMTIME *) = nullptr;
+    void SetUp() override { savedClock = ReadLocalClock; }
+    void TearDown() override
+    {
+        StopProgram();
+        ReadLocalClock = savedClock;
+    }
+};

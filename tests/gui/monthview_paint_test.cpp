@@ -1,12 +1,15 @@
 // The month grid: its cells, the per-day tools and the colours painted into
 // MemoryDC.
+#include <stdio.h>
 #include <string.h>
 #include <wchar.h>
+#include <vector>
 #include "monthview_testutil.h"
 #include "dialog_testutil.h"
 #include "../../calendar/calendar.h"
 #include "../../calendar/daytext.h"
 #include "../../store/recordstore.h"
+#include "../../monthview/paintcalc.h"
 
 namespace {
 
@@ -256,6 +259,201 @@ TEST_F(MonthViewTest, DayColoursPaintedIntoTheCells)
     EXPECT_EQ(0, CountPixels(Cell(9, 37), weekend));
     EXPECT_EQ(weekend, DayColour(PACK_DATE(2022, 1, 2)));
     EXPECT_EQ(plain, DayColour(PACK_DATE(2022, 1, 4)));
+}
+
+// A copy of MemoryDC's pixels, read once instead of a GetPixel per pixel.
+struct Canvas {
+    int width, height;
+    std::vector<uint32_t> pixels;   // 0x00RRGGBB, top row first
+    uint32_t At(int x, int y) const { return pixels[(size_t)y * width + x]; }
+    int Red(int x, int y) const { return (int)(At(x, y) >> 16 & 0xFF); }
+};
+
+Canvas Snapshot()
+{
+    Canvas c = {350, 250, {}};
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = c.width;
+    info.bmiHeader.biHeight = -c.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HBITMAP dib = CreateDIBSection(MemoryDC, &info, DIB_RGB_COLORS, &bits, 0, 0);
+    HDC dc = CreateCompatibleDC(MemoryDC);
+    HGDIOBJ old = SelectObject(dc, dib);
+    BitBlt(dc, 0, 0, c.width, c.height, MemoryDC, 0, 0, SRCCOPY);
+    GdiFlush();
+    c.pixels.assign((uint32_t *)bits, (uint32_t *)bits + c.width * c.height);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return c;
+}
+
+// The big font as DrawMonth makes it before any narrowing: the stock GUI
+// face, as bold as it goes, half a cell wide.
+HFONT UnnarrowedFont(int colW, int height)
+{
+    LOGFONTA lf;
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = height;
+    lf.lfWidth = colW / 2;
+    lf.lfWeight = 1000;
+    return CreateFontIndirectA(&lf);
+}
+
+// The widest of the numbers 10 .. 31 in that font.
+int WidestUnnarrowed(int colW, int height)
+{
+    HFONT font = UnnarrowedFont(colW, height);
+    HDC dc = CreateCompatibleDC(MemoryDC);
+    HGDIOBJ old = SelectObject(dc, font);
+    int widest = 0;
+    for (int day = 10; day <= 31; day++) {
+        char number[4];
+        snprintf(number, sizeof number, "%d", day);
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, number, 2, &size);
+        widest = size.cx > widest ? (int)size.cx : widest;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return widest;
+}
+
+// With the default colours every day number (white, red, yellow) is the only
+// thing in the grid whose red channel passes 192: the background and the
+// month behind the grid are bluish, the selected day's fill is olive.
+bool Ink(const Canvas &c, int x, int y) { return c.Red(x, y) > 192; }
+
+// The first and last inked column of a box of the canvas, or -1, -1.
+void InkColumns(const Canvas &c, RECT box, int *first, int *last)
+{
+    *first = *last = -1;
+    for (int x = box.left; x < box.right; x++)
+        for (int y = box.top; y < box.bottom; y++)
+            if (Ink(c, x, y)) {
+                if (*first < 0)
+                    *first = x;
+                *last = x;
+                break;
+            }
+}
+
+// "30" as DrawMonth would draw it unnarrowed into a cell at (0, 0).
+Canvas UnnarrowedThirty(int colW, int cellH)
+{
+    RECT cell = Rect(0, 0, colW, cellH);
+    HBRUSH fill = CreateSolidBrush(Settings.colorBackground);
+    FillRect(MemoryDC, &cell, fill);
+    DeleteObject(fill);
+    HFONT font = UnnarrowedFont(colW, cellH - 12);
+    HGDIOBJ old = SelectObject(MemoryDC, font);
+    SetTextColor(MemoryDC, Settings.colorDefault);
+    DrawTextA(MemoryDC, "30", -1, &cell, DT_SINGLELINE | DT_CENTER);
+    SelectObject(MemoryDC, old);
+    DeleteObject(font);
+    return Snapshot();
+}
+
+TEST_F(MonthViewTest, TwoDigitDayNumbersAreNarrowedOnlyWhereTheyDoNotFit)
+{
+    // November 2014 starts on a Saturday and has 30 days: six rows of 37,
+    // the numbers 25 high, and the 30th alone in the last row's first cell.
+    const int cellH = 37;
+    const int widths[] = {50, 40, 30, 20, 16, 14, 12};
+    int tooNarrow = 0;
+    for (int colW : widths) {
+        SCOPED_TRACE(colW);
+        Canvas alone = UnnarrowedThirty(colW, cellH);
+        int aloneFirst, aloneLast;
+        InkColumns(alone, Rect(0, 0, colW, cellH - 12), &aloneFirst, &aloneLast);
+        ASSERT_GE(aloneFirst, 0);
+
+        RECT r = Rect(0, 0, 7 * colW, 250);
+        DrawMonth(MonthWindow, MemoryDC, PACK_DATE(2014, 11, 3), &r);
+        Canvas c = Snapshot();
+        const int top = 26 + 5 * cellH;
+        int first, last;
+        InkColumns(c, Rect(0, top, 3 * colW, top + cellH - 12), &first, &last);
+        ASSERT_GE(first, 0);
+        if (WidestUnnarrowed(colW, cellH - 12) > colW - 1) {
+            tooNarrow++;
+            EXPECT_LT(last - first, aloneLast - aloneFirst) << "narrowed";
+        } else {
+            EXPECT_EQ(aloneFirst, first) << "unchanged";
+            EXPECT_EQ(aloneLast, last) << "unchanged";
+        }
+        EXPECT_GE(first, 0);
+        EXPECT_LT(last, colW - 1);   // a pixel is left to a neighbour
+
+        // and across the grid, no inked run reaches from one cell into the next
+        for (int row = 1; row < 6; row++) {
+            const int bandTop = 26 + row * cellH, bandBottom = bandTop + cellH - 12;
+            int runStart = -1;
+            for (int x = 0; x <= 7 * colW; x++) {
+                bool ink = false;
+                for (int y = bandTop; x < 7 * colW && y < bandBottom && !ink; y++)
+                    ink = Ink(c, x, y);
+                if (ink && runStart < 0)
+                    runStart = x;
+                if (!ink && runStart >= 0) {
+                    EXPECT_EQ(runStart / colW, (x - 1) / colW)
+                        << "row " << row << ", columns " << runStart << " to " << x - 1;
+                    runStart = -1;
+                }
+            }
+        }
+    }
+    // Whatever the face, some of these cells were too narrow for its digits
+    // as they come, so both ways have been taken.
+    EXPECT_GT(tooNarrow, 0);
+    EXPECT_LT(tooNarrow, 7);
+}
+
+TEST_F(MonthViewTest, TheShownMonthAndYearAreDrawnFaintlyBehindTheGrid)
+{
+    const uint32_t background = Settings.colorBackground, text = Settings.colorDefault;
+    auto rgb = [](uint32_t colour) {   // COLORREF to the canvas's 0x00RRGGBB
+        return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+    };
+    const uint32_t monthInk = rgb(BlendColour(background, text, 3, 16));
+    const uint32_t yearInk = rgb(BlendColour(background, text, 5, 16));
+    ASSERT_NE(monthInk, rgb(background));
+    auto count = [](const Canvas &c, uint32_t colour, int top, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; y++)
+            for (int x = 0; x < c.width; x++)
+                n += c.At(x, y) == colour;
+        return n;
+    };
+
+    Draw(PACK_DATE(2015, 8, 10));
+    Canvas august = Snapshot();
+    // a large solid number, not the odd edge pixel of a day's antialiased text
+    EXPECT_GT(count(august, monthInk, 26, 250), 1500);
+    EXPECT_GT(count(august, yearInk, 26, 250), 50);
+    EXPECT_EQ(0, count(august, monthInk, 0, 26));   // the weekday band stays clear
+
+    // the mark follows the month: 11 covers other pixels than 8
+    Draw(PACK_DATE(2015, 11, 10));
+    Canvas november = Snapshot();
+    int changed = 0;
+    for (int y = 26; y < 250; y++)
+        for (int x = 0; x < 350; x++)
+            changed += (august.At(x, y) == monthInk) != (november.At(x, y) == monthInk);
+    EXPECT_GT(changed, 500);
+
+    // and the colours: another background gives another faint ink
+    Settings.colorBackground = RGB(10, 200, 30);
+    RECT r = DrawingRect();
+    RenderBackground(MemoryDC, &r, Settings.colorBackground);
+    Draw(PACK_DATE(2015, 11, 10));
+    Canvas green = Snapshot();
+    EXPECT_EQ(0, count(green, monthInk, 26, 250));
+    EXPECT_GT(count(green, rgb(BlendColour(Settings.colorBackground, text, 3, 16)), 26, 250), 1500);
 }
 
 TEST_F(MonthViewTest, PaintCopiesTheCanvasToTheWindow)

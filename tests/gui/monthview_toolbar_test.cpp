@@ -92,6 +92,53 @@ TEST_F(MonthViewTest, MouseInTheTopBandShowsTheToolbarAndLeavingHidesIt)
     EXPECT_FALSE(IsWindowVisible(MonthToolbar));
 }
 
+// Where the month window's client point (x, y) is on the screen.
+POINT OnScreen(int x, int y)
+{
+    POINT p = {x, y};
+    ClientToScreen(MonthWindow, &p);
+    return p;
+}
+
+TEST_F(MonthViewTest, AMoveInTheGridHidesTheToolbar)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    POINT band = OnScreen(100, 10);
+    SetCursorPos(band.x, band.y);
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 10));
+    PumpMessages(50);
+    ASSERT_TRUE(IsWindowVisible(MonthToolbar));   // the mouse is over it: no leave notice
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 26));
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));
+    // and a move in the grid with the toolbar hidden changes nothing
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 120));
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));
+}
+
+// The mouse crossed the band in one motion event and is already below it: the
+// toolbar is shown but never sees the mouse, and still hears that it left.
+TEST_F(MonthViewTest, AToolbarShownAfterTheMouseHasGoneHidesItself)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    POINT grid = OnScreen(100, 150);
+    SetCursorPos(grid.x, grid.y);
+    SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(100, 20));
+    EXPECT_TRUE(IsWindowVisible(MonthToolbar));
+    for (int waited = 0; waited < 1000 && IsWindowVisible(MonthToolbar); waited += 20)
+        PumpMessages(20);
+    EXPECT_FALSE(IsWindowVisible(MonthToolbar));
+}
+
+TEST_F(MonthViewTest, TheToolbarTipsShowWithoutTheCalendarBeingActive)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    HWND tips = (HWND)SendMessageA(MonthToolbar, TB_GETTOOLTIPS, 0, 0);
+    ASSERT_NE(nullptr, tips);
+    EXPECT_TRUE(GetWindowLongPtrA(tips, GWL_STYLE) & TTS_ALWAYSTIP);
+    // the tips stay the toolbar's: one tool per button
+    EXPECT_EQ(7, (int)SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0));
+}
+
 TEST_F(MonthViewTest, MouseOverASlidAwayWindowSlidesItInFirst)
 {
     ASSERT_EQ(DOCK_TOP, GetDockState(MonthWindow));

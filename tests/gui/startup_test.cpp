@@ -31,6 +31,11 @@ RECT WindowRect()
     return r;
 }
 
+struct Startup : ProgramTest {};
+struct Shutdown : ProgramTest {};
+struct Resources : ProgramTest {};
+struct Midnight : ProgramTest {};
+
 #define EXPECT_RECT(r, l, t, ri, b)                                                                          \
     do {                                                                                                     \
         RECT rr_ = (r);                                                                                      \
@@ -42,7 +47,7 @@ RECT WindowRect()
 
 }   // namespace
 
-TEST(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles)
+TEST_F(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     ASSERT_TRUE(IsWindow(MonthWindow));
@@ -84,7 +89,7 @@ TEST(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles)
     EXPECT_EQ("<missing>", ProgramFile("dlm.ini"));
 }
 
-TEST(Startup, PlacementComesFromTheConfigurationFile)
+TEST_F(Startup, PlacementComesFromTheConfigurationFile)
 {
     ASSERT_EQ(1, StartProgramInTempDir("[CONTROL]\nMonthPos=100,200,400,420,0\n"
                                        "Color=ff8080,ffffff,ffff,ff,ff00\nControl=93\n"));
@@ -93,10 +98,9 @@ TEST(Startup, PlacementComesFromTheConfigurationFile)
     EXPECT_EQ(300, Settings.MonthPos.right);
     EXPECT_EQ(220, Settings.MonthPos.bottom);
     EXPECT_EQ(0x93u, Settings.flags);
-    StopProgram();
 }
 
-TEST(Startup, AMonthPosWithoutWidthOrHeightGetsEveryDefault)
+TEST_F(Startup, AMonthPosWithoutWidthOrHeightGetsEveryDefault)
 {
     const char *files[] = {
         "[CONTROL]\nMonthPos=100,200,0,420,0\nControl=20\n",
@@ -114,15 +118,14 @@ TEST(Startup, AMonthPosWithoutWidthOrHeightGetsEveryDefault)
     }
 }
 
-TEST(Startup, ADockedWindowSlidAwayAtExitComesBackFlushWithItsEdge)
+TEST_F(Startup, ADockedWindowSlidAwayAtExitComesBackFlushWithItsEdge)
 {
     ASSERT_EQ(1, StartProgramInTempDir("[CONTROL]\nMonthPos=250,-249,600,1,65537\nControl=97\n"));
     EXPECT_RECT(WindowRect(), 250, 0, 600, 250);
     EXPECT_EQ(1, (int)GetWindowLongPtrA(MonthWindow, GWLP_USERDATA));
-    StopProgram();
 }
 
-TEST(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone)
+TEST_F(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     HWND first = MonthWindow;
@@ -137,10 +140,9 @@ TEST(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone)
     // Released by the fixture: the next start works and owns the name again.
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     EXPECT_EQ(0, InitApplication(GetModuleHandleA(0)));
-    StopProgram();
 }
 
-TEST(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte)
+TEST_F(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte)
 {
     // CR LF line ends and a comment-like extra line: a rewrite would change both.
     const char *ini = "[CONTROL]\r\nMonthPos=100,200,400,420,0\r\nControl=97\r\n"
@@ -151,7 +153,7 @@ TEST(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte)
     EXPECT_EQ(std::string(ini), ProgramFile("dlm.ini"));
 }
 
-TEST(Shutdown, WithAChangeTheWindowPlacementIsWritten)
+TEST_F(Shutdown, WithAChangeTheWindowPlacementIsWritten)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetWindowPos(MonthWindow, 0, 120, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -167,10 +169,9 @@ TEST(Shutdown, WithAChangeTheWindowPlacementIsWritten)
     // and the next start puts the window there
     ASSERT_EQ(1, StartProgramInTempDir(text.c_str()));
     EXPECT_RECT(WindowRect(), 120, 80, 470, 330);
-    StopProgram();
 }
 
-TEST(Shutdown, TheHiddenFlagAndDockStateAreSavedAsTheyAre)
+TEST_F(Shutdown, TheHiddenFlagAndDockStateAreSavedAsTheyAre)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetWindowPos(MonthWindow, 0, 250, -249, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -180,7 +181,7 @@ TEST(Shutdown, TheHiddenFlagAndDockStateAreSavedAsTheyAre)
     EXPECT_NE(std::string::npos, ProgramFile("dlm.ini").find("\nMonthPos=250,-249,600,1,65537\r\n"));
 }
 
-TEST(Shutdown, DestroyingTheWindowFreesTheSurfacesAndEndsTheLoop)
+TEST_F(Shutdown, DestroyingTheWindowFreesTheSurfacesAndEndsTheLoop)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     ASSERT_NE(nullptr, MemoryDC);
@@ -190,10 +191,9 @@ TEST(Shutdown, DestroyingTheWindowFreesTheSurfacesAndEndsTheLoop)
     EXPECT_EQ(nullptr, MemoryDC);
     EXPECT_EQ(nullptr, CanvasBitmap);
     EXPECT_EQ(nullptr, BackgroundBitmap);
-    StopProgram();
 }
 
-TEST(Resources, TheStringTableHoldsTheBuiltInTexts)
+TEST_F(Resources, TheStringTableHoldsTheBuiltInTexts)
 {
     const int ids[] = {IDS_TIME,      IDS_REMIND,       IDS_NEED_MEMO_TEXT, IDS_ERROR,
                        IDS_DATE,      IDS_CHIME,        IDS_SOLAR_RULE,     IDS_LUNAR_RULE,
@@ -219,7 +219,6 @@ TEST(Resources, TheStringTableHoldsTheBuiltInTexts)
         EXPECT_NE(BuiltInString(id), loaded);   // a copy from the resources, not the built-in text
     }
     EXPECT_STREQ("现在时刻：%d点整", chime);
-    StopProgram();
 }
 
 // ---- the midnight check, with a clock the test sets ----
@@ -245,9 +244,8 @@ void Tick() { ClockTick(MonthWindow, WM_TIMER, TIMER_CLOCK, GetTickCount()); }
 
 }   // namespace
 
-TEST(Midnight, TheClockTickMovesTodayOnWhenTheDateChanges)
+TEST_F(Midnight, TheClockTickMovesTodayOnWhenTheDateChanges)
 {
-    void (*original)(SYSTEMTIME *) = ReadLocalClock;
     ReadLocalClock = ReadTestClock;
     SetTestClock(2004, 2, 28, 23, 59, 58);
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
@@ -280,14 +278,10 @@ TEST(Midnight, TheClockTickMovesTodayOnWhenTheDateChanges)
     EXPECT_EQ(1, CheckDateChange(MonthWindow));
     EXPECT_EQ(PACK_DATE(2003, 12, 31), TodayDate.date);
     EXPECT_EQ(PACK_DATE(2003, 12, 31), ShownDate);
-
-    StopProgram();
-    ReadLocalClock = original;
 }
 
-TEST(Midnight, ATimeChangeShowsTodayEvenWhenTheDateStaysTheSame)
+TEST_F(Midnight, ATimeChangeShowsTodayEvenWhenTheDateStaysTheSame)
 {
-    void (*original)(SYSTEMTIME *) = ReadLocalClock;
     ReadLocalClock = ReadTestClock;
     SetTestClock(2010, 6, 15, 12, 0, 0);
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
@@ -297,6 +291,4 @@ TEST(Midnight, ATimeChangeShowsTodayEvenWhenTheDateStaysTheSame)
     OnTimeChange(MonthWindow);
     EXPECT_EQ(PACK_DATE(2010, 6, 15), TodayDate.date);
     EXPECT_EQ(PACK_DATE(2010, 6, 15), ShownDate);
-    StopProgram();
-    ReadLocalClock = original;
 }
