@@ -10,6 +10,7 @@
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/strings.h"
+#include "../dialogs/listrows.h"
 #include "../resources/resource.h"
 #include "../store/gbk.h"
 
@@ -19,17 +20,7 @@ static int IsModified(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER)
 
 static HWND MemoList(HWND dialog) { return GetDlgItem(dialog, IDC_LIST_VIEW); }
 
-// A row that refers to the memo's node and asks for its texts when drawn, at the top.
-static void InsertMemoRow(HWND list, ListNode *node)
-{
-    LVITEMA item;
-    memset(&item, 0, sizeof item);
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.pszText = LPSTR_TEXTCALLBACKA;
-    item.lParam = (LPARAM)node;
-    SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-}
-
+// The memo node a row refers to.
 static ListNode *RowNode(HWND list, int row)
 {
     LVITEMA item;
@@ -104,7 +95,7 @@ static INT_PTR InitMemoEditor(HWND dialog)
     AddMemoColumn(list, 2, IDS_REMIND, 400);
     // Each row goes on top, so the list shows ReminderList in reverse order.
     for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next)
-        InsertMemoRow(list, node);
+        InsertCallbackRow(node, list);
     SetWindowLongPtrA(dialog, DWLP_USER, 0);
     return TRUE;
 }
@@ -163,7 +154,7 @@ static void AddMemo(HWND dialog)
         return;   // no memory: nothing added, nothing said
     // AddReminder puts the new memo directly after the chime entry.
     ListNode *node = ReminderList->next;
-    InsertMemoRow(MemoList(dialog), node);
+    InsertCallbackRow(node, MemoList(dialog));
     ScheduleReminder((ReminderEntry *)node->record);
     SetDlgItemTextA(dialog, IDC_NOTE_TEXT, "");
     SetModified(dialog);
