@@ -8,27 +8,9 @@
 # its own (starts a virtual display when there is none). Every wait has a
 # deadline; the program is killed on any way out.
 set -u
-exe=${1:?usage: run.sh Loomhouse.exe [artifacts-dir]}
-art=${2:-$(pwd)/e2e-artifacts}
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
-[ -f "$exe" ] || { echo "e2e: no program at $exe"; exit 1; }
-
-# keep a prefix that the caller chose
-if [ -n "${WINEPREFIX:-}" ] && [ -z "${LOOM_WINEPREFIX:-}" ]; then export LOOM_WINEPREFIX=$WINEPREFIX; fi
-LOOM_ROOT=$root
-# shellcheck source=/dev/null
-source "$root/scripts/wine-env.sh" 2>/dev/null
-for tool in xdotool import convert wine; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (make deps)"; exit 1; }
-done
-loom_start_display || exit 1
-loom_start_wine >/dev/null 2>&1
-
-rm -rf "$art"; mkdir -p "$art"
-run_dir=$(mktemp -d /tmp/loomhouse-e2e.XXXXXX)
-cp "$exe" "$run_dir/Loomhouse.exe"
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_begin "$@"
 
 # The shown month's grid, as the program lays it out: today's month, Sunday
 # first, 224 pixels of rows under the 26-pixel band, cells 50 wide.
@@ -48,50 +30,10 @@ holiday=织造节
 printf '[CONTROL]\r\nMonthPos=250,0,600,250,1\r\nColor=ff8080,ffffff,ffff,ff,ff00\r\nControl=93\r\n[HOLIDAY]\r\n0=%d,%s\r\n[REMIND]\r\n' \
   $(( 0x2000 | month << 8 | 13 )) "$(printf '%s' "$holiday" | iconv -f UTF-8 -t GBK)" >"$run_dir/dlm.ini"
 cp "$run_dir/dlm.ini" "$art/dlm.ini.before"
-failures=0
-app_pid=
 
-cleanup() {
-  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then kill "$app_pid" 2>/dev/null; sleep 0.5; kill -9 "$app_pid" 2>/dev/null; fi
-  loom_stop_display
-  rm -rf "$run_dir"
-}
-trap cleanup EXIT
-
-pass() { echo "e2e ok:   $*"; }
-fail() { echo "e2e FAIL: $*"; failures=$((failures + 1)); }
-shot() { timeout 20 import -window root "$art/$1.png" 2>/dev/null || echo "e2e: screenshot $1 failed"; }
-
-# until CONDITION (a command) holds or SECONDS pass; 0 when it held
-wait_until() {
-  local seconds=$1; shift
-  local end=$(( $(date +%s%N) / 1000000 + seconds * 1000 ))
-  while [ $(( $(date +%s%N) / 1000000 )) -lt $end ]; do
-    "$@" && return 0
-    sleep 0.1
-  done
-  "$@"
-}
-
-month_windows() { timeout 5 xdotool search --onlyvisible --name '^Loomhouse$' 2>/dev/null; }
-geometry() {   # sets X Y WIDTH HEIGHT of the window $1
-  X=; Y=; WIDTH=; HEIGHT=
-  eval "$(timeout 5 xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-}
 window_at() { geometry "$W"; [ "$X" = "$1" ] && [ "$Y" = "$2" ]; }
 window_top_is() { geometry "$W"; [ "$Y" = "$1" ]; }
 window_left_is() { geometry "$W"; [ "$X" = "$1" ]; }
-has_window() { [ -n "$(month_windows)" ]; }
-app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
-
-# pixels of a screenshot region (WxH+X+Y) whose colour passes an awk test on r, g, b
-count_pixels() {
-  local file=$1 region=$2 test=$3
-  convert "$file" -crop "$region" +repage -depth 8 txt:- 2>/dev/null |
-    awk -v FS='[(),]+' 'NR > 1 { r = $3; g = $4; b = $5; if ('"$test"') n++ } END { print n + 0 }'
-}
-DARK='r < 60 && g < 60 && b < 60'
-BACKGROUND='r >= 118 && r <= 138 && g >= 118 && g <= 138 && b >= 245'   # the default 0xFF8080
 # The month behind the grid: 3/16 (the number) and 5/16 (the year) of the way
 # from the background 0xFF8080 to the default text colour, white.
 MONTH_MARK='r == 152 && g == 152 && b == 255'
@@ -141,10 +83,6 @@ number_overlaps() {
         print bad
       }'
 }
-
-if has_window; then
-  echo "e2e: another Loomhouse is already running on $DISPLAY; stop it first"; exit 1
-fi
 
 # ---- start ----
 xdotool mousemove 900 700
@@ -351,6 +289,4 @@ else
   fail "the program still runs after 退出"; shot 10-still-running
 fi
 
-echo "e2e: screenshots in $art"
-if [ "$failures" -gt 0 ]; then echo "e2e: $failures check(s) failed"; exit 1; fi
-echo "e2e: all checks passed"
+e2e_end
