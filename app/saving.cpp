@@ -21,14 +21,8 @@ int SaveConfigNow(HWND owner)
     // During the run MonthPos holds the drawing rectangle; the file keeps the
     // window's place on the screen and its dock state, as the exit writes them.
     WindowPos drawing = Settings.MonthPos;
-    RECT r;
-    if (MonthWindow && GetWindowRect(MonthWindow, &r)) {
-        Settings.MonthPos.left = r.left;
-        Settings.MonthPos.top = r.top;
-        Settings.MonthPos.right = r.right;
-        Settings.MonthPos.bottom = r.bottom;
-        Settings.MonthPos.dockState = GetDockState(MonthWindow);
-    }
+    if (MonthWindow)
+        Settings.MonthPos = WindowPlacement(MonthWindow);
     int written = WriteConfigFile("dlm.ini") == 0;
     Settings.MonthPos = drawing;
     return written ? 1 : SaveFailed(owner);

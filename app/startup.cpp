@@ -142,13 +142,7 @@ int ShutdownApplication(HWND window)
     if (ShutdownDone)
         return 0;
     ShutdownDone = 1;
-    RECT r;
-    Settings.MonthPos.dockState = GetDockState(window);
-    GetWindowRect(window, &r);
-    Settings.MonthPos.left = r.left;
-    Settings.MonthPos.top = r.top;
-    Settings.MonthPos.right = r.right;
-    Settings.MonthPos.bottom = r.bottom;
+    Settings.MonthPos = WindowPlacement(window);
     while (SaveConfig() != 0 && AskToRetrySave() == IDRETRY) {
     }
 

@@ -112,10 +112,7 @@ static void CloseStickyNote(HWND note)
 // its slid-away place and hidden bit; the next start slides it in.
 static void StickyNoteDestroyed(HWND note)
 {
-    RECT r;
-    GetWindowRect(note, &r);
-    Settings.NotePos =
-        WindowPos{(int32_t)r.left, (int32_t)r.top, (int32_t)r.right, (int32_t)r.bottom, GetDockState(note)};
+    Settings.NotePos = WindowPlacement(note);
     SaveNoteText(note);
     KillTimer(note, TIMER_NOTE_SAVE);
     NoteUnsaved = 0;

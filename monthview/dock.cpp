@@ -13,6 +13,13 @@ int32_t GetDockState(HWND window) { return (int32_t)GetWindowLongPtrA(window, GW
 
 void SetDockState(HWND window, int32_t state) { SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)state); }
 
+WindowPos WindowPlacement(HWND window)
+{
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return WindowPos{(int32_t)r.left, (int32_t)r.top, (int32_t)r.right, (int32_t)r.bottom, GetDockState(window)};
+}
+
 static DockRect ToDockRect(const RECT &r)
 {
     DockRect d = {(int32_t)r.left, (int32_t)r.top, (int32_t)r.right, (int32_t)r.bottom};

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <stdint.h>
 #include "../calendar/calendar.h"
+#include "../store/settings.h"
 #include "daycolour.h"
 
 #define HEADER_HEIGHT       26
@@ -50,6 +51,8 @@ extern int DockWindowActive;
 int SnapWhileMoving(HWND window, RECT *rect);
 void SlideWindow(HWND window, int direction);
 void AutoHideCheck(HWND window);
+// A docking window's screen rectangle and DockState, as MonthPos and NotePos keep them.
+WindowPos WindowPlacement(HWND window);
 // The window's DockState, kept in GWLP_USERDATA.
 int32_t GetDockState(HWND window);
 void SetDockState(HWND window, int32_t state);
