@@ -9,7 +9,7 @@
 #include "../monthview/monthview.h"
 #include "../resources/resource.h"
 
-BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data) = Shell_NotifyIconA;
+BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data);
 UINT TaskbarCreatedMessage;
 
 enum { DAY_ICON_SIZE = 16 };
@@ -28,7 +28,7 @@ void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip)
     data.hIcon = icon;
     CutTrayTip(data.szTip, tip);
     // No taskbar, no icon: the program runs on without one.
-    ShellNotifyIcon(message, &data);
+    (ShellNotifyIcon ? ShellNotifyIcon : Shell_NotifyIconA)(message, &data);
 }
 
 void AddTrayIcon(HWND window)

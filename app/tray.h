@@ -27,5 +27,5 @@ extern UINT TaskbarCreatedMessage;
 // Adds the icon again with today's picture and tip. 0.
 LRESULT OnTaskbarCreated(HWND window);
 
-// Shell_NotifyIconA; the tests put a recorder here.
+// Null for the shell's own Shell_NotifyIconA; the tests put a recorder here.
 extern BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data);

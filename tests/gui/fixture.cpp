@@ -83,7 +83,7 @@ int StartProgramInTempDir(const char *iniText)
     }
     snprintf(CommandLineText, sizeof CommandLineText, "\"%s\\Loomhouse.exe\"", Dir);
     ReadCommandLine = TestCommandLine;
-    if (ShellNotifyIcon == Shell_NotifyIconA)
+    if (!ShellNotifyIcon)
         ShellNotifyIcon = NoNotificationArea;
     QuitSeen = 0;
     return InitApplication(GetModuleHandleA(0));

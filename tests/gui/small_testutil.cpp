@@ -144,7 +144,7 @@ void SmallWindowsTest::SetUp()
 void SmallWindowsTest::TearDown()
 {
     StopProgram();
-    ShellNotifyIcon = Shell_NotifyIconA;
+    ShellNotifyIcon = nullptr;
     ArmChime = ArmHourlyChime;
     DisarmChime = UnscheduleReminder;
     PickColour = ChooseColorA;
