@@ -6,6 +6,7 @@
 #include <string.h>
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
+#include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/report.h"
 #include "../calendar/solarterm.h"
@@ -352,6 +353,18 @@ int CommandDay(int argc, char **argv)
             OutEscaped(e->name);
             OutText("\n");
         }
+    // the memos that apply on the date, as the date report lists them
+    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next) {
+        const ReminderEntry *m = (const ReminderEntry *)node->record;
+        if (!MemoAppliesOn(m->when, date))
+            continue;
+        OutFormat("备忘\t%s\t", FormatMemoWhen(m->when));
+        const char *t = FormatPackedTime((PackedTime)m->time);
+        OutFormat("%s\t", t ? t : "[无]");
+        if (node->size > REMINDER_FIXED_SIZE)
+            OutEscaped(m->text);
+        OutText("\n");
+    }
     StoreItem *note = FindDayNote(date);
     if (note) {
         if (note->entry.userValue != 0)
