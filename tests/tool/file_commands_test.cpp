@@ -139,6 +139,51 @@ TEST_F(FileCommands, YearlyMemosAreAddedListedAndShownOnTheirDays)
         << run.out;
 }
 
+static size_t Count(const std::string &text, const std::string &part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        n++;
+    return n;
+}
+
+TEST_F(FileCommands, IcsGoesToTheFileOrTheStandardOutput)
+{
+    ASSERT_EQ(Run({"memos", "add", "lunar:08-15", "19:30", "赏月"}).status, 0);
+    ASSERT_EQ(Run({"notes", "set", "2024-03-01", "笔记"}).status, 0);
+    ToolRun run = Run({"ics", "--from", "2024", "--to=2024", "--notes", "-o", "cal.ics"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const std::string file = ReadWholeFile(PathIn(dir, "cal.ics"));
+    ASSERT_EQ(file.rfind("BEGIN:VCALENDAR\r\n", 0), 0u) << file.substr(0, 100);
+    // 30 built-in holidays (7 of them lunar, one event each), 24 terms, the memo, the note
+    EXPECT_EQ(Count(file, "BEGIN:VEVENT"), 30u + 24 + 1 + 1);
+    EXPECT_EQ(Count(file, "BEGIN:VALARM"), 1u);
+    EXPECT_NE(file.find("DTSTART:20240917T193000\r\n"), std::string::npos);
+    EXPECT_NE(file.find("UID:note-20240301@loomhouse\r\n"), std::string::npos);
+
+    // without -o: the same calendar on the standard output
+    run = Run({"ics", "--from", "2024", "--to", "2024", "--notes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "BEGIN:VEVENT"), Count(file, "BEGIN:VEVENT"));
+    EXPECT_EQ(Count(run.out, "\r\n"), Count(file, "\r\n"));
+
+    // by default this year and the next two: three years of terms
+    run = Run({"ics", "-o", "default.ics"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string byDefault = ReadWholeFile(PathIn(dir, "default.ics"));
+    EXPECT_EQ(Count(byDefault, "UID:term-"), 72u);
+    EXPECT_EQ(Count(byDefault, "UID:note-"), 0u);
+
+    // a read-only file is left as it is
+    SetReadOnly(PathIn(dir, "cal.ics"), true);
+    run = Run({"ics", "-o", "cal.ics"});
+    SetReadOnly(PathIn(dir, "cal.ics"), false);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cal.ics was not written"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "cal.ics")), file);
+}
+
 TEST_F(FileCommands, HolidayRulesAdded)
 {
     ASSERT_EQ(Run({"holidays-add", "solar", "02-29", "闰日"}).status, 0);
@@ -271,6 +316,14 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
         {{"holidays-add", "moon", "x"}},
         {{"holidays-add", "solar", "02-10", ""}},
         {{"--bogus", "month"}},
+        {{"ics", "--from", "2025", "--to", "2024"}},
+        {{"ics", "--from", "1800", "--to", "2100"}},
+        {{"ics", "--from", "x"}},
+        {{"ics", "--to"}},
+        {{"ics", "-o"}},
+        {{"ics", "now"}},
+        {{"day", "2024-01-01", "--notes"}},
+        {{"memos", "list", "-o", "x.ics"}},
     };
     for (const BadCase &c : cases) {
         std::string shown;
