@@ -149,7 +149,8 @@ int TextBufferAppendBytes(TextBuffer *b, const char *bytes, size_t length)
 {
     if (!Reserve(b, length))
         return 0;
-    memcpy(b->text + b->length, bytes, length);
+    if (length)
+        memcpy(b->text + b->length, bytes, length);
     b->length += length;
     b->text[b->length] = 0;
     return 1;
