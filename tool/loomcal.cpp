@@ -220,6 +220,16 @@ static void ReleaseEverything()
         DataLockRelease("");
 }
 
+// The value of an option given as "NAME=VALUE" or as NAME and the next
+// argument (taken, so the caller's index moves on); null when there is none.
+static const char *OptionValue(const char *arg, const char *name, int argc, char **argv, int *i)
+{
+    const size_t n = strlen(name);
+    if (strncmp(arg, name, n) == 0 && arg[n] == '=')
+        return arg + n + 1;
+    return *i + 1 < argc ? argv[++*i] : 0;
+}
+
 int main(int argc, char **argv)
 {
     const char *dir = 0;
@@ -263,9 +273,7 @@ int main(int argc, char **argv)
         } else if (!endOfOptions && (strcmp(arg, "--from") == 0 || strncmp(arg, "--from=", 7) == 0 ||
                                      strcmp(arg, "--to") == 0 || strncmp(arg, "--to=", 5) == 0)) {
             const int isFrom = arg[2] == 'f';
-            const size_t nameLength = isFrom ? 6 : 4;
-            const char *value =
-                arg[nameLength] == '=' ? arg + nameLength + 1 : (i + 1 < argc ? argv[++i] : 0);
+            const char *value = OptionValue(arg, isFrom ? "--from" : "--to", argc, argv, &i);
             int year;
             if (!value || !ParseNumber(value, 1, 9999, &year) || value[0] == '-' || value[0] == '+') {
                 ErrorLine("loomcal: %s needs a year (1..9999)", isFrom ? "--from" : "--to");
@@ -279,7 +287,7 @@ int main(int argc, char **argv)
             icsOption = arg;
         } else if (!endOfOptions && (strcmp(arg, "-o") == 0 || strcmp(arg, "--output") == 0 ||
                                      strncmp(arg, "--output=", 9) == 0)) {
-            const char *value = arg[8] == '=' ? arg + 9 : (i + 1 < argc ? argv[++i] : 0);
+            const char *value = OptionValue(arg, "--output", argc, argv, &i);
             if (!value || !*value) {
                 ErrorLine("loomcal: %s needs a file name (- for the standard output)",
                           arg[1] == 'o' ? "-o" : "--output");
