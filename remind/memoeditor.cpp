@@ -85,11 +85,9 @@ static void FillYearlyDays(HWND dialog)
     }
     for (; count > target; count--)
         SendMessageA(days, CB_DELETESTRING, (WPARAM)(count - 1), 0);
-    SendMessageA(days, CB_SETCURSEL,
-                 (WPARAM)(selection < 0        ? 0
-                          : selection < target ? selection
-                                               : target - 1),
-                 0);
+    if (selection < 0)
+        selection = 0;
+    SendMessageA(days, CB_SETCURSEL, (WPARAM)(selection < target ? selection : target - 1), 0);
 }
 
 // The month and day lists of the two yearly modes, at today's date and
