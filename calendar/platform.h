@@ -20,4 +20,5 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 void GetLocalTime(SYSTEMTIME *st);
+void GetSystemTime(SYSTEMTIME *st);   // UTC
 #endif

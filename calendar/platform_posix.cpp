@@ -1,17 +1,12 @@
-// The local clock for the native build, in the shape of the Win32 call.
+// The local and UTC clocks for the native build, in the shape of the Win32 calls.
 #ifndef _WIN32
 #include "platform.h"
 
 #include <sys/time.h>
 #include <time.h>
 
-void GetLocalTime(SYSTEMTIME *st)
+static void FromTm(SYSTEMTIME *st, const struct tm &local, const struct timeval &now)
 {
-    struct timeval now;
-    gettimeofday(&now, 0);
-    time_t seconds = now.tv_sec;
-    struct tm local;
-    localtime_r(&seconds, &local);
     st->wYear = (WORD)(local.tm_year + 1900);
     st->wMonth = (WORD)(local.tm_mon + 1);
     st->wDayOfWeek = (WORD)local.tm_wday;
@@ -20,5 +15,25 @@ void GetLocalTime(SYSTEMTIME *st)
     st->wMinute = (WORD)local.tm_min;
     st->wSecond = (WORD)local.tm_sec;
     st->wMilliseconds = (WORD)(now.tv_usec / 1000);
+}
+
+void GetLocalTime(SYSTEMTIME *st)
+{
+    struct timeval now;
+    gettimeofday(&now, 0);
+    time_t seconds = now.tv_sec;
+    struct tm local;
+    localtime_r(&seconds, &local);
+    FromTm(st, local, now);
+}
+
+void GetSystemTime(SYSTEMTIME *st)
+{
+    struct timeval now;
+    gettimeofday(&now, 0);
+    time_t seconds = now.tv_sec;
+    struct tm utc;
+    gmtime_r(&seconds, &utc);
+    FromTm(st, utc, now);
 }
 #endif

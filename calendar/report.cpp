@@ -145,6 +145,17 @@ static void BufferAppend(void *context, const char *text)
     b->length += n;
 }
 
+int TextBufferAppendBytes(TextBuffer *b, const char *bytes, size_t length)
+{
+    if (!Reserve(b, length))
+        return 0;
+    if (length)
+        memcpy(b->text + b->length, bytes, length);
+    b->length += length;
+    b->text[b->length] = 0;
+    return 1;
+}
+
 static void BufferReplace(void *context, const char *text)
 {
     TextBuffer *b = (TextBuffer *)context;

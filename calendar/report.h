@@ -36,3 +36,6 @@ struct TextBuffer {
 };
 TextSink TextBufferSink(TextBuffer *buffer);
 void TextBufferFree(TextBuffer *buffer);
+// Appends bytes (any, NUL included) and keeps a NUL after them; 0 when
+// memory ran out, and then the buffer is as it was.
+int TextBufferAppendBytes(TextBuffer *buffer, const char *bytes, size_t length);

@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes as "dlm.ini": read, walk, write, read again.
+// Feeds arbitrary bytes as "dlm.ini": read, walk, export as a calendar file,
+// write, read again.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -6,6 +7,7 @@
 #include <unistd.h>
 #include "calendar/daytext.h"
 #include "calendar/holiday.h"
+#include "calendar/ics.h"
 #include "calendar/report.h"
 #include "calendar/today.h"
 #include "store/config.h"
@@ -37,6 +39,36 @@ static size_t Walk()
         sum += strlen(r->text) + strlen(FormatMemoWhen(r->when));
     }
     return sum;
+}
+
+// The calendar file of what was read: whatever the names and texts hold
+// (bytes that are not GBK, line breaks, controls), its lines end in CR LF,
+// hold no other line break and stay within 75 octets.
+static void CheckIcs()
+{
+    SYSTEMTIME stamp;
+    memset(&stamp, 0, sizeof stamp);
+    stamp.wYear = 2024;
+    stamp.wMonth = 1;
+    stamp.wDay = 1;
+    TextBuffer ics = {};
+    if (BuildIcs(&ics, 2023, 2025, 0, &stamp) < 0)
+        abort();
+    size_t column = 0;
+    for (size_t i = 0; i < ics.length; i++) {
+        const char c = ics.text[i];
+        if (c == '\r') {
+            if (i + 1 >= ics.length || ics.text[i + 1] != '\n')
+                abort();
+            i++;
+            column = 0;
+        } else if (c == '\n' || ++column > 75) {
+            abort();
+        }
+    }
+    if (column != 0)
+        abort();
+    TextBufferFree(&ics);
 }
 
 static char scratch[64];
@@ -101,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BuildDateReport(&sink, PACK_DATE(2024, 6, 15), SolarTermsAreHolidays());
     TextBufferFree(&report);
     DayText(PACK_DATE(2024, 6, 15), 0x17 | DAYTEXT_TERMS);
+    CheckIcs();
 
     if (WriteConfigFile("dlm.ini") != 0)
         abort();

@@ -281,6 +281,14 @@ uint32_t MemoWhenFrom(int mode, int hasDate, PackedDate date, int dayIndex, int 
     return hasDate ? (uint32_t)date : REMIND_EVERY_DAY;
 }
 
+uint32_t YearlyMemoWhenFrom(int lunar, int monthIndex, int dayIndex, int leap)
+{
+    return lunar ? LunarYearlyWhen(monthIndex + 1, dayIndex + 1, leap)
+                 : YearlyWhen(monthIndex + 1, dayIndex + 1);
+}
+
+int YearlyDayCount(int lunar, int monthIndex) { return HolidayRuleDays(monthIndex + 1, lunar); }
+
 uint32_t MemoTimeFrom(int hasTime, int hour, int minute, int second)
 {
     return hasTime ? (uint32_t)PACK_TIME(hour, minute, second) : REMIND_NO_TIME;

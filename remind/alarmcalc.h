@@ -101,11 +101,17 @@ void FormatAlertLine(char *out, size_t size, const char *text);
 
 // ---- the memo editor ----
 
-enum { MEMO_DATED = 0, MEMO_MONTHLY = 1, MEMO_WEEKLY = 2 };
+enum { MEMO_DATED = 0, MEMO_MONTHLY = 1, MEMO_WEEKLY = 2, MEMO_YEARLY = 3, MEMO_LUNAR_YEARLY = 4 };
 // The `when` of a new memo from the editor's mode and pickers: the date (or
 // every day when the date picker's box is cleared), the day list's index
 // (0 = day 1) or the weekday list's index (0 = Sunday).
 uint32_t MemoWhenFrom(int mode, int hasDate, PackedDate date, int dayIndex, int weekdayIndex);
+// The `when` of a new yearly memo from the month list's index (0 = the first
+// month), the day list's index (0 = day 1) and, for a lunar one, the leap box.
+uint32_t YearlyMemoWhenFrom(int lunar, int monthIndex, int dayIndex, int leap);
+// How many days the yearly day list offers for a month index: 30 for every
+// lunar month; the Gregorian month's length with February at 29.
+int YearlyDayCount(int lunar, int monthIndex);
 // The `time` of a new memo: the picker's time, or REMIND_NO_TIME when its box is cleared.
 uint32_t MemoTimeFrom(int hasTime, int hour, int minute, int second);
 // The order of a click on column 0 (`when` as a signed number), 1 (`time`

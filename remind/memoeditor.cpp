@@ -1,17 +1,22 @@
 // The memo editor (template 108): adds, deletes, clears and sorts the memos of
-// ReminderList. Every change goes to the list and the alarm queue at once; a
-// close after a change writes "dlm.ini" at once.
+// ReminderList, and exports the calendar as an iCalendar file. Every change
+// goes to the list and the alarm queue at once; a close after a change writes
+// "dlm.ini" at once.
 #include "remind.h"
 #include <commctrl.h>
+#include <commdlg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include "../app/shell.h"
+#include "../calendar/ics.h"
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/strings.h"
+#include "../calendar/today.h"
 #include "../dialogs/listrows.h"
 #include "../resources/resource.h"
+#include "../store/fileio.h"
 #include "../store/gbk.h"
 
 // The modified flag lives with the dialog.
@@ -32,12 +37,81 @@ static ListNode *RowNode(HWND list, int row)
     return (ListNode *)item.lParam;
 }
 
-// Dated mode shows the date picker, monthly the day list, weekly the weekday list.
+// The five mode buttons in the order of the MEMO_* modes.
+static const int ModeRadios[5] = {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY,
+                                  IDC_MEMO_LUNAR_YEARLY};
+
+// Dated mode shows the date picker, monthly the day list, weekly the weekday
+// list, yearly the month and day lists, lunar yearly the lunar month list,
+// the leap box and the lunar day list.
 static void ShowMemoMode(HWND dialog, int radio)
 {
-    ShowWindow(GetDlgItem(dialog, IDC_MEMO_DATE), radio == IDC_MEMO_DATED ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(dialog, IDC_DAY), radio == IDC_MEMO_MONTHLY ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(dialog, IDC_WEEKDAY), radio == IDC_WEEKLY ? SW_SHOW : SW_HIDE);
+    static const struct {
+        int control, radio;
+    } shown[] = {
+        {IDC_MEMO_DATE, IDC_MEMO_DATED},
+        {IDC_DAY, IDC_MEMO_MONTHLY},
+        {IDC_WEEKDAY, IDC_WEEKLY},
+        {IDC_YEARLY_MONTH, IDC_MEMO_YEARLY},
+        {IDC_YEARLY_DAY, IDC_MEMO_YEARLY},
+        {IDC_LUNAR_MONTH, IDC_MEMO_LUNAR_YEARLY},
+        {IDC_LUNAR_LEAP, IDC_MEMO_LUNAR_YEARLY},
+        {IDC_LUNAR_DAY, IDC_MEMO_LUNAR_YEARLY},
+    };
+    for (const auto &s : shown)
+        ShowWindow(GetDlgItem(dialog, s.control), radio == s.radio ? SW_SHOW : SW_HIDE);
+}
+
+static void SelectMode(HWND dialog, int radio)
+{
+    for (int id : ModeRadios)
+        CheckDlgButton(dialog, id, id == radio ? BST_CHECKED : BST_UNCHECKED);
+    ShowMemoMode(dialog, radio);
+}
+
+// The Gregorian day list holds the days of the chosen month (29 for
+// February); a day the month lacks gives way to its last day.
+static void FillYearlyDays(HWND dialog)
+{
+    HWND days = GetDlgItem(dialog, IDC_YEARLY_DAY);
+    int month = (int)SendDlgItemMessageA(dialog, IDC_YEARLY_MONTH, CB_GETCURSEL, 0, 0);
+    int target = YearlyDayCount(0, month < 0 ? 0 : month);
+    int selection = (int)SendMessageA(days, CB_GETCURSEL, 0, 0);
+    int count = (int)SendMessageA(days, CB_GETCOUNT, 0, 0);
+    for (; count < target; count++) {
+        char text[16];
+        snprintf(text, sizeof text, "%d日", count + 1);
+        SendMessageA(days, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    for (; count > target; count--)
+        SendMessageA(days, CB_DELETESTRING, (WPARAM)(count - 1), 0);
+    if (selection < 0)
+        selection = 0;
+    SendMessageA(days, CB_SETCURSEL, (WPARAM)(selection < target ? selection : target - 1), 0);
+}
+
+// The month and day lists of the two yearly modes, at today's date and
+// today's lunar date.
+static void FillYearlyLists(HWND dialog, const SYSTEMTIME *now)
+{
+    char text[16];
+    for (int month = 1; month <= 12; month++) {
+        snprintf(text, sizeof text, "%d月", month);
+        SendDlgItemMessageA(dialog, IDC_YEARLY_MONTH, CB_ADDSTRING, 0, (LPARAM)text);
+        snprintf(text, sizeof text, "%s月", LunarMonthName(month));
+        SendDlgItemMessageA(dialog, IDC_LUNAR_MONTH, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    for (int day = 1; day <= 30; day++)
+        SendDlgItemMessageA(dialog, IDC_LUNAR_DAY, CB_ADDSTRING, 0, (LPARAM)LunarDayName(day));
+    SendDlgItemMessageA(dialog, IDC_YEARLY_MONTH, CB_SETCURSEL, (WPARAM)(now->wMonth - 1), 0);
+    FillYearlyDays(dialog);
+    SendDlgItemMessageA(dialog, IDC_YEARLY_DAY, CB_SETCURSEL, (WPARAM)(now->wDay - 1), 0);
+    const CalendarDay *lunar = GetDayInfo(PackedDateFromSystemTime(now));
+    const int valid = lunar->lunarValid;
+    SendDlgItemMessageA(dialog, IDC_LUNAR_MONTH, CB_SETCURSEL, (WPARAM)(valid ? lunar->lunarMonth - 1 : 0),
+                        0);
+    SendDlgItemMessageA(dialog, IDC_LUNAR_DAY, CB_SETCURSEL, (WPARAM)(valid ? lunar->lunarDay - 1 : 0), 0);
+    CheckDlgButton(dialog, IDC_LUNAR_LEAP, valid && lunar->isLeapMonth ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The widths are made for a 12-pixel font; a larger one would cut the
@@ -82,15 +156,14 @@ static INT_PTR InitMemoEditor(HWND dialog)
     ReadLocalClock(&now);
     SendDlgItemMessageA(dialog, IDC_MEMO_DATE, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&now);
     SendDlgItemMessageA(dialog, IDC_MEMO_TIME, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)&now);
-    CheckRadioButton(dialog, IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_MEMO_DATED);
-    CheckDlgButton(dialog, IDC_WEEKLY, BST_UNCHECKED);
-    ShowMemoMode(dialog, IDC_MEMO_DATED);
+    FillYearlyLists(dialog, &now);
+    SelectMode(dialog, IDC_MEMO_DATED);
 
     HWND list = MemoList(dialog);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP |
                      LVS_EX_MULTIWORKAREAS);
-    AddMemoColumn(list, 0, IDS_DATE, ColumnWidth(list, 70, "0000-00-00"));
+    AddMemoColumn(list, 0, IDS_DATE, ColumnWidth(list, 70, "农历每年闰12月30日"));
     AddMemoColumn(list, 1, IDS_TIME, ColumnWidth(list, 60, "00:00:00"));
     AddMemoColumn(list, 2, IDS_REMIND, 400);
     // Each row goes on top, so the list shows ReminderList in reverse order.
@@ -102,10 +175,9 @@ static INT_PTR InitMemoEditor(HWND dialog)
 
 static int MemoMode(HWND dialog)
 {
-    if (IsDlgButtonChecked(dialog, IDC_WEEKLY) == BST_CHECKED)
-        return MEMO_WEEKLY;
-    if (IsDlgButtonChecked(dialog, IDC_MEMO_MONTHLY) == BST_CHECKED)
-        return MEMO_MONTHLY;
+    for (int mode = MEMO_LUNAR_YEARLY; mode > MEMO_DATED; mode--)
+        if (IsDlgButtonChecked(dialog, ModeRadios[mode]) == BST_CHECKED)
+            return mode;
     return MEMO_DATED;
 }
 
@@ -145,8 +217,17 @@ static void AddMemo(HWND dialog)
         SendDlgItemMessageA(dialog, IDC_MEMO_DATE, DTM_GETSYSTEMTIME, 0, (LPARAM)&date) == GDT_VALID;
     int hasTime =
         SendDlgItemMessageA(dialog, IDC_MEMO_TIME, DTM_GETSYSTEMTIME, 0, (LPARAM)&time) == GDT_VALID;
-    uint32_t when = MemoWhenFrom(MemoMode(dialog), hasDate, hasDate ? PackedDateFromSystemTime(&date) : 0,
-                                 ListIndex(dialog, IDC_DAY), ListIndex(dialog, IDC_WEEKDAY));
+    const int mode = MemoMode(dialog);
+    uint32_t when;
+    if (mode == MEMO_YEARLY)
+        when =
+            YearlyMemoWhenFrom(0, ListIndex(dialog, IDC_YEARLY_MONTH), ListIndex(dialog, IDC_YEARLY_DAY), 0);
+    else if (mode == MEMO_LUNAR_YEARLY)
+        when = YearlyMemoWhenFrom(1, ListIndex(dialog, IDC_LUNAR_MONTH), ListIndex(dialog, IDC_LUNAR_DAY),
+                                  IsDlgButtonChecked(dialog, IDC_LUNAR_LEAP) == BST_CHECKED);
+    else
+        when = MemoWhenFrom(mode, hasDate, hasDate ? PackedDateFromSystemTime(&date) : 0,
+                            ListIndex(dialog, IDC_DAY), ListIndex(dialog, IDC_WEEKDAY));
     uint32_t at = MemoTimeFrom(hasTime, time.wHour, time.wMinute, time.wSecond);
     int failed = AddReminder(when, at, text);
     free(text);
@@ -184,6 +265,39 @@ static void ClearMemos(HWND dialog)
     SendMessageA(MemoList(dialog), LVM_DELETEALLITEMS, 0, 0);
     ClearAllMemos();
     SetModified(dialog);
+}
+
+// The export button: the holidays, solar terms and memos of this year and
+// the next two, to a file the user names.
+static void ExportCalendar(HWND dialog)
+{
+    char path[MAX_PATH] = "Loomhouse.ics";
+    OPENFILENAMEA ofn;
+    memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "iCalendar 日历文件 (*.ics)\0*.ics\0所有文件 (*.*)\0*.*\0";
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrTitle = "导出日历";
+    ofn.lpstrDefExt = "ics";
+    // The program's data files are named relative to the current folder,
+    // which the save dialog must leave alone.
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameA(&ofn))
+        return;
+    ExportCalendarTo(dialog, path);
+}
+
+int ExportCalendarTo(HWND owner, const char *path)
+{
+    const int year = DATE_YEAR(TodayDate.date);
+    int32_t events = 0;
+    if (ExportIcsFile(path, year, year + 2, 0, &events) == SAVE_OK)
+        return 1;
+    MessageBoxA(owner, "导出日历时出现错误，文件未能保存！", LoadProgramString(IDS_ERROR),
+                MB_OK | MB_ICONERROR);
+    return 0;
 }
 
 static void CloseMemoEditor(HWND dialog)
@@ -253,7 +367,14 @@ static INT_PTR MemoCommand(HWND dialog, int id, int code)
     switch (id) {
     case IDC_MEMO_DATED:
     case IDC_MEMO_MONTHLY:
-    case IDC_WEEKLY: ShowMemoMode(dialog, id); return TRUE;
+    case IDC_WEEKLY:
+    case IDC_MEMO_YEARLY:
+    case IDC_MEMO_LUNAR_YEARLY: ShowMemoMode(dialog, id); return TRUE;
+    case IDC_YEARLY_MONTH:
+        if (code == CBN_SELCHANGE)
+            FillYearlyDays(dialog);
+        return TRUE;
+    case IDC_EXPORT: ExportCalendar(dialog); return TRUE;
     case IDC_ADD: AddMemo(dialog); return TRUE;
     case IDC_DELETE: DeleteSelectedMemos(dialog); return TRUE;
     case IDC_CLEAR: ClearMemos(dialog); return TRUE;

@@ -92,6 +92,15 @@
 #define IDC_MEMO_DATED     1055
 #define IDC_MEMO_MONTHLY   1056
 #define IDC_COUNTDOWN      1060
+// the memo editor's yearly modes and the calendar export
+#define IDC_MEMO_YEARLY    1061
+#define IDC_MEMO_LUNAR_YEARLY 1062
+#define IDC_YEARLY_MONTH   1063
+#define IDC_YEARLY_DAY     1064
+#define IDC_LUNAR_MONTH    1065
+#define IDC_LUNAR_LEAP     1066
+#define IDC_LUNAR_DAY      1067
+#define IDC_EXPORT         1068
 
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275

@@ -19,7 +19,7 @@ starts=${LOOM_BENCH_STARTS:-5}
 
 echo "== native benchmarks ($native) =="
 if cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null; then
-  for b in calendar_bench notestore_bench config_bench dialogs_bench remind_bench; do
+  for b in calendar_bench notestore_bench config_bench dialogs_bench remind_bench ics_bench; do
     if cmake --build "$native" --target "$b" -j "$jobs" >/dev/null 2>&1; then
       echo "-- $b"
       "$native/$b" --benchmark_min_time=0.2 2>&1 | grep -v '^\*\*\*'

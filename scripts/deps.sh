@@ -11,6 +11,7 @@ packages=(
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-wqy-microhei
+  python3-icalendar python3-dateutil
 )
 missing=()
 for p in "${packages[@]}"; do

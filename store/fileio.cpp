@@ -649,3 +649,22 @@ const char *SaveFailureText(int code)
         snprintf(text, sizeof text, "%s", what);
     return text;
 }
+
+int FileWriteComplete(const char *name, const void *bytes, size_t length)
+{
+    char temporary[1024];
+    FILE *f = FileCreateTemporary(name, 0, temporary, sizeof temporary);
+    if (!f)
+        return SAVE_WRITE_FAILED;
+    int ok = (length == 0 || FileWrite(bytes, 1, length, f) == length) && FileSync(f) == 0;
+    ok = FileClose(f) == 0 && ok;
+    if (!ok) {
+        FileRemove(temporary);
+        return SAVE_WRITE_FAILED;
+    }
+    if (FileReplace(temporary, name) != 0) {
+        FileRemove(temporary);
+        return SAVE_REPLACE_FAILED;
+    }
+    return FileSyncFolder(name) == 0 ? SAVE_OK : SAVE_NOT_DURABLE;
+}

@@ -39,6 +39,13 @@ int FileKeepDamagedCopy(const char *name);
 // The folder part of a file name ("" for the current folder), GBK-aware.
 void FileFolderOf(const char *name, char *folder, size_t size);
 
+// Writes bytes as a complete new file beside name (binary, under a name of
+// this process's own) and moves it over name, so that a crash at any point
+// leaves the old file or the new one, whole. SAVE_OK, or SAVE_WRITE_FAILED,
+// SAVE_REPLACE_FAILED or SAVE_NOT_DURABLE (below), with the old file
+// untouched unless the move itself went through.
+int FileWriteComplete(const char *name, const void *bytes, size_t length);
+
 // Why the last failing call of this layer failed, in a few words.
 extern char FileErrorText[160];
 

@@ -19,3 +19,8 @@ size_t GbkCutLength(const char *text, size_t limit);
 void GbkCopyCut(char *dst, const char *src, size_t limit);
 // The last occurrence of the single-byte character ch, or null; trail bytes never match.
 const char *GbkFindLast(const char *text, char ch);
+
+// Converts GBK text to UTF-8 through the system's converter (code page 936
+// on Windows, iconv elsewhere). A byte or pair that is not GBK becomes U+FFFD.
+// out must hold 3 * length bytes; no NUL is added. Returns the bytes written.
+size_t GbkToUtf8(const char *gbk, size_t length, char *out);

@@ -105,19 +105,8 @@ int WriteNoteFile(const char *name, const char *text)
     if (!bytes)
         return -1;
     EncodeNoteText(text, bytes);
-    // Written beside the note file under a name of this process's own, then
-    // moved over it; binary, since the line breaks are already what the file holds.
-    char temporary[1024];
-    FILE *f = FileCreateTemporary(name, 0, temporary, sizeof temporary);
-    if (!f) {
-        free(bytes);
-        return -1;
-    }
-    int ok = (length == 0 || FileWrite(bytes, 1, length, f) == length) && FileSync(f) == 0;
-    ok = FileClose(f) == 0 && ok;
+    // binary, since the line breaks are already what the file holds
+    int result = FileWriteComplete(name, bytes, length);
     free(bytes);
-    if (ok && FileReplace(temporary, name) == 0)
-        return FileSyncFolder(name) == 0 ? 0 : -1;
-    FileRemove(temporary);
-    return -1;
+    return result == SAVE_OK ? 0 : -1;
 }

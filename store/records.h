@@ -11,10 +11,31 @@ struct HolidayEntry {
 };
 #define HOLIDAY_FIXED_SIZE offsetof(HolidayEntry, name)
 
+// A memo's `when`: a PackedDate (dated), or one of the kinds below, told
+// apart by the high four bits.
 #define REMIND_EVERY_DAY   0xFFFFFFFFu
 #define REMIND_MONTHLY     0x20000000u   // + day of month 1..31
 #define REMIND_WEEKLY      0x10000000u   // + weekday 0..6, 0 = Sunday
-#define REMIND_NO_TIME     0xFFFFFFFFu
+// Yearly on a Gregorian month and day: + month << 8 | day (2/29 falls on
+// 2/28 in common years). Lunar yearly: + month << 8 | day, with
+// REMIND_LUNAR_LEAP in the day byte for a leap month (the lunar day 30 falls
+// on day 29 of a short month).
+// The kinds are chosen so that
+// - they lie above every dated value (year 9999 at most, 0x270F0C1F) read
+//   unsigned, so the purge of expired memos keeps them;
+// - read signed, as column 0 of the memo list sorts, they come after the
+//   monthly memos, yearly before lunar yearly, each in the calendar's order:
+//   the leap bit sits below the month, so a leap fourth month sorts between
+//   the fourth and the fifth;
+// - an older program, which compares `when` for equality with a date, -1,
+//   0x20000000 | day and 0x10000000 | weekday, never finds them equal to
+//   anything (as dates they would be in the years 12288 and 16384), so it
+//   keeps them as memos that never apply and writes them back unchanged.
+#define REMIND_YEARLY       0x30000000u
+#define REMIND_LUNAR_YEARLY 0x40000000u
+#define REMIND_LUNAR_LEAP   0x80u
+#define REMIND_KIND_MASK    0xF0000000u
+#define REMIND_NO_TIME      0xFFFFFFFFu
 
 struct ReminderEntry {
     uint32_t when;              // PackedDate or one of REMIND_*

@@ -6,6 +6,8 @@
 #include <string.h>
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
+#include "../calendar/ics.h"
+#include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/report.h"
 #include "../calendar/solarterm.h"
@@ -352,6 +354,18 @@ int CommandDay(int argc, char **argv)
             OutEscaped(e->name);
             OutText("\n");
         }
+    // the memos that apply on the date, as the date report lists them
+    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next) {
+        const ReminderEntry *m = (const ReminderEntry *)node->record;
+        if (!MemoAppliesOn(m->when, date))
+            continue;
+        OutFormat("备忘\t%s\t", FormatMemoWhen(m->when));
+        const char *t = FormatPackedTime((PackedTime)m->time);
+        OutFormat("%s\t", t ? t : "[无]");
+        if (node->size > REMINDER_FIXED_SIZE)
+            OutEscaped(m->text);
+        OutText("\n");
+    }
     StoreItem *note = FindDayNote(date);
     if (note) {
         if (note->entry.userValue != 0)
@@ -478,6 +492,53 @@ int CommandMonth(int argc, char **argv)
             OutText("\n");
         }
     }
+    return EXIT_OK;
+}
+
+// ---- ics ----
+
+int CommandIcs(int argc, char **argv)
+{
+    if (argc > 0)
+        return TooMany("ics");
+    // this year and the next two, or three years from --from
+    int32_t from = IcsRequest.fromYear ? IcsRequest.fromYear : DATE_YEAR(TodayDate.date);
+    int32_t to = IcsRequest.toYear ? IcsRequest.toYear : from + 2;
+    if (to > 9999 && !IcsRequest.toYear)
+        to = 9999;
+    if (!IcsRangeValid(from, to)) {
+        ErrorLine("loomcal: the years %d..%d are not a range of 1 to %d years within 1..9999", from, to,
+                  ICS_MAX_YEARS);
+        return EXIT_BAD_ARGUMENT;
+    }
+    WarnIfConfigDamaged(LoadConfigForTool());
+    if (IcsRequest.notes) {
+        OpenStoreForTool();
+        WarnIfStoreDamaged();
+    }
+    const char *output = IcsRequest.output;
+    const int toFile = output && strcmp(output, "-") != 0;
+    if (toFile) {
+        int32_t events = 0;
+        int result = ExportIcsFile(output, from, to, IcsRequest.notes ? ICS_NOTES : 0, &events);
+        if (result != SAVE_OK) {
+            ErrorLine("loomcal: %s was not written: %s", ShownArg(output), SaveFailureText(result));
+            return EXIT_FAILED;
+        }
+        return EXIT_OK;
+    }
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    TextBuffer buffer;
+    memset(&buffer, 0, sizeof buffer);
+    int32_t events = BuildIcs(&buffer, from, to, IcsRequest.notes ? ICS_NOTES : 0, &now);
+    if (events < 0) {
+        TextBufferFree(&buffer);
+        ErrorLine("loomcal: out of memory");
+        return EXIT_FAILED;
+    }
+    OutRaw(buffer.text, buffer.length);
+    TextBufferFree(&buffer);
     return EXIT_OK;
 }
 

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include "../calendar/holiday.h"
+#include "../calendar/memo.h"
 #include "../calendar/report.h"
 #include "../store/config.h"
 #include "../store/gbk.h"
@@ -278,10 +279,57 @@ static int ParseTime(const char *text, uint32_t *out)
     return 1;
 }
 
+// MM-DD after the kind's prefix: a month 1..12 and a day 1..maxDay(month),
+// one or two digits each.
+static int ParseMonthDay(const char *text, int lunar, int *month, int *day)
+{
+    const char *p = text;
+    int m = 0, d = 0, digits = 0;
+    while (*p >= '0' && *p <= '9' && digits < 3) {
+        m = m * 10 + (*p++ - '0');
+        digits++;
+    }
+    if (digits < 1 || digits > 2 || *p++ != '-')
+        return 0;
+    digits = 0;
+    while (*p >= '0' && *p <= '9' && digits < 3) {
+        d = d * 10 + (*p++ - '0');
+        digits++;
+    }
+    if (digits < 1 || digits > 2 || *p || m < 1 || m > 12 || d < 1 || d > HolidayRuleDays(m, lunar))
+        return 0;
+    *month = m;
+    *day = d;
+    return 1;
+}
+
+// lunar:MM-DD, with the month of a leap month written 闰MM or LMM.
+static int ParseLunarWhen(const char *text, uint32_t *out)
+{
+    char *gbk = ArgumentToGbk(text);
+    if (!gbk)
+        return 0;
+    static const char LeapWord[] = "闰";   // GBK, two bytes
+    const char *rest = gbk;
+    int leap = 0, month, day;
+    if (strncmp(rest, LeapWord, sizeof LeapWord - 1) == 0) {
+        leap = 1;
+        rest += sizeof LeapWord - 1;
+    } else if (*rest == 'L' || *rest == 'l') {
+        leap = 1;
+        rest++;
+    }
+    int ok = ParseMonthDay(rest, 1, &month, &day);
+    free(gbk);
+    if (ok)
+        *out = LunarYearlyWhen(month, day, leap);
+    return ok;
+}
+
 static int ParseWhen(const char *text, uint32_t *out)
 {
     PackedDate date;
-    int value;
+    int value, month, day;
     if (strcmp(text, "daily") == 0) {
         *out = REMIND_EVERY_DAY;
         return 1;
@@ -296,6 +344,12 @@ static int ParseWhen(const char *text, uint32_t *out)
         *out = REMIND_WEEKLY | (uint32_t)value;
         return 1;
     }
+    if (strncmp(text, "yearly:", 7) == 0 && ParseMonthDay(text + 7, 0, &month, &day)) {
+        *out = YearlyWhen(month, day);
+        return 1;
+    }
+    if (strncmp(text, "lunar:", 6) == 0)
+        return ParseLunarWhen(text + 6, out);
     if (ParseDate(text, &date)) {
         *out = (uint32_t)date;
         return 1;
@@ -341,7 +395,8 @@ int CommandMemos(int argc, char **argv)
         return ErrorLine("loomcal: too many arguments for 'memos add' (quote the text)"), EXIT_BAD_ARGUMENT;
     uint32_t when, time = REMIND_NO_TIME;
     if (!ParseWhen(argv[1], &when)) {
-        ErrorLine("loomcal: '%s' is not a memo date (YYYY-MM-DD, daily, monthly:1..31, weekly:0..6)",
+        ErrorLine("loomcal: '%s' is not a memo date (YYYY-MM-DD, daily, monthly:1..31, weekly:0..6, "
+                  "yearly:MM-DD, lunar:MM-DD, lunar:闰MM-DD or lunar:LMM-DD)",
                   ShownArg(argv[1]));
         return EXIT_BAD_ARGUMENT;
     }

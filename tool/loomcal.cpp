@@ -122,6 +122,7 @@ int CloseStoreForTool(int write)
 }
 
 int32_t ToolWaitMs = 10000;
+IcsToolRequest IcsRequest;
 
 int LockForChange()
 {
@@ -172,11 +173,16 @@ void PrintUsage()
             "  notes mark|unmark|delete YYYY-MM-DD\n"
             "  memos list                   全部备忘\n"
             "  memos add WHEN [HH:MM[:SS]] TEXT\n"
-            "                               WHEN: YYYY-MM-DD, daily, monthly:D, weekly:W (0=周日)\n"
+            "                               WHEN: YYYY-MM-DD, daily, monthly:D, weekly:W (0=周日),\n"
+            "                               yearly:MM-DD（每年）, lunar:MM-DD（农历每年，闰月 lunar:闰MM-DD\n"
+            "                               或 lunar:LMM-DD）\n"
             "  holidays-list                全部节日规则\n"
             "  holidays-add solar|lunar MM-DD NAME\n"
             "  holidays-add weekday MONTH N WEEKDAY NAME   (N: 1..5 正数, -1..-5 倒数)\n"
             "  check                        检查 dlm.ini 与 dlm.db 是否完好\n"
+            "  ics [--from 年] [--to 年] [--notes] [-o 文件]\n"
+            "                               导出 iCalendar 日历（节日、节气、备忘；--notes 含日期备注）\n"
+            "                               默认今年起三年，默认写到标准输出\n"
             "  help                         本说明\n"
             "\n"
             "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n"
@@ -202,6 +208,7 @@ static const CommandEntry Commands[] = {
     {"holidays-list", CommandHolidaysList},
     {"holidays-add", CommandHolidaysAdd},
     {"check", CommandCheck},
+    {"ics", CommandIcs},
 };
 
 static void ReleaseEverything()
@@ -213,10 +220,21 @@ static void ReleaseEverything()
         DataLockRelease("");
 }
 
+// The value of an option given as "NAME=VALUE" or as NAME and the next
+// argument (taken, so the caller's index moves on); null when there is none.
+static const char *OptionValue(const char *arg, const char *name, int argc, char **argv, int *i)
+{
+    const size_t n = strlen(name);
+    if (strncmp(arg, name, n) == 0 && arg[n] == '=')
+        return arg + n + 1;
+    return *i + 1 < argc ? argv[++*i] : 0;
+}
+
 int main(int argc, char **argv)
 {
     const char *dir = 0;
-    int mark = -1;   // notes set keeps the mark unless --mark or --unmark says otherwise
+    int mark = -1;               // notes set keeps the mark unless --mark or --unmark says otherwise
+    const char *icsOption = 0;   // the first option of 'ics' seen, to refuse it elsewhere
     int endOfOptions = 0;
     char **positional = (char **)calloc((size_t)argc + 1, sizeof(char *));
     int count = 0;
@@ -252,6 +270,32 @@ int main(int argc, char **argv)
                 return EXIT_BAD_ARGUMENT;
             }
             ToolWaitMs = seconds * 1000;
+        } else if (!endOfOptions && (strcmp(arg, "--from") == 0 || strncmp(arg, "--from=", 7) == 0 ||
+                                     strcmp(arg, "--to") == 0 || strncmp(arg, "--to=", 5) == 0)) {
+            const int isFrom = arg[2] == 'f';
+            const char *value = OptionValue(arg, isFrom ? "--from" : "--to", argc, argv, &i);
+            int year;
+            if (!value || !ParseNumber(value, 1, 9999, &year) || value[0] == '-' || value[0] == '+') {
+                ErrorLine("loomcal: %s needs a year (1..9999)", isFrom ? "--from" : "--to");
+                free(positional);
+                return EXIT_BAD_ARGUMENT;
+            }
+            *(isFrom ? &IcsRequest.fromYear : &IcsRequest.toYear) = year;
+            icsOption = arg;
+        } else if (!endOfOptions && strcmp(arg, "--notes") == 0) {
+            IcsRequest.notes = 1;
+            icsOption = arg;
+        } else if (!endOfOptions && (strcmp(arg, "-o") == 0 || strcmp(arg, "--output") == 0 ||
+                                     strncmp(arg, "--output=", 9) == 0)) {
+            const char *value = OptionValue(arg, "--output", argc, argv, &i);
+            if (!value || !*value) {
+                ErrorLine("loomcal: %s needs a file name (- for the standard output)",
+                          arg[1] == 'o' ? "-o" : "--output");
+                free(positional);
+                return EXIT_BAD_ARGUMENT;
+            }
+            IcsRequest.output = value;
+            icsOption = arg;
         } else if (!endOfOptions && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
             positional[count++] = (char *)"help";
         } else if (!endOfOptions && strncmp(arg, "--", 2) == 0) {
@@ -282,6 +326,11 @@ int main(int argc, char **argv)
     int isNotes = strcmp(command->name, "notes") == 0;
     if (mark >= 0 && !(isNotes && count >= 2 && strcmp(positional[1], "set") == 0)) {
         ErrorLine("loomcal: --mark and --unmark belong to 'notes set' only");
+        free(positional);
+        return EXIT_BAD_ARGUMENT;
+    }
+    if (icsOption && strcmp(command->name, "ics") != 0) {
+        ErrorLine("loomcal: %s belongs to 'ics' only", ShownArg(icsOption));
         free(positional);
         return EXIT_BAD_ARGUMENT;
     }

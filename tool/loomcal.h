@@ -71,6 +71,19 @@ extern int32_t ToolWaitMs;
 int RefuseUnreadableConfig(int configResult);
 int RefuseUnreadableStore();
 
+// What the options of 'ics' asked for: years (0 = not given), the notes,
+// and the file (null or "-" = the standard output).
+struct IcsToolRequest {
+    int32_t fromYear;
+    int32_t toYear;
+    int32_t notes;
+    const char *output;
+};
+extern IcsToolRequest IcsRequest;
+
+// Writes bytes to stdout as they are (UTF-8 text that needs no conversion).
+void OutRaw(const char *bytes, size_t length);
+
 // ---- commands (commands.cpp) ----
 // argv[0] is the command's first argument (after the subcommand name).
 int CommandMonth(int argc, char **argv);
@@ -86,4 +99,5 @@ int CommandMemos(int argc, char **argv);
 int CommandHolidaysList(int argc, char **argv);
 int CommandHolidaysAdd(int argc, char **argv);
 int CommandCheck(int argc, char **argv);
+int CommandIcs(int argc, char **argv);
 void PrintUsage();

@@ -130,6 +130,14 @@ void OutFlush()
     outLength = outCapacity = 0;
 }
 
+void OutRaw(const char *bytes, size_t length)
+{
+    SetBinaryStreams();
+    if (length)
+        fwrite(bytes, 1, length, stdout);
+    fflush(stdout);
+}
+
 void ErrorLine(const char *format, ...)
 {
     SetBinaryStreams();

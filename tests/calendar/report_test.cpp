@@ -136,6 +136,19 @@ TEST_F(DateReportTest, MemoSection)
     EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
 }
 
+TEST_F(DateReportTest, YearlyMemosInTheMemoSection)
+{
+    AddReminder(LunarYearlyWhen(2, 30, 1), PACK_TIME(7, 0, 0), "闰月生日");
+    AddReminder(YearlyWhen(2, 29), REMIND_NO_TIME, "闰日");
+    // 2023-04-19 is the last day of the leap second month, which has 29 days
+    EXPECT_EQ(MemoSection(D(2023, 4, 19)),
+              "\r\n\r\n==========◆备忘事件◆=========="
+              "\r\n\r\n日期：农历每年闰2月30日\r\n时间：07:00:00\r\n提醒：闰月生日");
+    EXPECT_EQ(MemoSection(D(2023, 3, 21)), "");   // the regular month's 30th
+    EXPECT_EQ(MemoSection(D(2023, 2, 28)), "\r\n\r\n==========◆备忘事件◆=========="
+                                           "\r\n\r\n日期：每年02月29日\r\n时间：[无]\r\n提醒：闰日");
+}
+
 TEST(MemoWhenTest, Texts)
 {
     EXPECT_STREQ(FormatMemoWhen(REMIND_MONTHLY | 31), "每月31日");

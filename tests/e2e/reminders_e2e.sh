@@ -19,11 +19,11 @@ MEMO_LINE1="e2e memo 提醒测试"
 MEMO_LINE2="second line"
 
 # Dark pixels (text) in the memo editor's list below its header row, from a
-# screenshot; the list takes the lower half of the dialog.
+# screenshot; the list takes the lower 45 percent of the dialog.
 list_text_pixels() {
   local file=$1
   geometry "$D"
-  count_pixels "$file" "$((WIDTH * 84 / 100))x$((HEIGHT * 40 / 100))+$((X + WIDTH * 8 / 100))+$((Y + HEIGHT * 54 / 100))" "$DARK"
+  count_pixels "$file" "$((WIDTH * 84 / 100))x$((HEIGHT * 33 / 100))+$((X + WIDTH * 8 / 100))+$((Y + HEIGHT * 62 / 100))" "$DARK"
 }
 
 open_editor() {

@@ -10,6 +10,7 @@
 #include "fixture.h"
 #include "../../app/shell.h"
 #include "../../calendar/calendar.h"
+#include "../../calendar/memo.h"
 #include "../../calendar/today.h"
 #include "../../remind/remind.h"
 #include "../../resources/resource.h"
@@ -401,23 +402,33 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
     EXPECT_EQ(GDT_VALID, SendDlgItemMessageA(editor, IDC_MEMO_TIME, DTM_GETSYSTEMTIME, 0, (LPARAM)&picked));
     EXPECT_EQ(PACK_TIME(9, 0, 0), PackedTimeFromSystemTime(&picked));
 
+    // each mode shows its own controls in the place of the date picker
+    const int controls[] = {IDC_MEMO_DATE,  IDC_DAY,         IDC_WEEKDAY,    IDC_YEARLY_MONTH,
+                            IDC_YEARLY_DAY, IDC_LUNAR_MONTH, IDC_LUNAR_LEAP, IDC_LUNAR_DAY};
     struct Mode {
         int radio;
-        bool date, day, weekday;
+        const char *shown;   // one letter per control above
     } modes[] = {
-        {0, true, false, false},
-        {IDC_WEEKLY, false, false, true},
-        {IDC_MEMO_MONTHLY, false, true, false},
-        {IDC_MEMO_DATED, true, false, false},
+        {0, "x......."},
+        {IDC_WEEKLY, "..x....."},
+        {IDC_MEMO_MONTHLY, ".x......"},
+        {IDC_MEMO_YEARLY, "...xx..."},
+        {IDC_MEMO_LUNAR_YEARLY, ".....xxx"},
+        {IDC_MEMO_DATED, "x......."},
     };
     for (const Mode &m : modes) {
         SCOPED_TRACE(m.radio);
         if (m.radio)
             Click(m.radio);
-        EXPECT_EQ(m.date, !!IsWindowVisible(GetDlgItem(editor, IDC_MEMO_DATE)));
-        EXPECT_EQ(m.day, !!IsWindowVisible(GetDlgItem(editor, IDC_DAY)));
-        EXPECT_EQ(m.weekday, !!IsWindowVisible(GetDlgItem(editor, IDC_WEEKDAY)));
+        std::string shown;
+        for (int id : controls)
+            shown += IsWindowVisible(GetDlgItem(editor, id)) ? 'x' : '.';
+        EXPECT_EQ(m.shown, shown);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(editor, IDC_MEMO_TIME)));
+        int checked = 0;
+        for (int id : {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY})
+            checked += IsDlgButtonChecked(editor, id) == BST_CHECKED;
+        EXPECT_EQ(1, checked);
     }
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(editor, IDC_MEMO_DATED));
 
@@ -487,6 +498,140 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
     const ReminderEntry *nineThirty = (const ReminderEntry *)ReminderList->next->next->next->next->record;
     EXPECT_TRUE(IsQueued(nineThirty));
     EXPECT_EQ(nineThirty, AlarmQueue);   // before the ten o'clock chime
+}
+
+TEST_F(ReminderTest, TheYearlyModesStoreTheMonthTheDayAndTheLeapMonth)
+{
+    Start(Ini(0));
+    OpenEditor();
+    auto item = [&](int id, int index) {
+        char text[32] = "";
+        SendDlgItemMessageA(editor, id, CB_GETLBTEXT, (WPARAM)index, (LPARAM)text);
+        return std::string(text);
+    };
+    auto count = [&](int id) { return (int)SendDlgItemMessageA(editor, id, CB_GETCOUNT, 0, 0); };
+    auto selection = [&](int id) { return (int)SendDlgItemMessageA(editor, id, CB_GETCURSEL, 0, 0); };
+    // a choice in a list, as the user makes it: the list tells its dialog
+    auto choose = [&](int id, int index) {
+        SendDlgItemMessageA(editor, id, CB_SETCURSEL, (WPARAM)index, 0);
+        SendMessageA(editor, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)GetDlgItem(editor, id));
+    };
+    // the lists start at today, 2026-03-11, lunar 1/23
+    EXPECT_EQ(12, count(IDC_YEARLY_MONTH));
+    EXPECT_EQ("12月", item(IDC_YEARLY_MONTH, 11));
+    EXPECT_EQ(2, selection(IDC_YEARLY_MONTH));
+    EXPECT_EQ(31, count(IDC_YEARLY_DAY));
+    EXPECT_EQ(10, selection(IDC_YEARLY_DAY));
+    EXPECT_EQ("正月", item(IDC_LUNAR_MONTH, 0));
+    EXPECT_EQ("腊月", item(IDC_LUNAR_MONTH, 11));
+    EXPECT_EQ(0, selection(IDC_LUNAR_MONTH));
+    EXPECT_EQ(30, count(IDC_LUNAR_DAY));
+    EXPECT_EQ("三十", item(IDC_LUNAR_DAY, 29));
+    EXPECT_EQ(22, selection(IDC_LUNAR_DAY));
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(editor, IDC_LUNAR_LEAP));
+
+    // the day list follows the month: 29 days for February, and the 31st of
+    // March gives way to April's 30th
+    SetPicker(IDC_MEMO_TIME, nullptr);
+    Click(IDC_MEMO_YEARLY);
+    choose(IDC_YEARLY_MONTH, 1);
+    EXPECT_EQ(29, count(IDC_YEARLY_DAY));
+    EXPECT_EQ("29日", item(IDC_YEARLY_DAY, 28));
+    choose(IDC_YEARLY_DAY, 28);
+    AddText("闰日");
+    choose(IDC_YEARLY_MONTH, 2);
+    choose(IDC_YEARLY_DAY, 30);
+    choose(IDC_YEARLY_MONTH, 3);
+    EXPECT_EQ(30, count(IDC_YEARLY_DAY));
+    EXPECT_EQ(29, selection(IDC_YEARLY_DAY));
+
+    Click(IDC_MEMO_LUNAR_YEARLY);
+    choose(IDC_LUNAR_MONTH, 3);
+    Click(IDC_LUNAR_LEAP);
+    choose(IDC_LUNAR_DAY, 7);
+    AddText("浴佛");
+    // lunar 1/23 is today: a memo without a time alerts at once
+    choose(IDC_LUNAR_MONTH, 0);
+    Click(IDC_LUNAR_LEAP);
+    choose(IDC_LUNAR_DAY, 22);
+    AddText("今天");
+
+    EXPECT_EQ("农历每年1月23日|农历每年闰4月8日|每年02月29日|", Column(0));
+    const uint32_t whens[] = {LunarYearlyWhen(1, 23, 0), LunarYearlyWhen(4, 8, 1), YearlyWhen(2, 29)};
+    const ListNode *node = ReminderList->next;
+    for (uint32_t when : whens) {
+        ASSERT_NE(nullptr, node);
+        EXPECT_EQ(when, ((const ReminderEntry *)node->record)->when);
+        node = node->next;
+    }
+    EXPECT_EQ(Lines{"今天"}, AlertLines());
+    // the date column is wide enough for the longest of its texts
+    HWND list = List();
+    EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0),
+              SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM) "农历每年闰12月30日"));
+}
+
+// The export writes the holidays, terms and memos of this year and the next
+// two; a file that cannot be written is said so.
+TEST_F(ReminderTest, TheExportWritesTheCalendarOrSaysItCouldNot)
+{
+    Start(Ini(0, "[REMIND]\n0=40000c1e,70000,除夕\n"));
+    OpenEditor();
+    const std::string path = std::string(ProgramDir()) + "\\export.ics";
+    EXPECT_EQ(1, ExportCalendarTo(editor, path.c_str()));
+    const std::string ics = ProgramFile("export.ics");
+    ASSERT_EQ(0u, ics.rfind("BEGIN:VCALENDAR\r\n", 0)) << ics.substr(0, 80);
+    // the last day of the twelfth month of the lunar years 2025..2028, in 2026..2028
+    size_t eves = 0;
+    for (size_t at = ics.find("SUMMARY:\xE9\x99\xA4\xE5\xA4\x95\r\n"); at != std::string::npos;
+         at = ics.find("SUMMARY:\xE9\x99\xA4\xE5\xA4\x95\r\n", at + 1))
+        eves++;
+    EXPECT_EQ(3u, eves);
+    EXPECT_NE(std::string::npos, ics.find("DTSTART:20260216T070000\r\n"))
+        << "2025's 12/29, the month's last day";
+    EXPECT_EQ(std::string::npos, ics.find("UID:term-2029"));
+
+    AnswerNextBox(editor, IDOK);
+    const std::string nowhere = std::string(ProgramDir()) + "\\no such folder\\export.ics";
+    EXPECT_EQ(0, ExportCalendarTo(editor, nowhere.c_str()));
+    EXPECT_EQ("错误: 导出日历时出现错误，文件未能保存！", BoxText);
+}
+
+// The button asks for the file with the system's save dialog, which leaves
+// the program's current folder (where its data files are) alone.
+TEST_F(ReminderTest, TheExportButtonAsksForTheFileName)
+{
+    Start(Ini(0));
+    OpenEditor();
+    char before[MAX_PATH] = "", after[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof before, before);
+    static std::string target;
+    static bool seen;
+    target = std::string(ProgramDir()) + "\\named.ics";
+    seen = false;
+    struct Saver {
+        static void CALLBACK Answer(HWND, UINT, UINT_PTR id, DWORD)
+        {
+            HWND box = FindWindowA("#32770", "导出日历");
+            if (!box)
+                return;
+            KillTimer(0, id);
+            seen = true;
+            // the file name box: a combo box in the explorer-style dialog, an edit in the older one
+            HWND name = GetDlgItem(box, 0x47C);
+            if (!name)
+                name = GetDlgItem(box, 0x480);
+            SetWindowTextA(name, target.c_str());
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    };
+    UINT_PTR timer = SetTimer(0, 0, 200, Saver::Answer);
+    Click(IDC_EXPORT);
+    KillTimer(0, timer);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(0u, ProgramFile("named.ics").rfind("BEGIN:VCALENDAR", 0));
+    GetCurrentDirectoryA(sizeof after, after);
+    EXPECT_STREQ(before, after);
 }
 
 TEST_F(ReminderTest, AnEmptyTextIsRefusedAndALongOneKeepsWholeCharacters)

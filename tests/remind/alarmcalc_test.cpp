@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "calendar/holiday.h"
+#include "calendar/memo.h"
 #include "remind/alarmcalc.h"
 #include "store/settings.h"
 
@@ -93,6 +94,21 @@ TEST_F(AlarmTest, OnlyMemosOfTodayAreAlertedOrQueued)
         {REMIND_MONTHLY | 31, PACK_DATE(2026, 5, 1), 0},
         {REMIND_MONTHLY | 31, PACK_DATE(2026, 5, 31), 1},
         {0, Today, 0},   // a hand-edited file
+        // yearly: 29 February on the 28th in a common year (2026)
+        {YearlyWhen(3, 11), Today, 1},
+        {YearlyWhen(3, 11), PACK_DATE(2027, 3, 11), 1},
+        {YearlyWhen(3, 12), Today, 0},
+        {YearlyWhen(2, 29), PACK_DATE(2026, 2, 28), 1},
+        {YearlyWhen(2, 29), PACK_DATE(2028, 2, 28), 0},
+        // lunar yearly: 2026-03-11 is lunar 1/23; in 2025 the sixth month
+        // (30 days) is followed by a leap sixth month (29 days)
+        {LunarYearlyWhen(1, 23, 0), Today, 1},
+        {LunarYearlyWhen(1, 23, 1), Today, 1},   // 2026 has no leap first month
+        {LunarYearlyWhen(6, 1, 0), PACK_DATE(2025, 6, 25), 1},
+        {LunarYearlyWhen(6, 1, 0), PACK_DATE(2025, 7, 25), 0},   // leap 6/1
+        {LunarYearlyWhen(6, 1, 1), PACK_DATE(2025, 7, 25), 1},
+        {LunarYearlyWhen(6, 30, 0), PACK_DATE(2025, 7, 24), 1},
+        {LunarYearlyWhen(6, 30, 1), PACK_DATE(2025, 8, 22), 1},   // leap 6/29, the month's last day
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.when << " on " << c.today);
@@ -462,6 +478,13 @@ TEST(MemoEditorCalc, WhenAndTimeFromTheControls)
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.when, MemoWhenFrom(c.mode, c.hasDate, c.date, c.dayIndex, c.weekdayIndex));
+    EXPECT_EQ(YearlyWhen(1, 1), YearlyMemoWhenFrom(0, 0, 0, 1));   // no leap box for Gregorian dates
+    EXPECT_EQ(YearlyWhen(2, 29), YearlyMemoWhenFrom(0, 1, 28, 0));
+    EXPECT_EQ(LunarYearlyWhen(12, 30, 0), YearlyMemoWhenFrom(1, 11, 29, 0));
+    EXPECT_EQ(LunarYearlyWhen(4, 8, 1), YearlyMemoWhenFrom(1, 3, 7, 1));
+    EXPECT_EQ(29, YearlyDayCount(0, 1));
+    EXPECT_EQ(30, YearlyDayCount(0, 3));
+    EXPECT_EQ(30, YearlyDayCount(1, 1));
     EXPECT_EQ(REMIND_NO_TIME, MemoTimeFrom(0, 8, 30, 0));
     EXPECT_EQ(0x00081E00u, MemoTimeFrom(1, 8, 30, 0));
     // midnight is a time, though it reads "[无]"
@@ -487,6 +510,10 @@ TEST_F(AlarmTest, ColumnSortsAscendByTheirOwnKeys)
         {(uint32_t)PACK_DATE(2030, 1, 1), 0, "a"},
         {REMIND_EVERY_DAY, 0x00080000, "B"},
         {(uint32_t)PACK_DATE(2004, 6, 1), 0x00173B3B, "aa"},
+        {LunarYearlyWhen(4, 8, 1), 1, "lunar leap 4"},
+        {YearlyWhen(12, 25), 2, "yearly"},
+        {LunarYearlyWhen(5, 5, 0), 3, "lunar 5"},
+        {LunarYearlyWhen(4, 8, 0), 4, "lunar 4"},
     };
     std::vector<ReminderEntry *> rows;
     for (const auto &m : memos)
@@ -500,12 +527,13 @@ TEST_F(AlarmTest, ColumnSortsAscendByTheirOwnKeys)
             order += std::string(e->text) + " ";
         return order;
     };
-    // every day first, then dates, then weekly, then monthly
-    EXPECT_EQ("B aa a 测 b ", sorted(0));
+    // every day first, then dates, then weekly, monthly, yearly and lunar
+    // yearly, a leap month after the regular month of its number
+    EXPECT_EQ("B aa a 测 b yearly lunar 4 lunar leap 4 lunar 5 ", sorted(0));
     // no time first (it is -1), then by time; midnight is 0
-    EXPECT_EQ("测 a B b aa ", sorted(1));
+    EXPECT_EQ("测 a lunar leap 4 yearly lunar 5 lunar 4 B b aa ", sorted(1));
     // bytes as unsigned: upper case, lower case, then the double-byte text
-    EXPECT_EQ("B a aa b 测 ", sorted(2));
+    EXPECT_EQ("B a aa b lunar 4 lunar 5 lunar leap 4 yearly 测 ", sorted(2));
 }
 
 }   // namespace

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <vector>
+#include "calendar/memo.h"
 #include "calendar/today.h"
 #include "store/config.h"
 #include "store/fileio.h"
@@ -298,6 +299,59 @@ TEST_F(ConfigFileTest, PurgeExpiredMemos)
     Put("dlm.ini", "[CONTROL]\nControl=0\n" + memos);
     ReadConfigFile("dlm.ini");
     EXPECT_EQ(MemoTexts().size(), 4u);
+}
+
+// A file from before the yearly memos reads as it always did: the same
+// memos, applying on the same dates, written back as before (in list order:
+// each memo read goes right after the chime entry, so the order turns round).
+TEST_F(ConfigFileTest, AnOlderFileLoadsExactlyAsBefore)
+{
+    const std::string head = "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\n"
+                             "Color=ff8080,ffffff,ffff,ff,ff00\nControl=b7\n[HOLIDAY]\n0=8449,元旦\n";
+    Put("dlm.ini", AsWritten(head + "[REMIND]\n0=7e8060f,ffffffff,dated\n1=ffffffff,81e00,every day\n"
+                                    "2=2000001f,0,monthly\n3=10000000,ffffffff,weekly\n"));
+    ASSERT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);
+    const uint32_t whens[] = {REMIND_WEEKLY | 0, REMIND_MONTHLY | 31, REMIND_EVERY_DAY,
+                              (uint32_t)PACK_DATE(2024, 6, 15)};
+    const char *applies[] = {"2024-06-16 2024-06-30", "2024-07-31",
+                             "2024-06-15 2024-06-16 2024-06-30 2024-07-31", "2024-06-15"};
+    const PackedDate dates[] = {PACK_DATE(2024, 6, 15), PACK_DATE(2024, 6, 16), PACK_DATE(2024, 6, 30),
+                                PACK_DATE(2024, 7, 31)};
+    for (int i = 0; i < 4; i++) {
+        ASSERT_NE(MemoAt(i), nullptr);
+        EXPECT_EQ(MemoAt(i)->when, whens[i]);
+        std::string on;
+        for (PackedDate d : dates)
+            if (MemoAppliesOn(MemoAt(i)->when, d))
+                on += std::string(on.empty() ? "" : " ") + FormatPackedDate(d);
+        EXPECT_EQ(on, applies[i]) << MemoAt(i)->text;
+    }
+    ConfigChanged = 1;
+    ASSERT_EQ(WriteConfigFile("dlm.ini"), 0);
+    EXPECT_EQ(Slurp("dlm.ini"),
+              AsWritten(head + "[REMIND]\n0=10000000,ffffffff,weekly\n1=2000001f,0,monthly\n"
+                               "2=ffffffff,81e00,every day\n3=7e8060f,ffffffff,dated\n"));
+}
+
+// The yearly kinds are kept by the purge of expired memos, and go through
+// the file unchanged.
+TEST_F(ConfigFileTest, YearlyMemosSurviveThePurgeAndTheFile)
+{
+    TodayDate.date = PACK_DATE(2024, 6, 15);
+    Put("dlm.ini",
+        "[CONTROL]\nControl=20\n[REMIND]\n0=7e8060e,ffffffff,yesterday\n1=3000021d,ffffffff,yearly\n"
+        "2=4000048f,a0000,lunar leap\n3=40000c1e,ffffffff,lunar\n");
+    EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);
+    EXPECT_EQ(MemoTexts(), (std::vector<std::string>{"lunar", "lunar leap", "yearly"}));
+    EXPECT_EQ(MemoAt(0)->when, LunarYearlyWhen(12, 30, 0));
+    EXPECT_EQ(MemoAt(1)->when, LunarYearlyWhen(4, 15, 1));
+    EXPECT_EQ(MemoAt(2)->when, YearlyWhen(2, 29));
+    ConfigChanged = 1;
+    ASSERT_EQ(WriteConfigFile("dlm.ini"), 0);
+    EXPECT_NE(
+        Slurp("dlm.ini").find(AsWritten("[REMIND]\n0=40000c1e,ffffffff,lunar\n1=4000048f,a0000,lunar leap\n"
+                                        "2=3000021d,ffffffff,yearly\n")),
+        std::string::npos);
 }
 
 // ---- the corrections ----

@@ -93,6 +93,97 @@ TEST_F(FileCommands, MemosRoundTripWithBlanksAndLineBreaks)
     EXPECT_EQ(SplitLines(Run({"holidays-list"}).out).size(), 30u);
 }
 
+TEST_F(FileCommands, YearlyMemosAreAddedListedAndShownOnTheirDays)
+{
+    ASSERT_EQ(Run({"memos", "add", "yearly:02-29", "闰日"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "lunar:08-15", "19:30", "赏月"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "lunar:闰02-30", "闰月生日"}).status, 0);
+    ASSERT_EQ(Run({"memos", "add", "lunar:L4-8", "浴佛"}).status, 0);
+    std::vector<std::string> lines = SplitLines(Run({"memos", "list"}).out);
+    std::sort(lines.begin(), lines.end());
+    std::vector<std::string> expected = {
+        "农历每年8月15日\t19:30:00\t赏月",
+        "农历每年闰2月30日\t[无]\t闰月生日",
+        "农历每年闰4月8日\t[无]\t浴佛",
+        "每年02月29日\t[无]\t闰日",
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+    EXPECT_NE(ReadWholeFile(PathIn(dir, "dlm.ini")).find("=4000029e,ffffffff,"), std::string::npos);
+
+    // `day` names the memos of the date: 2023 has a leap second month of 29
+    // days, 2024 none, and 2023 is a common year
+    const struct {
+        const char *date;
+        const char *memo;   // null: no memo line
+    } days[] = {
+        {"2023-04-19", "备忘\t农历每年闰2月30日\t[无]\t闰月生日\n"},
+        {"2023-03-21", nullptr},   // the regular second month's 30th
+        {"2024-04-08", "备忘\t农历每年闰2月30日\t[无]\t闰月生日\n"},
+        {"2023-02-28", "备忘\t每年02月29日\t[无]\t闰日\n"},
+        {"2024-02-28", nullptr},
+        {"2024-09-17", "备忘\t农历每年8月15日\t19:30:00\t赏月\n"},
+        {"2020-05-30", "备忘\t农历每年闰4月8日\t[无]\t浴佛\n"},   // 2020 has a leap fourth month
+        {"2020-04-30", nullptr},
+    };
+    for (const auto &d : days) {
+        ToolRun run = Run({"day", d.date});
+        ASSERT_EQ(run.status, 0) << run.err;
+        if (d.memo)
+            EXPECT_NE(run.out.find(d.memo), std::string::npos) << d.date << "\n" << run.out;
+        else
+            EXPECT_EQ(run.out.find("备忘"), std::string::npos) << d.date << "\n" << run.out;
+    }
+    ToolRun run = Run({"report", "2023-04-19"});
+    EXPECT_NE(run.out.find("日期：农历每年闰2月30日\n时间：[无]\n提醒：闰月生日"), std::string::npos)
+        << run.out;
+}
+
+static size_t Count(const std::string &text, const std::string &part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        n++;
+    return n;
+}
+
+TEST_F(FileCommands, IcsGoesToTheFileOrTheStandardOutput)
+{
+    ASSERT_EQ(Run({"memos", "add", "lunar:08-15", "19:30", "赏月"}).status, 0);
+    ASSERT_EQ(Run({"notes", "set", "2024-03-01", "笔记"}).status, 0);
+    ToolRun run = Run({"ics", "--from", "2024", "--to=2024", "--notes", "-o", "cal.ics"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const std::string file = ReadWholeFile(PathIn(dir, "cal.ics"));
+    ASSERT_EQ(file.rfind("BEGIN:VCALENDAR\r\n", 0), 0u) << file.substr(0, 100);
+    // 30 built-in holidays (7 of them lunar, one event each), 24 terms, the memo, the note
+    EXPECT_EQ(Count(file, "BEGIN:VEVENT"), 30u + 24 + 1 + 1);
+    EXPECT_EQ(Count(file, "BEGIN:VALARM"), 1u);
+    EXPECT_NE(file.find("DTSTART:20240917T193000\r\n"), std::string::npos);
+    EXPECT_NE(file.find("UID:note-20240301@loomhouse\r\n"), std::string::npos);
+
+    // without -o: the same calendar on the standard output
+    run = Run({"ics", "--from", "2024", "--to", "2024", "--notes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "BEGIN:VEVENT"), Count(file, "BEGIN:VEVENT"));
+    EXPECT_EQ(Count(run.out, "\r\n"), Count(file, "\r\n"));
+
+    // by default this year and the next two: three years of terms
+    run = Run({"ics", "-o", "default.ics"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string byDefault = ReadWholeFile(PathIn(dir, "default.ics"));
+    EXPECT_EQ(Count(byDefault, "UID:term-"), 72u);
+    EXPECT_EQ(Count(byDefault, "UID:note-"), 0u);
+
+    // a read-only file is left as it is
+    SetReadOnly(PathIn(dir, "cal.ics"), true);
+    run = Run({"ics", "-o", "cal.ics"});
+    SetReadOnly(PathIn(dir, "cal.ics"), false);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cal.ics was not written"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "cal.ics")), file);
+}
+
 TEST_F(FileCommands, HolidayRulesAdded)
 {
     ASSERT_EQ(Run({"holidays-add", "solar", "02-29", "闰日"}).status, 0);
@@ -210,6 +301,13 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
         {{"memos", "add", "weekly:7", "x"}},
         {{"memos", "add", "daily", "25:00", "x"}},
         {{"memos", "add", "daily", ""}},
+        {{"memos", "add", "yearly:02-30", "x"}},
+        {{"memos", "add", "yearly:13-01", "x"}},
+        {{"memos", "add", "yearly:2-", "x"}},
+        {{"memos", "add", "lunar:01-31", "x"}},
+        {{"memos", "add", "lunar:闰00-01", "x"}},
+        {{"memos", "add", "lunar:X01-01", "x"}},
+        {{"memos", "add", "lunar:", "x"}},
         {{"holidays-add", "solar", "02-30", "x"}},
         {{"holidays-add", "lunar", "13-01", "x"}},
         {{"holidays-add", "weekday", "5", "0", "1", "x"}},
@@ -218,6 +316,14 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
         {{"holidays-add", "moon", "x"}},
         {{"holidays-add", "solar", "02-10", ""}},
         {{"--bogus", "month"}},
+        {{"ics", "--from", "2025", "--to", "2024"}},
+        {{"ics", "--from", "1800", "--to", "2100"}},
+        {{"ics", "--from", "x"}},
+        {{"ics", "--to"}},
+        {{"ics", "-o"}},
+        {{"ics", "now"}},
+        {{"day", "2024-01-01", "--notes"}},
+        {{"memos", "list", "-o", "x.ics"}},
     };
     for (const BadCase &c : cases) {
         std::string shown;
