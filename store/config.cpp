@@ -822,6 +822,8 @@ static int WriteContent(FILE *f)
     return 0;
 }
 
+static int WriteContentTo(FILE *f, void *context) { return WriteContent(f); }
+
 static int WriteLocked(const char *name)
 {
     if (FileIsReadOnly(name))
@@ -849,21 +851,7 @@ static int WriteLocked(const char *name)
     // The new content goes to a file beside the old one and replaces it in
     // one step once it is on the disk, so a failure or a crash at any point
     // leaves either the old file or the new one, never a part of either.
-    char temporary[4096];
-    FILE *f = FileCreateTemporary(name, 1, temporary, sizeof temporary);
-    if (!f)
-        return SAVE_WRITE_FAILED;
-    int ok = WriteContent(f) == 0 && FileSync(f) == 0;
-    ok = FileClose(f) == 0 && ok;
-    if (!ok) {
-        FileRemove(temporary);
-        return SAVE_WRITE_FAILED;
-    }
-    if (FileReplace(temporary, name) != 0) {
-        FileRemove(temporary);
-        return SAVE_REPLACE_FAILED;
-    }
-    return FileSyncFolder(name) == 0 ? SAVE_OK : SAVE_NOT_DURABLE;
+    return FileWriteCompleteBy(name, 1, WriteContentTo, 0);
 }
 
 int WriteConfigFile(const char *name)

@@ -650,13 +650,13 @@ const char *SaveFailureText(int code)
     return text;
 }
 
-int FileWriteComplete(const char *name, const void *bytes, size_t length)
+int FileWriteCompleteBy(const char *name, int textMode, int (*write)(FILE *f, void *context), void *context)
 {
-    char temporary[1024];
-    FILE *f = FileCreateTemporary(name, 0, temporary, sizeof temporary);
+    char temporary[4096];
+    FILE *f = FileCreateTemporary(name, textMode, temporary, sizeof temporary);
     if (!f)
         return SAVE_WRITE_FAILED;
-    int ok = (length == 0 || FileWrite(bytes, 1, length, f) == length) && FileSync(f) == 0;
+    int ok = write(f, context) == 0 && FileSync(f) == 0;
     ok = FileClose(f) == 0 && ok;
     if (!ok) {
         FileRemove(temporary);
@@ -667,4 +667,21 @@ int FileWriteComplete(const char *name, const void *bytes, size_t length)
         return SAVE_REPLACE_FAILED;
     }
     return FileSyncFolder(name) == 0 ? SAVE_OK : SAVE_NOT_DURABLE;
+}
+
+struct ByteBlock {
+    const void *bytes;
+    size_t length;
+};
+
+static int WriteBlock(FILE *f, void *context)
+{
+    const ByteBlock *block = (const ByteBlock *)context;
+    return block->length == 0 || FileWrite(block->bytes, 1, block->length, f) == block->length ? 0 : -1;
+}
+
+int FileWriteComplete(const char *name, const void *bytes, size_t length)
+{
+    ByteBlock block = {bytes, length};
+    return FileWriteCompleteBy(name, 0, WriteBlock, &block);
 }

@@ -45,6 +45,9 @@ void FileFolderOf(const char *name, char *folder, size_t size);
 // SAVE_REPLACE_FAILED or SAVE_NOT_DURABLE (below), with the old file
 // untouched unless the move itself went through.
 int FileWriteComplete(const char *name, const void *bytes, size_t length);
+// The same with the content written by write(f, context), which returns 0
+// when all of it went out; textMode as for FileCreateTemporary.
+int FileWriteCompleteBy(const char *name, int textMode, int (*write)(FILE *f, void *context), void *context);
 
 // Why the last failing call of this layer failed, in a few words.
 extern char FileErrorText[160];
