@@ -149,3 +149,19 @@ long ReadProgramFile(const char *name, char *buffer, long size)
 }
 
 int QuitMessageSeen() { return QuitSeen; }
+
+SYSTEMTIME TestClock;
+
+void SetTestClock(int year, int month, int day, int hour, int minute, int second)
+{
+    memset(&TestClock, 0, sizeof TestClock);
+    TestClock.wYear = (WORD)year;
+    TestClock.wMonth = (WORD)month;
+    TestClock.wDay = (WORD)day;
+    TestClock.wDayOfWeek = (WORD)WeekdayOf(PACK_DATE(year, month, day));
+    TestClock.wHour = (WORD)hour;
+    TestClock.wMinute = (WORD)minute;
+    TestClock.wSecond = (WORD)second;
+}
+
+void ReadTestClock(SYSTEMTIME *st) { *st = TestClock; }

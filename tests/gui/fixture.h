@@ -21,6 +21,11 @@ int QuitMessageSeen();
 // Reads a whole file of the program directory; returns its size or -1.
 long ReadProgramFile(const char *name, char *buffer, long size);
 
+// A wall clock the test sets: SetTestClock, then ReadLocalClock = ReadTestClock.
+extern SYSTEMTIME TestClock;
+void SetTestClock(int year, int month, int day, int hour, int minute, int second);
+void ReadTestClock(SYSTEMTIME *st);
+
 // Tests that start the program themselves derive their fixture from this one:
 // whatever way a test ends, a failed assertion included, the program is
 // stopped (its single-instance guard released) and the clock put back.

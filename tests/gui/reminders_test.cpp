@@ -20,35 +20,21 @@
 
 namespace {
 
-SYSTEMTIME WallClock;
 uint64_t TickClock;
-void ReadWallClock(SYSTEMTIME *st) { *st = WallClock; }
 uint64_t ReadTestTick() { return TickClock; }
-
-void SetWall(int y, int mo, int d, int h, int mi, int s)
-{
-    memset(&WallClock, 0, sizeof WallClock);
-    WallClock.wYear = (WORD)y;
-    WallClock.wMonth = (WORD)mo;
-    WallClock.wDay = (WORD)d;
-    WallClock.wDayOfWeek = (WORD)WeekdayOf(PACK_DATE(y, mo, d));
-    WallClock.wHour = (WORD)h;
-    WallClock.wMinute = (WORD)mi;
-    WallClock.wSecond = (WORD)s;
-}
 
 // Both clocks move on together, as they do outside the test.
 void Advance(int seconds)
 {
     CalendarDay d = {};
-    d.year = WallClock.wYear;
-    d.month = WallClock.wMonth;
-    d.day = WallClock.wDay;
-    d.hour = WallClock.wHour;
-    d.minute = WallClock.wMinute;
-    d.second = WallClock.wSecond + seconds;
+    d.year = TestClock.wYear;
+    d.month = TestClock.wMonth;
+    d.day = TestClock.wDay;
+    d.hour = TestClock.wHour;
+    d.minute = TestClock.wMinute;
+    d.second = TestClock.wSecond + seconds;
     NormalizeDay(&d);
-    SetWall(d.year, d.month, d.day, d.hour, d.minute, d.second);
+    SetTestClock(d.year, d.month, d.day, d.hour, d.minute, d.second);
     TickClock += (uint64_t)seconds * 1000;
 }
 
@@ -105,9 +91,9 @@ class ReminderTest : public ::testing::Test {
     {
         savedWall = ReadLocalClock;
         savedTick = ReadTickClock;
-        ReadLocalClock = ReadWallClock;
+        ReadLocalClock = ReadTestClock;
         ReadTickClock = ReadTestTick;
-        SetWall(2026, 3, 11, 9, 0, 0);   // a Wednesday, no holiday
+        SetTestClock(2026, 3, 11, 9, 0, 0);   // a Wednesday, no holiday
         TickClock = 50000000;
     }
     void TearDown() override
@@ -152,7 +138,7 @@ class ReminderTest : public ::testing::Test {
     void SetPicker(int id, const SYSTEMTIME *value)
     {
         SendDlgItemMessageA(editor, id, DTM_SETSYSTEMTIME, value ? GDT_VALID : GDT_NONE,
-                            (LPARAM)(value ? value : &WallClock));
+                            (LPARAM)(value ? value : &TestClock));
     }
     void AddText(const char *text)
     {
@@ -323,7 +309,7 @@ TEST(AlarmSound, IsAWaveResourceOf26716EightBitMonoSamplesAt8000PerSecond)
 
 TEST_F(ReminderTest, ADueMemoAndTheChimeFireThroughTheClockTimer)
 {
-    SetWall(2026, 3, 11, 10, 59, 57);
+    SetTestClock(2026, 3, 11, 10, 59, 57);
     Start(Ini(CTRL_CHIME, "[REMIND]\n0=7ea030b,a3b3a,到点了\n1=ffffffff,a3b3a,同一秒\n"));
     ASSERT_EQ(nullptr, AlertWindow);
     PumpMessages(1300);   // ticks, but nothing is due
@@ -349,7 +335,7 @@ TEST_F(ReminderTest, ADueMemoAndTheChimeFireThroughTheClockTimer)
 
 TEST_F(ReminderTest, ANewDayRaisesItsMemosAndHolidaysInARunningProgram)
 {
-    SetWall(2004, 12, 31, 23, 59, 59);
+    SetTestClock(2004, 12, 31, 23, 59, 59);
     Start(Ini(CTRL_CHIME | CTRL_HOLIDAY_ALERT,
               "[HOLIDAY]\n0=8449,元旦\n"
               "[REMIND]\n0=7d50101,ffffffff,新年第一天\n1=7d50101,a0000,十点\n"));
@@ -369,7 +355,7 @@ TEST_F(ReminderTest, ANewDayRaisesItsMemosAndHolidaysInARunningProgram)
 
 TEST_F(ReminderTest, TodaysHolidaysAreAlertedAtStartUpWhenTheOptionIsOn)
 {
-    SetWall(2026, 10, 1, 8, 0, 0);
+    SetTestClock(2026, 10, 1, 8, 0, 0);
     Start(Ini(CTRL_HOLIDAY_ALERT, "[HOLIDAY]\n0=10753,国庆节\n1=8449,元旦\n"));
     EXPECT_EQ(Lines{"国庆节"}, AlertLines());
     StopProgram();
@@ -462,7 +448,7 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
 {
     Start(Ini(CTRL_CHIME));
     OpenEditor();
-    SYSTEMTIME at = WallClock;
+    SYSTEMTIME at = TestClock;
     at.wMinute = 30;   // 09:30:00, still to come
 
     // dated, with the date picker's box cleared: every day

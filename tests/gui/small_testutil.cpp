@@ -16,22 +16,6 @@ std::vector<ReminderEntry *> ChimeDisarmed;
 ChooserScript Chooser;
 std::vector<ShellOpenCall> ShellOpens;
 
-static SYSTEMTIME TestClock;
-
-void SetTestClock(int year, int month, int day, int hour, int minute, int second)
-{
-    memset(&TestClock, 0, sizeof TestClock);
-    TestClock.wYear = (WORD)year;
-    TestClock.wMonth = (WORD)month;
-    TestClock.wDay = (WORD)day;
-    TestClock.wDayOfWeek = (WORD)WeekdayOf(PACK_DATE(year, month, day));
-    TestClock.wHour = (WORD)hour;
-    TestClock.wMinute = (WORD)minute;
-    TestClock.wSecond = (WORD)second;
-}
-
-static void ReadTestClock(SYSTEMTIME *st) { *st = TestClock; }
-
 void ReadIconPicture(HICON icon, TrayCall *into)
 {
     ICONINFO info = {};

@@ -53,9 +53,6 @@ struct ShellOpenCall {
 };
 extern std::vector<ShellOpenCall> ShellOpens;
 
-// The test clock: the program's local time.
-void SetTestClock(int year, int month, int day, int hour, int minute, int second);
-
 struct SmallWindowsTest : public ::testing::Test {
     void (*savedClock)(SYSTEMTIME *) = nullptr;
     // The dlm.ini the program starts with; null for none.

@@ -225,21 +225,6 @@ TEST_F(Resources, TheStringTableHoldsTheBuiltInTexts)
 
 namespace {
 
-SYSTEMTIME TestClock;
-void ReadTestClock(SYSTEMTIME *st) { *st = TestClock; }
-
-void SetTestClock(int y, int m, int d, int hh, int mm, int ss)
-{
-    memset(&TestClock, 0, sizeof TestClock);
-    TestClock.wYear = (WORD)y;
-    TestClock.wMonth = (WORD)m;
-    TestClock.wDay = (WORD)d;
-    TestClock.wDayOfWeek = (WORD)WeekdayOf(PACK_DATE(y, m, d));
-    TestClock.wHour = (WORD)hh;
-    TestClock.wMinute = (WORD)mm;
-    TestClock.wSecond = (WORD)ss;
-}
-
 void Tick() { ClockTick(MonthWindow, WM_TIMER, TIMER_CLOCK, GetTickCount()); }
 
 }   // namespace
