@@ -344,6 +344,7 @@ struct OutFile {
     FILE *file;
     char *buffer;
     size_t used;
+    int64_t flushed;   // the file offset the buffer starts at: ftell is a system call per note
     int failed;
 };
 
@@ -353,6 +354,7 @@ static void OutFlush(OutFile *out)
 {
     if (out->used && !out->failed && FileWrite(out->buffer, 1, out->used, out->file) != out->used)
         out->failed = 1;
+    out->flushed += (int64_t)out->used;
     out->used = 0;
 }
 
@@ -387,6 +389,7 @@ static int OutSeek(OutFile *out, int64_t offset)
     OutFlush(out);
     if (!out->failed && fseek(out->file, (long)offset, SEEK_SET) != 0)
         out->failed = 1;
+    out->flushed = offset;
     return !out->failed;
 }
 
@@ -461,7 +464,7 @@ static int SaveCallback(void *record, void *context)
                 work->dataUnreadable = 1;   // a note that cannot be read must not be dropped silently
                 return 1;
             }
-            int64_t position = (int64_t)ftell(out->file) + out->used;
+            int64_t position = out->flushed + (int64_t)out->used;
             if (position + item->entry.dataLength > INT32_MAX)
                 return 1;
             item->savedOffset = (int32_t)position;
@@ -659,7 +662,7 @@ static int WriteNewFile(RecordStore *store, const char *name, SaveWork *work, ch
     OutFlush(out);
     if (compact) {
         if (!out->failed) {
-            written->dataEnd = ClampInt32(ftell(temp));
+            written->dataEnd = ClampInt32(out->flushed);
             written->liveBytes = written->dataEnd;
         }
     } else {
