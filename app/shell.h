@@ -11,6 +11,9 @@
 extern HINSTANCE AppInstance;
 extern HWND MonthWindow;
 extern int32_t ScreenWidth;   // SM_CXSCREEN, read once at start-up
+// The pause between the steps of a slide (the calendar's and the alert
+// window's): Sleep; the in-process tests pass over it.
+extern void(WINAPI *PauseSlide)(DWORD ms);
 
 int InitApplication(HINSTANCE instance);   // 1 on success, 0 when the program must end
 int ShutdownApplication(HWND window);      // 0

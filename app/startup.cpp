@@ -14,6 +14,7 @@
 #include "../store/settings.h"
 
 HINSTANCE AppInstance;
+void(WINAPI *PauseSlide)(DWORD ms) = Sleep;
 HWND MonthWindow;
 int32_t ScreenWidth;
 

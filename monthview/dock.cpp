@@ -61,7 +61,7 @@ void SlideWindow(HWND window, int direction)
         x += plan.dx;
         y += plan.dy;
         SetWindowPos(window, HWND_TOPMOST, x, y, 0, 0, flags);
-        Sleep(SLIDE_PAUSE_MS);
+        PauseSlide(SLIDE_PAUSE_MS);
     }
     // the steps fall short by the truncated remainder
     SetWindowPos(window, HWND_TOPMOST, plan.finalX, plan.finalY, 0, 0, flags);

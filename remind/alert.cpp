@@ -22,7 +22,7 @@ void SlideAlertWindow(HWND window, int direction)
         SetWindowPos(window, HWND_TOPMOST, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         // Nothing else runs during the slide, so the window paints itself on the way.
         UpdateWindow(window);
-        Sleep(ALERT_SLIDE_PAUSE_MS);
+        PauseSlide(ALERT_SLIDE_PAUSE_MS);
     }
     // the steps were rounded
     SetWindowPos(window, HWND_TOPMOST, r.left, plan.finalY, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);

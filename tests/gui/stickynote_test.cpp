@@ -141,8 +141,9 @@ TEST_F(StickyNoteTest, TypingIsSavedWithinTwoSecondsAndWhenTheNoteIsLeft)
     EXPECT_LE(saved, 2600u);
     EXPECT_EQ("xy", ProgramFileText("便签.txt"));
 
-    // nothing typed since: no more writes
-    PumpMessages(2500);
+    // nothing typed since: the save timer is off, so no more writes
+    EXPECT_FALSE(KillTimer(StickyNoteWindow, TIMER_NOTE_SAVE));
+    PumpMessages(100);
     EXPECT_EQ("xy", ProgramFileText("便签.txt"));
 
     // leaving the note saves what was typed at once
