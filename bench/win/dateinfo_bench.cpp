@@ -17,6 +17,7 @@
 #include "../../monthview/monthview.h"
 #include "../../resources/resource.h"
 #include "../../store/config.h"
+#include "../../store/fileio.h"
 #include "../../store/recordstore.h"
 #include "../../store/settings.h"
 
@@ -69,9 +70,18 @@ static int BuildStore()
         StoreSetData(item, text, (uint32_t)n + 1);
         StoreSetUserValue(item, i % 3 == 0);
     }
-    StoreClose(store, "dlm.db");
+    int saved = StoreClose(store, "dlm.db");
+    if (saved != SAVE_OK) {
+        printf("dateinfo_bench: writing dlm.db failed (%d)\n", saved);
+        return 0;
+    }
     DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
-    return DayNoteStore && DayNoteStore->root.entry.childCount == NOTE_COUNT;
+    if (!DayNoteStore || DayNoteStore->root.entry.childCount != NOTE_COUNT) {
+        printf("dateinfo_bench: dlm.db read back with %d notes\n",
+               DayNoteStore ? (int)DayNoteStore->root.entry.childCount : -1);
+        return 0;
+    }
+    return 1;
 }
 
 static INT_PTR CALLBACK EmptyProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
@@ -98,8 +108,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
     char dir[MAX_PATH];
     GetTempPathA(sizeof dir, dir);
-    snprintf(dir + strlen(dir), sizeof dir - strlen(dir), "loomhouse-dateinfo-bench-%lu",
-             (unsigned long)GetCurrentProcessId());
+    // Wine hands out small process ids again and again: the tick count keeps
+    // a folder left by an interrupted run from being reused.
+    snprintf(dir + strlen(dir), sizeof dir - strlen(dir), "loomhouse-dateinfo-bench-%lu-%lu",
+             (unsigned long)GetCurrentProcessId(), (unsigned long)GetTickCount());
     CreateDirectoryA(dir, 0);
     SetCurrentDirectoryA(dir);
 
@@ -191,6 +203,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
     StoreDiscard(DayNoteStore);
     DeleteFileA("dlm.db");
+    DeleteFileA("dlm.lock");
     SetCurrentDirectoryA("..");
     RemoveDirectoryA(dir);
     DestroyWindow(MonthTooltip);
