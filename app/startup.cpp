@@ -117,7 +117,6 @@ int InitApplication(HINSTANCE instance)
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     SetTodayFromClock();
-    RearmReminders();
     UpdateTrayIcon(window, TodayDate.date);
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
     // Still hidden, so nothing moves visibly: a docked window is seated at its edge.
@@ -125,6 +124,9 @@ int InitApplication(HINSTANCE instance)
     ShowWindow(window, SW_SHOWNA);
     if (Settings.flags & CTRL_NOTE_OPEN)
         OpenStickyNote(window);
+    // Last: the alert of today's holidays and memos slides down for a sixth
+    // of a second, and the calendar is on the screen before it.
+    RearmReminders();
     return 1;
 }
 
