@@ -7,7 +7,8 @@
 # most 1.5 times the minimal one.
 #
 # LOOM_BENCH_NATIVE_DIR / LOOM_BENCH_WIN_DIR choose other build directories;
-# LOOM_BENCH_STARTS the number of starts per program (5).
+# LOOM_BENCH_STARTS the number of starts per program (5); LOOM_BENCH_SETTLE the
+# seconds of rest after each program ends (3).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 LOOM_ROOT=$(pwd)
@@ -63,6 +64,9 @@ time_to_window() {
   kill $pid 2>/dev/null; wait $pid 2>/dev/null
   # the window must be gone before the next start, or that one finds it at once
   for _ in $(seq 100); do xdotool search --name "^$title\$" >/dev/null 2>&1 || break; sleep 0.05; done
+  # Wine's tray takes the killed program's icon away for another 2 s without a
+  # window manager; a start inside that time waits for it.
+  sleep "${LOOM_BENCH_SETTLE:-3}"
   rm -rf "$dir"
   if [ -n "$found" ]; then echo $((t1 - t0)); else echo -1; fi
 }
