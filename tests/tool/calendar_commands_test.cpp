@@ -215,7 +215,7 @@ TEST_F(CalendarCommands, LunarToGregorian)
     };
     for (const auto &c : cases) {
         ToolRun run = RunTool(dir, {"lunar", c.lunar});
-        EXPECT_EQ(run.status, 0) << c.lunar;
+        EXPECT_EQ(run.status, 0) << c.lunar << run.err;
         EXPECT_EQ(run.out, std::string(c.gregorian) + "\n") << c.lunar;
     }
 }

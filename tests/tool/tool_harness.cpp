@@ -102,16 +102,23 @@ ScratchDir MakeScratchDir()
 
 static void RemoveFlatDir(const std::string &path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((path + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
+    // Under Wine the last child's output file can still be open for a moment
+    // after the child has ended.
+    for (int attempt = 0; attempt < 10; attempt++) {
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((path + "\\" + found.cFileName).c_str());
+            } while (FindNextFileA(h, &found));
+            FindClose(h);
+        }
+        if (RemoveDirectoryA(path.c_str()) || GetLastError() == ERROR_PATH_NOT_FOUND ||
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+            return;
+        Sleep(20);
     }
-    RemoveDirectoryA(path.c_str());
 }
 
 void RemoveScratchDir(const ScratchDir &dir)
@@ -145,6 +152,7 @@ static void AppendQuoted(std::string &line, const std::string &arg)
 struct ToolProcess {
     PROCESS_INFORMATION pi;
     BOOL started;
+    DWORD startError;   // why it did not start, for the failure message
     std::string outPath, errPath;
 };
 
@@ -184,6 +192,8 @@ static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::stri
         process->started = CreateProcessA(tool.c_str(), mutableLine.data(), 0, 0, TRUE, CREATE_NO_WINDOW, 0,
                                           dir.path.c_str(), &si, &process->pi);
     }
+    if (!process->started)
+        process->startError = GetLastError();
     if (out != INVALID_HANDLE_VALUE)
         CloseHandle(out);
     if (err != INVALID_HANDLE_VALUE)
@@ -209,6 +219,8 @@ ToolRun FinishTool(ToolProcess *process)
         CloseHandle(process->pi.hThread);
         run.out = ReadWholeFile(process->outPath);
         run.err = ReadWholeFile(process->errPath);
+    } else {
+        run.err = "<loomcal did not start: error " + std::to_string(process->startError) + ">";
     }
     delete process;
     return run;
