@@ -171,6 +171,7 @@ struct IcsEvent {
     const char *rrule;      // the recurrence without its end, or null
     const char *summary;    // GBK
     const char *category;   // GBK
+    const char *description; // GBK, or null
 };
 
 static void WriteEvent(IcsWriter *w, const IcsEvent *e)
@@ -199,6 +200,8 @@ static void WriteEvent(IcsWriter *w, const IcsEvent *e)
     }
     TextProperty(w, "SUMMARY", e->summary);
     TextProperty(w, "CATEGORIES", e->category);
+    if (e->description)
+        TextProperty(w, "DESCRIPTION", e->description);
     if (!timed)
         Property(w, "TRANSP", "TRANSPARENT");
     if (timed) {
@@ -395,6 +398,12 @@ static void WriteTerms(IcsWriter *w)
             e.time = REMIND_NO_TIME;
             e.summary = SolarTermNames[i];
             e.category = "节气";
+            char moment[80];
+            if (SolarTermsArePrecise(y))
+                snprintf(moment, sizeof moment, "交节时刻 %s（北京时间）", FormatTermMoment(y, i));
+            else
+                snprintf(moment, sizeof moment, "按平气公式推算，无时刻");
+            e.description = moment;
             WriteEvent(w, &e);
         }
     }

@@ -80,6 +80,7 @@
 #define IDC_OPT_PURGE      1029
 #define IDC_OPT_AUTOCLOSE  1030
 #define IDC_OPT_SOUND      1031
+#define IDC_OPT_MEAN_TERMS 1032
 #define IDC_WEB_LINK       1038
 #define IDC_MAIL_LINK      1039
 #define IDC_ALERT_TITLE    1044

@@ -164,7 +164,7 @@ void PrintUsage()
             "  month [YYYY-MM]              月历（默认本月）\n"
             "  day YYYY-MM-DD               某日的全部信息\n"
             "  days FROM TO                 逐日数据（制表符分隔）\n"
-            "  terms YEAR                   一年的二十四节气\n"
+            "  terms [--mean] YEAR          一年的二十四节气与交节时刻（北京时间）；--mean 按平气公式\n"
             "  lunar YYYY-MM-DD             农历日期换算为公历（闰月：YYYY-闰MM-DD 或 YYYY-LMM-DD）\n"
             "  holidays YYYY-MM-DD          某日的节日\n"
             "  report YYYY-MM-DD            日期信息报告\n"
@@ -296,6 +296,9 @@ int main(int argc, char **argv)
             }
             IcsRequest.output = value;
             icsOption = arg;
+        } else if (!endOfOptions && strcmp(arg, "--mean") == 0) {
+            // the terms command's own option, handed on to it
+            positional[count++] = (char *)arg;
         } else if (!endOfOptions && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
             positional[count++] = (char *)"help";
         } else if (!endOfOptions && strncmp(arg, "--", 2) == 0) {
