@@ -1,6 +1,7 @@
 #include "report.h"
 #include "holiday.h"
 #include "names.h"
+#include "offdays.h"
 #include "solarterm.h"
 #include "../store/recordstore.h"
 #include <stdio.h>
@@ -80,6 +81,14 @@ void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
                 Append(sink, piece);
             }
         }
+    }
+
+    const char *offName = "";
+    const int offKind = OffDayOn(date, &offName);
+    if (offKind != OFFDAY_NONE) {
+        snprintf(piece, sizeof piece, "\r\n放假调休\t%s（%s%s）", OffDayMark(offKind), offName,
+                 offKind == OFFDAY_WORK ? "调休上班" : "放假");
+        Append(sink, piece);
     }
 
     // HolidaysOn rewrites the shared day record; everything from rec is written by now.

@@ -9,6 +9,7 @@
 #include "../calendar/ics.h"
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
+#include "../calendar/offdays.h"
 #include "../calendar/report.h"
 #include "../calendar/solarterm.h"
 #include "../calendar/today.h"
@@ -373,6 +374,13 @@ int CommandDay(int argc, char **argv)
         OutFormat("交节\t%s%s\n", FormatTermMoment(r.year, term),
                   SolarTermsArePrecise(r.year) ? "" : "（平气公式，无时刻）");
     }
+    const char *offName = "";
+    int offKind = OffDayOn(date, &offName);
+    if (offKind != OFFDAY_NONE) {
+        OutFormat("放假调休\t%s\t", OffDayMark(offKind));
+        OutEscaped(offName);
+        OutText("\n");
+    }
     for (HolidayEntry *e = HolidaysOn(date, SolarTermsAreHolidays()); e; e = e->nextMatch)
         if (e->code >= HOLIDAY_SOLAR) {   // the term has its own line above
             OutText("节日\t");
@@ -619,6 +627,9 @@ int CommandCheck(int argc, char **argv)
     } else {
         OutText("dlm.ini: sound\n");
     }
+    CheckOffDays();
+    if (OffDaysBadLineCount())
+        sound = 0;
     OpenStoreForTool();
     if (!DayNoteStore) {
         OutText("dlm.db: could not be opened\n");

@@ -82,8 +82,9 @@ TEST_F(PreciseTerms, WholeTableAgainstTheFormula)
             ASSERT_EQ(precise[i], SolarTermMoment(year, i, &minute));
             ASSERT_TRUE(minute >= 0 && minute < 1440);
             ASSERT_EQ(i, SolarTermIndexOn(precise[i])) << FormatPackedDate(precise[i]);
-            if (i > 0)
+            if (i > 0) {
                 ASSERT_GE(DaysBetween(precise[i - 1], precise[i]), 14) << year << " term " << i;
+            }
             // the table never strays more than a day from the formula
             ASSERT_LE(abs(DaysBetween(mean[i], precise[i])), 1) << year << " term " << i;
             differ += precise[i] != mean[i];

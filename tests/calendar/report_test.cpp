@@ -67,6 +67,7 @@ TEST_F(DateReportTest, WorkedExample)
                                       "农历日\t\t甲辰\r\n"
                                       "农历天计数\t1\r\n"
                                       "农历月大小\t小月\r\n"
+                                      "放假调休\t休（春节放假）\r\n"
                                       "\r\n"
                                       "==========◆节日信息◆==========\r\n"
                                       "\r\n"

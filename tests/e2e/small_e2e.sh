@@ -86,7 +86,7 @@ fi
 
 # ---- the about box ----
 show_month
-menu_choose 6
+menu_choose 7
 if wait_window_titled 关于Loomhouse 10; then
   sleep 0.5
   shot 20-about

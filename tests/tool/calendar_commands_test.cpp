@@ -285,6 +285,7 @@ TEST_F(CalendarCommands, ReportOfTheLunarNewYear)
                        "农历日\t\t甲辰\n"
                        "农历天计数\t1\n"
                        "农历月大小\t小月\n"
+                       "放假调休\t休（春节放假）\n"
                        "\n"
                        "==========◆节日信息◆==========\n"
                        "\n"
