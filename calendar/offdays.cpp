@@ -172,8 +172,12 @@ int ParseOffDayLine(const char *line, PackedDate *date, int *kind, char name[OFF
     *comment = *p == 0 || *p == '#';
     if (*comment)
         return 0;
-    int y, m, d, n = 0;
-    if (sscanf(p, "%4d-%2d-%2d%n", &y, &m, &d, &n) != 3 || n != 10 || p[4] != '-' || p[7] != '-')
+    // YYYY-MM-DD exactly: sscanf alone would take signs and blanks
+    for (int i = 0; i < 10; i++)
+        if (i == 4 || i == 7 ? p[i] != '-' : !(p[i] >= '0' && p[i] <= '9'))
+            return 0;
+    int y, m, d;
+    if (sscanf(p, "%4d-%2d-%2d", &y, &m, &d) != 3)
         return 0;
     if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
         return 0;
@@ -234,36 +238,41 @@ int LoadOffDaysFile(const char *path)
     FILE *f = FileOpenRegular(path, &missing);
     if (!f)
         return missing ? 0 : 1;
-    char buffer[1024];
-    size_t length = 0;
-    int c;
-    int overlong = 0;
-    for (;;) {
-        c = fgetc(f);
+    // Lines of any length are kept whole, so that they are written back as they were.
+    size_t length = 0, capacity = 256;
+    char *line = (char *)malloc(capacity);
+    int failed = !line;
+    while (line) {
+        int c = fgetc(f);
+        if (c == EOF && length == 0)
+            break;
         if (c == EOF || c == '\n') {
-            if (c == EOF && length == 0 && !overlong)
-                break;
-            if (length && buffer[length - 1] == '\r')
+            if (length && line[length - 1] == '\r')
                 length--;
-            buffer[length] = 0;
-            // an overlong line is kept whole in spirit: cut, and marked unusable
-            AppendLine(buffer);
-            if (overlong && LineCount)
-                Lines[LineCount - 1].date = 0, Lines[LineCount - 1].bad = 1;
+            line[length] = 0;
+            failed |= AppendLine(line);
             length = 0;
-            overlong = 0;
             if (c == EOF)
                 break;
             continue;
         }
-        if (length < sizeof buffer - 1)
-            buffer[length++] = (char)c;
-        else
-            overlong = 1;
+        if (length + 2 > capacity) {
+            size_t grown = 2 * capacity;
+            char *more = (char *)realloc(line, grown);
+            if (!more) {
+                failed = 1;
+                break;
+            }
+            line = more;
+            capacity = grown;
+        }
+        line[length++] = (char)c;
     }
+    free(line);
     fclose(f);
     Reindex();
-    return 0;
+    // out of memory: what was read is shown, but a save would lose the rest
+    return failed ? 1 : 0;
 }
 
 static int WriteLines(FILE *f, void *context)

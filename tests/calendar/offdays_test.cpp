@@ -93,6 +93,7 @@ TEST_F(OffDays, LinesOfTheFile)
         {"2027-02-08 休", 1, 0, D(2027, 2, 8), OFFDAY_REST, ""},
         {"2027-02-29 休 春节", 0, 0, 0, 0, ""},   // no such day
         {"2027-2-6 休 春节", 0, 0, 0, 0, ""},
+        {"2027-+2-06 休 春节", 0, 0, 0, 0, ""},
         {"2027-02-06休 春节", 0, 0, 0, 0, ""},
         {"2027-02-06 假 春节", 0, 0, 0, 0, ""},
         {"2027-02-06 休息", 0, 0, 0, 0, ""},
@@ -149,11 +150,12 @@ TEST_F(OffDays, TheUsersFileOverridesAndKeepsWhatItCannotRead)
 {
     EXPECT_EQ(0, LoadOffDaysFile(path.c_str())) << "a missing file is an empty one";
     EXPECT_EQ(0, UserOffDayLineCount());
+    const std::string longLine = "# " + std::string(3000, 'x');
     const std::string file = "2024-02-18 休 不调休\r\n"
                              "2024-03-01 班 公司\r\n"
-                             "2024-13-01 休 坏\r\n"
-                             "# 注释\r\n"
-                             "2024-03-01 休 公司\r\n";
+                             "2024-13-01 休 坏\r\n" +
+                             longLine + "\r\n"
+                                        "2024-03-01 休 公司\r\n";
     Put(file);
     ASSERT_EQ(0, LoadOffDaysFile(path.c_str()));
     ASSERT_EQ(5, UserOffDayLineCount());
@@ -176,7 +178,7 @@ TEST_F(OffDays, TheUsersFileOverridesAndKeepsWhatItCannotRead)
     ASSERT_EQ(0, SetUserOffDay(D(2024, 2, 18), OFFDAY_WORK, "春节"));
     EXPECT_EQ(2, DeleteUserOffDay(D(2024, 3, 1)));
     ASSERT_EQ(0, SaveOffDaysFile(path.c_str()));
-    EXPECT_EQ(Slurp(), "2024-13-01 休 坏\r\n# 注释\r\n2024-02-18 班 春节\r\n");
+    EXPECT_EQ(Slurp(), "2024-13-01 休 坏\r\n" + longLine + "\r\n2024-02-18 班 春节\r\n");
     ClearUserOffDays();
     EXPECT_EQ(OFFDAY_WORK, OffDayOn(D(2024, 2, 18), 0));
     EXPECT_EQ(OFFDAY_NONE, OffDayOn(D(2024, 3, 1), 0));
