@@ -42,6 +42,7 @@ LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)
     case IDM_STICKY_NOTE: return OpenStickyNote(window);
     case IDM_DATE_INFO: return OpenDateInfo(window, ShownDate);
     case IDM_HOLIDAYS: return OpenHolidayEditor(window);
+    case IDM_OFFDAYS: return OpenOffDayEditor(window);
     case IDM_REMINDERS: return OpenMemoEditor(window);
     case IDM_SETTINGS: return OpenSettingsDialog(window);
     default: return DefWindowProcA(window, WM_COMMAND, MAKEWPARAM(id, code), lParam);

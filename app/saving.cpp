@@ -1,8 +1,10 @@
 // Saving at once: when the user finishes an action that changes stored data,
 // the file is replaced by a complete new one right then, not at exit.
 #include "shell.h"
+#include "../calendar/offdays.h"
 #include "../calendar/strings.h"
 #include "../store/config.h"
+#include "../store/fileio.h"
 #include "../store/recordstore.h"
 #include "../store/settings.h"
 #include "../monthview/monthview.h"
@@ -26,6 +28,11 @@ int SaveConfigNow(HWND owner)
     int written = WriteConfigFile("dlm.ini") == 0;
     Settings.MonthPos = drawing;
     return written ? 1 : SaveFailed(owner);
+}
+
+int SaveOffDaysNow(HWND owner)
+{
+    return SaveOffDaysFile(OFFDAYS_FILE) == SAVE_OK ? 1 : SaveFailed(owner);
 }
 
 int SaveNotesNow(HWND owner)

@@ -30,6 +30,7 @@ int ShowPopupMenu(HWND window);
 // in a message box owned by owner and keeps the data in memory. 1 when saved.
 int SaveConfigNow(HWND owner);   // "dlm.ini"; sets ConfigChanged, so the exit writes it as well
 int SaveNotesNow(HWND owner);    // "dlm.db"
+int SaveOffDaysNow(HWND owner);  // the days-off file
 
 // The midnight check of the one-second clock: when the local date is no
 // longer TodayDate, do what a change of the system time does. 1 if it did.

@@ -9,6 +9,7 @@
 #include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
+#include "../calendar/offdays.h"
 #include "../store/config.h"
 #include "../store/records.h"
 #include "../store/settings.h"
@@ -99,6 +100,7 @@ int InitApplication(HINSTANCE instance)
 
     AddChimeEntry();   // must head ReminderList before any memo is loaded
     LoadConfig();
+    LoadOffDaysFile(OFFDAYS_FILE);   // beside dlm.ini: LoadConfig made the program's folder current
     SetTimer(window, TIMER_CLOCK, 1000, ClockTick);
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();

@@ -1,12 +1,16 @@
 // The engine's per-cell operations against the straightforward reference:
-// GetDayInfo, LunarToSolar and SolarTermOn on random dates.
+// GetDayInfo, LunarToSolar and SolarTermOn on random dates; the workday
+// memo's test of whether it applies on a date.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <vector>
 
 #include "calendar/calendar.h"
+#include "calendar/memo.h"
+#include "calendar/offdays.h"
 #include "calendar/solarterm.h"
+#include "store/settings.h"
 #include "tests/reference/reference.h"
 
 namespace {
@@ -84,6 +88,28 @@ void BM_SolarTermOn(benchmark::State &state)
 {
     Run(state, TermDates(), [](PackedDate d) { return SolarTermOn(d); });
 }
+// The same dates by the mean-year formula (the control bit), as before the table.
+void BM_SolarTermOnMean(benchmark::State &state)
+{
+    Settings.flags |= CTRL_MEAN_TERMS;
+    Run(state, TermDates(), [](PackedDate d) { return SolarTermOn(d); });
+    Settings.flags &= ~CTRL_MEAN_TERMS;
+}
+// Whether a workday memo applies: the days off of the built-in years, and
+// with a user's file of 100 days.
+const std::vector<PackedDate> &OffDayYears()
+{
+    static std::vector<PackedDate> dates = RandomDates(PACK_DATE(2004, 1, 1), PACK_DATE(2026, 12, 31), 4);
+    return dates;
+}
+void BM_WorkdayMemoApplies(benchmark::State &state)
+{
+    ClearUserOffDays();
+    for (int i = 0; i < state.range(0); i++)
+        SetUserOffDay(PACK_DATE(2027, 1 + i % 12, 1 + i / 12), i % 2 ? OFFDAY_WORK : OFFDAY_REST, "用户");
+    Run(state, OffDayYears(), [](PackedDate d) { return MemoAppliesOn(REMIND_WORKDAYS, d); });
+    ClearUserOffDays();
+}
 void BM_RefSolarTermOn(benchmark::State &state)
 {
     Run(state, TermDates(), [](PackedDate d) { return RefSolarTermIndexOn(d); });
@@ -94,7 +120,9 @@ BENCHMARK(BM_RefGetDayInfo);
 BENCHMARK(BM_LunarToSolar);
 BENCHMARK(BM_RefLunarToSolar);
 BENCHMARK(BM_SolarTermOn);
+BENCHMARK(BM_SolarTermOnMean);
 BENCHMARK(BM_RefSolarTermOn);
+BENCHMARK(BM_WorkdayMemoApplies)->Arg(0)->Arg(100);
 
 }   // namespace
 

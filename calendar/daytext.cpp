@@ -1,6 +1,7 @@
 #include "daytext.h"
 #include "holiday.h"
 #include "names.h"
+#include "offdays.h"
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -61,6 +62,10 @@ const char *DayText(PackedDate date, int flags)
             budget -= cost;
             AppendFormat(&length, "%s%s ", e->code > HOLIDAY_SOLAR ? "\n节日：" : "\n节气：", e->name);
         }
+        const char *name = "";
+        int kind = OffDayOn(date, &name);
+        if (kind != OFFDAY_NONE && budget - (int)strlen(name) - 16 >= 0)
+            AppendFormat(&length, "\n%s：%s ", kind == OFFDAY_WORK ? "调休上班" : "放假", name);
     }
     return DayTextBuffer;
 }

@@ -5,6 +5,7 @@
 #include <string.h>
 #include "holiday.h"
 #include "memo.h"
+#include "offdays.h"
 #include "solarterm.h"
 #include "../store/fileio.h"
 #include "../store/gbk.h"
@@ -171,7 +172,27 @@ struct IcsEvent {
     const char *rrule;      // the recurrence without its end, or null
     const char *summary;    // GBK
     const char *category;   // GBK
+    const char *description; // GBK, or null
+    // dates taken out of and added to the recurrence (EXDATE, RDATE)
+    const PackedDate *exdates, *rdates;
+    size_t exdateCount, rdateCount;
 };
+
+// One EXDATE or RDATE line per date, in the start's form: a date, or a local
+// date and time.
+static void DateList(IcsWriter *w, const char *name, const PackedDate *dates, size_t count, uint32_t time,
+                     int timed)
+{
+    for (size_t i = 0; i < count; i++) {
+        char date[16];
+        FormatDate(date, sizeof date, dates[i]);
+        if (timed)
+            LineFormat(w, "%s:%sT%02u%02u%02u", name, date, time >> 16, (time >> 8) & 0xFF, time & 0xFF);
+        else
+            LineFormat(w, "%s;VALUE=DATE:%s", name, date);
+        EndLine(w);
+    }
+}
 
 static void WriteEvent(IcsWriter *w, const IcsEvent *e)
 {
@@ -196,9 +217,13 @@ static void WriteEvent(IcsWriter *w, const IcsEvent *e)
         // the end has the start's form: a date, or a local date and time
         LineFormat(w, "RRULE:%s;UNTIL=%04d1231%s", e->rrule, w->toYear, timed ? "T235959" : "");
         EndLine(w);
+        DateList(w, "EXDATE", e->exdates, e->exdateCount, e->time, timed);
+        DateList(w, "RDATE", e->rdates, e->rdateCount, e->time, timed);
     }
     TextProperty(w, "SUMMARY", e->summary);
     TextProperty(w, "CATEGORIES", e->category);
+    if (e->description)
+        TextProperty(w, "DESCRIPTION", e->description);
     if (!timed)
         Property(w, "TRANSP", "TRANSPARENT");
     if (timed) {
@@ -395,12 +420,105 @@ static void WriteTerms(IcsWriter *w)
             e.time = REMIND_NO_TIME;
             e.summary = SolarTermNames[i];
             e.category = "节气";
+            char moment[80];
+            if (SolarTermsArePrecise(y))
+                snprintf(moment, sizeof moment, "交节时刻 %s（北京时间）", FormatTermMoment(y, i));
+            else
+                snprintf(moment, sizeof moment, "按平气公式推算，无时刻");
+            e.description = moment;
             WriteEvent(w, &e);
         }
     }
 }
 
+// ---- days off and make-up workdays ----
+
+static int WriteOffDay(PackedDate date, int kind, const char *name, void *context)
+{
+    IcsWriter *w = (IcsWriter *)context;
+    IcsEvent e;
+    memset(&e, 0, sizeof e);
+    // one event per date and kind: a re-export replaces it, a changed kind is a new event
+    snprintf(e.uid, sizeof e.uid, "offday-%04d%02d%02d-%s", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date),
+             kind == OFFDAY_WORK ? "work" : "rest");
+    e.date = date;
+    e.time = REMIND_NO_TIME;
+    char summary[OFFDAY_NAME_SIZE + 32];
+    snprintf(summary, sizeof summary, "%s %s%s", OffDayMark(kind), name, kind == OFFDAY_WORK ? "调休上班" : "放假");
+    e.summary = summary;
+    e.category = "放假调休";
+    WriteEvent(w, &e);
+    return 1;
+}
+
+static void WriteOffDays(IcsWriter *w)
+{
+    for (int y = w->fromYear; y <= w->toYear; y++)
+        ForEachOffDay(y, WriteOffDay, w);
+}
+
 // ---- memos ----
+
+// The days off that fall on Monday to Friday and the make-up workdays that
+// fall on a weekend: what a weekly Monday-to-Friday rule must leave out and
+// take in to be the workday memo.
+struct WorkdayChanges {
+    PackedDate *out, *in;
+    size_t outCount, inCount, outCapacity, inCapacity;
+    int failed;
+};
+
+static void Push(PackedDate **list, size_t *count, size_t *capacity, PackedDate date, int *failed)
+{
+    if (*count == *capacity) {
+        size_t grown = *capacity ? 2 * *capacity : 64;
+        PackedDate *more = (PackedDate *)realloc(*list, grown * sizeof **list);
+        if (!more) {
+            *failed = 1;
+            return;
+        }
+        *list = more;
+        *capacity = grown;
+    }
+    (*list)[(*count)++] = date;
+}
+
+static int CollectWorkdayChange(PackedDate date, int kind, const char *name, void *context)
+{
+    (void)name;
+    WorkdayChanges *c = (WorkdayChanges *)context;
+    const int weekday = WeekdayOf(date);
+    const int weekend = weekday == 0 || weekday == 6;
+    if (kind == OFFDAY_REST && !weekend)
+        Push(&c->out, &c->outCount, &c->outCapacity, date, &c->failed);
+    else if (kind == OFFDAY_WORK && weekend)
+        Push(&c->in, &c->inCount, &c->inCapacity, date, &c->failed);
+    return 1;
+}
+
+static void WriteWorkdayMemo(IcsWriter *w, IcsEvent *e)
+{
+    WorkdayChanges c;
+    memset(&c, 0, sizeof c);
+    for (int y = w->fromYear; y <= w->toYear; y++)
+        ForEachOffDay(y, CollectWorkdayChange, &c);
+    if (c.failed) {
+        w->failed = 1;
+    } else {
+        e->rrule = "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR";
+        // the first Monday to Friday of the range starts the rule, even when
+        // it is a day off: EXDATE takes it out like any other
+        const int weekday = WeekdayOf(w->first);
+        e->date = AddDays(w->first, weekday == 6 ? 2 : weekday == 0 ? 1 : 0);
+        e->exdates = c.out;
+        e->exdateCount = c.outCount;
+        e->rdates = c.in;
+        e->rdateCount = c.inCount;
+        WriteEvent(w, e);
+    }
+    free(c.out);
+    free(c.in);
+}
 
 static void WriteMemo(IcsWriter *w, const ReminderEntry *m, const char *text, uint32_t repeat)
 {
@@ -419,6 +537,9 @@ static void WriteMemo(IcsWriter *w, const ReminderEntry *m, const char *text, ui
     if (m->when == REMIND_EVERY_DAY) {
         e.rrule = "FREQ=DAILY";
         e.date = w->first;
+    } else if (m->when == REMIND_WORKDAYS) {
+        WriteWorkdayMemo(w, &e);
+        return;
     } else if (kind == REMIND_WEEKLY && value <= 6) {
         snprintf(rule, sizeof rule, "FREQ=WEEKLY;BYDAY=%s", WeekdayCodes[value]);
         e.rrule = rule;
@@ -531,6 +652,7 @@ int32_t BuildIcs(TextBuffer *out, int32_t fromYear, int32_t toYear, int32_t flag
     Property(&w, "X-WR-CALNAME", "Loomhouse");
     WriteHolidays(&w);
     WriteTerms(&w);
+    WriteOffDays(&w);
     WriteMemos(&w);
     if ((flags & ICS_NOTES) && DayNoteStore)
         TreeWalk(DayNoteStore->root.children, WriteNote, &w);

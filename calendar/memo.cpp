@@ -1,6 +1,7 @@
 #include "memo.h"
 #include "holiday.h"
 #include "names.h"
+#include "offdays.h"
 #include <stdio.h>
 #include <string.h>
 
@@ -63,6 +64,8 @@ int MemoAppliesOn(uint32_t when, PackedDate date)
         when == (REMIND_MONTHLY | (uint32_t)DATE_DAY(date)) ||
         when == (REMIND_WEEKLY | (uint32_t)WeekdayOf(date)))
         return 1;
+    if (when == REMIND_WORKDAYS)
+        return IsWorkingDay(date);
     int month, day, leap;
     if (YearlyWhenParts(when, &month, &day)) {
         if (DATE_MONTH(date) != month)
@@ -118,6 +121,8 @@ const char *FormatMemoWhen(uint32_t when)
         snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "每周%s", WeekdayName((int)value));
         return SharedTextBuffer;
     }
+    if (when == REMIND_WORKDAYS)
+        return "工作日";
     if (YearlyWhenParts(when, &month, &day)) {
         snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "每年%02d月%02d日", month, day);
         return SharedTextBuffer;

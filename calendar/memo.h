@@ -7,11 +7,13 @@
 // 1 when a memo with this `when` applies on the date: that date itself,
 // every day, the day of the month (monthly), the weekday (weekly), the month
 // and day every year (yearly; 29 February on 28 February in common years) or
+// every working day (workdays: Monday to Friday except the days off, and the
+// make-up workdays), or
 // the lunar month and day every lunar year (lunar yearly; day 30 on day 29 of
 // a short month; a regular month never in the leap month of its number, a
 // leap month in the regular month in years without that leap month).
 int MemoAppliesOn(uint32_t when, PackedDate date);
-// "每月%d日", "每周%s", "每年%02d月%02d日", "农历每年[闰]%d月%d日", the date,
+// "每月%d日", "每周%s", "每年%02d月%02d日", "农历每年[闰]%d月%d日", "工作日", the date,
 // or "[无]" for every day; in the shared 500-byte buffer (or a constant),
 // valid until the next use of that buffer.
 const char *FormatMemoWhen(uint32_t when);

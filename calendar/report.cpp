@@ -1,6 +1,8 @@
 #include "report.h"
 #include "holiday.h"
 #include "names.h"
+#include "offdays.h"
+#include "solarterm.h"
 #include "../store/recordstore.h"
 #include <stdio.h>
 #include <stdlib.h>
@@ -28,6 +30,25 @@ void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry)
         Append(sink, "\r\n日期：");
         Append(sink, rule);
     }
+}
+
+// The term's moment under its name: "交节：芒种 2026-06-05 23:49（北京时间）",
+// or where the date comes from the mean-year formula, that it has no moment.
+static void AppendTermMoment(const TextSink *sink, PackedDate date, int index)
+{
+    if (index < 0 || index >= 24)
+        return;
+    const int year = DATE_YEAR(date);
+    char piece[160];
+    if (SolarTermsArePrecise(year)) {
+        snprintf(piece, sizeof piece, "\r\n交节：%s %s（北京时间）", SolarTermNames[index], FormatTermMoment(year, index));
+    } else if (year >= 1900 && year <= 2100) {
+        snprintf(piece, sizeof piece, "\r\n交节：%s，按平气公式推算，无时刻", SolarTermNames[index]);
+    } else {
+        snprintf(piece, sizeof piece, "\r\n交节：%s，按平气公式推算（交节时刻只有1900至2100年），无时刻",
+                 SolarTermNames[index]);
+    }
+    Append(sink, piece);
 }
 
 void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
@@ -62,6 +83,14 @@ void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
         }
     }
 
+    const char *offName = "";
+    const int offKind = OffDayOn(date, &offName);
+    if (offKind != OFFDAY_NONE) {
+        snprintf(piece, sizeof piece, "\r\n放假调休\t%s（%s%s）", OffDayMark(offKind), offName,
+                 offKind == OFFDAY_WORK ? "调休上班" : "放假");
+        Append(sink, piece);
+    }
+
     // HolidaysOn rewrites the shared day record; everything from rec is written by now.
     const HolidayEntry *chain = HolidaysOn(date, withTerms);
     if (chain) {
@@ -69,6 +98,8 @@ void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
         for (const HolidayEntry *e = chain; e; e = e->nextMatch) {
             Append(sink, "\r\n\r\n");
             AppendHolidayLines(sink, e);
+            if (e->code < HOLIDAY_SOLAR)
+                AppendTermMoment(sink, date, e->code & 0xFF);
         }
     }
     AppendMemoSection(sink, date);

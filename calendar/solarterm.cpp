@@ -1,10 +1,16 @@
-// The 24 solar terms by the mean-year formula.
+// The 24 solar terms: the astronomical moments of 1900-2100 from a generated
+// table, and the mean-year formula outside those years or when the user
+// chooses it.
 //
 // The dates of a year's terms are computed once, with the same day-record
 // moves as a direct computation, and kept for the years most often shown.
 #include "solarterm.h"
 
 #include <stdio.h>
+
+#include "../store/settings.h"
+#include "daynumber.h"
+#include "solarterm_table.inc"
 
 const int32_t SolarTermMinutes[24] = {
     0,      21208,  42467,  63836,  85337,  107014, 128867, 150921, 173149, 195551, 218072, 240693,
@@ -23,6 +29,64 @@ const char *const SolarTermNames[24] = {
 
 static PackedDate TermCache[TERM_CACHE_YEARS][24];
 static bool TermCacheFilled[TERM_CACHE_YEARS];
+
+#define TERM_TABLE_YEARS (TERM_TABLE_LAST - TERM_TABLE_FIRST + 1)
+static PackedDate PreciseCache[TERM_TABLE_YEARS][24];
+static bool PreciseCacheFilled[TERM_TABLE_YEARS];
+
+// The linear mean the table's entries are counted from, in minutes after
+// 1900-01-01 00:00 UTC+8; scripts/gen/solarterms.js computes the same.
+#define MEAN_ORIGIN_MINUTE 7325
+#define MEAN_YEAR_MILLIMINUTES 525948766LL
+
+static int UseTable(int year)
+{
+    return year >= TERM_TABLE_FIRST && year <= TERM_TABLE_LAST && !(Settings.flags & CTRL_MEAN_TERMS);
+}
+
+// The moment of term `index` of a table year: its date from the second, and
+// the minute of the day rounded, but never past the date's last minute.
+static PackedDate TableMoment(int year, int index, int *minuteOfDay)
+{
+    int64_t second = 60 * (MEAN_ORIGIN_MINUTE + (int64_t)(year - TERM_TABLE_FIRST) * MEAN_YEAR_MILLIMINUTES / 1000 +
+                           SolarTermMinutes[index]) +
+                     TermTable[(year - TERM_TABLE_FIRST) * 24 + index];
+    int64_t day = DayNumberOf(PACK_DATE(TERM_TABLE_FIRST, 1, 1)) + second / 86400;
+    if (minuteOfDay) {
+        int minute = (int)(second % 86400 + 30) / 60;
+        *minuteOfDay = minute < 1440 ? minute : 1439;
+    }
+    // Every term of a year falls inside it (小寒 early in January, 冬至 late in December).
+    int dayOfYear = (int)(day - YearStartDayNumber(year));
+    int month = 1;
+    while (month < 12 && dayOfYear >= DaysBeforeMonth(year, month + 1))
+        month++;
+    return PACK_DATE(year, month, dayOfYear - DaysBeforeMonth(year, month) + 1);
+}
+
+static const PackedDate *PreciseDatesOf(int year)
+{
+    int slot = year - TERM_TABLE_FIRST;
+    if (!PreciseCacheFilled[slot]) {
+        for (int i = 0; i < 24; i++)
+            PreciseCache[slot][i] = TableMoment(year, i, 0);
+        PreciseCacheFilled[slot] = true;
+    }
+    return PreciseCache[slot];
+}
+
+int SolarTermsArePrecise(int year) { return UseTable(year); }
+
+PackedDate SolarTermMoment(int year, int index, int *minuteOfDay)
+{
+    if (UseTable(year))
+        return TableMoment(year, index, minuteOfDay);
+    if (minuteOfDay)
+        *minuteOfDay = -1;
+    PackedDate dates[24];
+    TermDatesOfYear(year, dates);
+    return dates[index];
+}
 
 // The term record handed out: a HolidayEntry with room for a two-character
 // name and its two trailing zero bytes.
@@ -66,9 +130,26 @@ static int TermIndexDirect(PackedDate date)
     return -1;
 }
 
+// The index of the term on the date among a year's 24 term dates.
+static int IndexAmong(const PackedDate *terms, PackedDate date)
+{
+    // The terms are at least 14 days apart, so the first date not before the
+    // given one decides. Two terms fall in each month: start near the
+    // month's pair and step back should the year's terms have drifted.
+    int month = DATE_MONTH(date);
+    int i = month < 2 ? 0 : month > 12 ? 23 : 2 * month - 4;
+    while (i > 0 && terms[i - 1] >= date)
+        i--;
+    while (i < 24 && terms[i] < date)
+        i++;
+    return i < 24 && terms[i] == date ? i : -1;
+}
+
 int SolarTermIndexOn(PackedDate date)
 {
     int year = DATE_YEAR(date);
+    if (UseTable(year))
+        return IndexAmong(PreciseDatesOf(year), date);
     if (year < TERM_CACHE_FIRST || year > TERM_CACHE_LAST)
         return TermIndexDirect(date);
     int slot = year - TERM_CACHE_FIRST;
@@ -80,16 +161,7 @@ int SolarTermIndexOn(PackedDate date)
             terms[i] = TermDate(&firstTerm, i);
         TermCacheFilled[slot] = true;
     }
-    // The terms are at least 14 days apart, so the first date not before the
-    // given one decides. Two terms fall in each month: start near the
-    // month's pair and step back should the year's terms have drifted.
-    int month = DATE_MONTH(date);
-    int i = month < 2 ? 0 : month > 12 ? 23 : 2 * month - 4;
-    while (i > 0 && terms[i - 1] >= date)
-        i--;
-    while (i < 24 && terms[i] < date)
-        i++;
-    return i < 24 && terms[i] == date ? i : -1;
+    return IndexAmong(terms, date);
 }
 
 HolidayEntry *SolarTermOn(PackedDate date)
@@ -107,6 +179,12 @@ HolidayEntry *SolarTermOn(PackedDate date)
 
 void TermDatesOfYear(int year, PackedDate out[24])
 {
+    if (UseTable(year)) {
+        const PackedDate *dates = PreciseDatesOf(year);
+        for (int i = 0; i < 24; i++)
+            out[i] = dates[i];
+        return;
+    }
     CalendarDay firstTerm;
     FirstTermOf(year, &firstTerm);
     int confirmed = 1;
@@ -131,4 +209,17 @@ void TermDatesOfYear(int year, PackedDate out[24])
         if (index >= 0)
             out[index] = d.packed;
     }
+}
+
+const char *FormatTermMoment(int year, int index)
+{
+    static char text[40];
+    int minute;
+    PackedDate date = SolarTermMoment(year, index, &minute);
+    if (minute >= 0)
+        snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date),
+                 minute / 60, minute % 60);
+    else
+        snprintf(text, sizeof text, "%04d-%02d-%02d --:--", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date));
+    return text;
 }

@@ -1,5 +1,8 @@
-// The 24 solar terms by the mean-year formula: a fixed number of minutes
-// after the year's 小寒, which moves by a constant tropical year per year.
+// The 24 solar terms. For 1900-2100 their dates are the local dates (UTC+8)
+// of the astronomical moments, kept in a generated table; outside those years,
+// or with the control bit CTRL_MEAN_TERMS, the mean-year formula: a fixed
+// number of minutes after the year's 小寒, which moves by a constant tropical
+// year per year.
 #pragma once
 #include "calendar.h"
 #include "../store/records.h"
@@ -15,3 +18,13 @@ int SolarTermIndexOn(PackedDate date);
 // The dates of the 24 terms of a Gregorian year in index order, each the date
 // SolarTermOn reports the term on; 0 where a term falls outside the year.
 void TermDatesOfYear(int year, PackedDate out[24]);
+// Whether the year's terms come from the astronomical table (1 for 1900-2100
+// unless the formula is chosen), rather than the formula.
+int SolarTermsArePrecise(int year);
+// The date of term `index` (0 = 小寒) of the year; *minuteOfDay gets the
+// moment's minute of the day in UTC+8, or -1 when the formula gives only a date.
+PackedDate SolarTermMoment(int year, int index, int *minuteOfDay);
+// The moment of term `index` of the year as text: "2026-06-05 23:49" (UTC+8),
+// or the date and "--:--" where the formula gives only a date. Valid until the
+// next call.
+const char *FormatTermMoment(int year, int index);

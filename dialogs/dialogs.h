@@ -10,6 +10,8 @@
 LRESULT OpenDateInfo(HWND owner, PackedDate date);
 // The holiday editor (template 106).
 LRESULT OpenHolidayEditor(HWND owner);
+// The editor of the days off and make-up workdays (template 122).
+LRESULT OpenOffDayEditor(HWND owner);
 // The settings dialog (template 104).
 LRESULT OpenSettingsDialog(HWND owner);
 // The about box (template 114).

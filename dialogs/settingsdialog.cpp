@@ -1,4 +1,4 @@
-// The settings dialog (template 104): six options and five colours, edited on
+// The settings dialog (template 104): seven options and five colours, edited on
 // a working copy that OK puts in place, applies and saves at once.
 #include "dialogs.h"
 #include "settingsdialog.h"
@@ -35,7 +35,7 @@ static INT_PTR InitSettingsDialog(HWND dialog)
     else
         copy = &Settings;
     SetWindowLongPtrA(dialog, DWLP_USER, (LONG_PTR)copy);
-    for (int control = IDC_OPT_CHIME; control <= IDC_OPT_SOUND; control++)
+    for (int control = IDC_OPT_CHIME; control <= IDC_OPT_MEAN_TERMS; control++)
         if (OptionBitOf(control))
             CheckDlgButton(dialog, control,
                            (copy->flags & OptionBitOf(control)) ? BST_CHECKED : BST_UNCHECKED);

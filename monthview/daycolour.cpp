@@ -1,5 +1,6 @@
 #include "daycolour.h"
 #include "../calendar/holiday.h"
+#include "../calendar/offdays.h"
 #include "../store/recordstore.h"
 #include "../store/settings.h"
 
@@ -13,9 +14,11 @@ uint32_t DayColourOf(PackedDate date, int weekday, int isHoliday)
 {
     if (IsMarked(date))
         return Settings.colorMark;
-    if (isHoliday)
+    const int offDay = OffDayOn(date, 0);
+    // a weekday off is a holiday; a weekend day worked is an ordinary day
+    if (isHoliday || (offDay == OFFDAY_REST && weekday >= 1 && weekday <= 5))
         return Settings.colorHoliday;
-    if (weekday == 0 || weekday == 6)
+    if ((weekday == 0 || weekday == 6) && offDay != OFFDAY_WORK)
         return Settings.colorWeekend;
     return Settings.colorDefault;
 }

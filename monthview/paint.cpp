@@ -6,6 +6,7 @@
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
 #include "../calendar/names.h"
+#include "../calendar/offdays.h"
 #include "../calendar/today.h"
 #include "../store/recordstore.h"
 #include "../store/settings.h"
@@ -73,6 +74,25 @@ int RenderBackground(HDC dc, const RECT *rect, COLORREF colour)
 static void DrawCentred(HDC dc, const char *text, RECT box, UINT format)
 {
     DrawTextExA(dc, (LPSTR)text, -1, &box, format, NULL);
+}
+
+// The small 休 or 班 in the cell's top left corner: a tag filled with the
+// holiday colour (休) or the plain one (班), the character in black or white,
+// whichever stands out from the tag, so that it reads at 12 pixels whatever
+// the colours chosen.
+static void DrawOffDayMark(HDC dc, RECT cell, int kind)
+{
+    if (kind == OFFDAY_NONE)
+        return;
+    RECT tag = {cell.left, cell.top, cell.left + 13, cell.top + 13};
+    const COLORREF tagColour = kind == OFFDAY_REST ? Settings.colorHoliday : Settings.colorDefault;
+    HBRUSH fill = CreateSolidBrush(tagColour);
+    FillRect(dc, &tag, fill);
+    DeleteObject(fill);
+    const int luma = 299 * GetRValue(tagColour) + 587 * GetGValue(tagColour) + 114 * GetBValue(tagColour);
+    COLORREF dayColour = SetTextColor(dc, luma > 128000 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+    DrawCentred(dc, OffDayMark(kind), tag, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+    SetTextColor(dc, dayColour);   // the caption below takes the day's colour
 }
 
 static void DrawWeekdayBand(HDC dc, const RECT *R, int colW)
@@ -243,6 +263,8 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
         char number[12];
         snprintf(number, sizeof number, "%d", day);
         DrawCentred(dc, number, cell, DT_SINGLELINE | DT_CENTER);
+        SelectObject(dc, smallFont);
+        DrawOffDayMark(dc, cell, OffDayOn(d.packed, 0));
         if (caption) {
             SelectObject(dc, smallFont);
             cell.top = cell.bottom - SMALL_FONT_HEIGHT;

@@ -1,6 +1,7 @@
 #include "alarmcalc.h"
 #include "../calendar/holiday.h"
 #include "../calendar/memo.h"
+#include "../calendar/offdays.h"
 #include "../calendar/strings.h"
 #include "../store/gbk.h"
 #include "../store/settings.h"
@@ -209,6 +210,8 @@ void RearmAt(PackedDate today, const SYSTEMTIME *now, uint64_t tick, AlertFn ale
     if ((Settings.flags & CTRL_HOLIDAY_ALERT) && alert) {
         for (const HolidayEntry *e = HolidaysOn(today, SolarTermsAreHolidays()); e; e = e->nextMatch)
             alert(e->name);
+        if (OffDayOn(today, 0) == OFFDAY_WORK)
+            alert("今天调休上班");
     }
 }
 
@@ -274,6 +277,8 @@ void FormatAlertLine(char *out, size_t size, const char *text)
 
 uint32_t MemoWhenFrom(int mode, int hasDate, PackedDate date, int dayIndex, int weekdayIndex)
 {
+    if (mode == MEMO_WORKDAYS)
+        return REMIND_WORKDAYS;
     if (mode == MEMO_WEEKLY)
         return REMIND_WEEKLY | (uint32_t)weekdayIndex;
     if (mode == MEMO_MONTHLY)

@@ -37,13 +37,13 @@ static ListNode *RowNode(HWND list, int row)
     return (ListNode *)item.lParam;
 }
 
-// The five mode buttons in the order of the MEMO_* modes.
-static const int ModeRadios[5] = {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY,
-                                  IDC_MEMO_LUNAR_YEARLY};
+// The six mode buttons in the order of the MEMO_* modes.
+static const int ModeRadios[6] = {IDC_MEMO_DATED,  IDC_MEMO_MONTHLY,      IDC_WEEKLY,
+                                  IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY, IDC_MEMO_WORKDAYS};
 
 // Dated mode shows the date picker, monthly the day list, weekly the weekday
 // list, yearly the month and day lists, lunar yearly the lunar month list,
-// the leap box and the lunar day list.
+// the leap box and the lunar day list; the workday mode shows none of them.
 static void ShowMemoMode(HWND dialog, int radio)
 {
     static const struct {
@@ -175,7 +175,7 @@ static INT_PTR InitMemoEditor(HWND dialog)
 
 static int MemoMode(HWND dialog)
 {
-    for (int mode = MEMO_LUNAR_YEARLY; mode > MEMO_DATED; mode--)
+    for (int mode = MEMO_WORKDAYS; mode > MEMO_DATED; mode--)
         if (IsDlgButtonChecked(dialog, ModeRadios[mode]) == BST_CHECKED)
             return mode;
     return MEMO_DATED;
@@ -369,7 +369,8 @@ static INT_PTR MemoCommand(HWND dialog, int id, int code)
     case IDC_MEMO_MONTHLY:
     case IDC_WEEKLY:
     case IDC_MEMO_YEARLY:
-    case IDC_MEMO_LUNAR_YEARLY: ShowMemoMode(dialog, id); return TRUE;
+    case IDC_MEMO_LUNAR_YEARLY:
+    case IDC_MEMO_WORKDAYS: ShowMemoMode(dialog, id); return TRUE;
     case IDC_YEARLY_MONTH:
         if (code == CBN_SELCHANGE)
             FillYearlyDays(dialog);

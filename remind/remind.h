@@ -10,6 +10,9 @@ void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);
 // The full pass at start-up and after a change of the date: queue today's
 // memos and the chime, alert the memos without a time and today's holidays.
 void RearmReminders();
+// The same queue without any alert: after a change of what applies today
+// (the days off, which the workday memos follow).
+void RequeueReminders();
 // Queues one memo when it applies today and its time is to come; alerts a
 // memo of today without a time at once.
 void ScheduleReminder(ReminderEntry *entry);

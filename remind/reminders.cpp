@@ -18,6 +18,13 @@ void RearmReminders()
     RearmAt(TodayDate.date, &now, tick, ShowAlert);
 }
 
+void RequeueReminders()
+{
+    SYSTEMTIME now;
+    uint64_t tick = ReadClocks(&now);
+    RearmAt(TodayDate.date, &now, tick, 0);
+}
+
 void ScheduleReminder(ReminderEntry *entry)
 {
     SYSTEMTIME now;

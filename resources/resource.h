@@ -10,6 +10,7 @@
 #define IDD_ABOUT          114
 #define IDD_ALERT          118
 #define IDD_DATE_INFO      121
+#define IDD_OFFDAYS        122
 
 // ---- menus ----
 #define IDR_POPUP_MENU     119
@@ -50,6 +51,7 @@
 #define IDM_HOLIDAYS       40064
 #define IDM_REMINDERS      40065
 #define IDM_SETTINGS       40066
+#define IDM_OFFDAYS        40067
 
 // ---- controls ----
 #define IDC_TOOLBAR        100
@@ -80,6 +82,7 @@
 #define IDC_OPT_PURGE      1029
 #define IDC_OPT_AUTOCLOSE  1030
 #define IDC_OPT_SOUND      1031
+#define IDC_OPT_MEAN_TERMS 1032
 #define IDC_WEB_LINK       1038
 #define IDC_MAIL_LINK      1039
 #define IDC_ALERT_TITLE    1044
@@ -101,6 +104,13 @@
 #define IDC_LUNAR_LEAP     1066
 #define IDC_LUNAR_DAY      1067
 #define IDC_EXPORT         1068
+#define IDC_OFFDAY_DATE    1069
+#define IDC_OFFDAY_REST    1070
+#define IDC_OFFDAY_WORK    1071
+#define IDC_OFFDAY_NAME    1072
+#define IDC_OFFDAY_LIST    1073
+#define IDC_OFFDAY_NOTE    1074
+#define IDC_MEMO_WORKDAYS  1075
 
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275

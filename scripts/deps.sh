@@ -13,6 +13,9 @@ packages=(
   locales fonts-wqy-microhei
   python3-icalendar python3-dateutil
 )
+# node and npm for the data generators, from Debian unless already there
+command -v node >/dev/null 2>&1 || packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -33,4 +36,16 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
     echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
   fi
   locale-gen >/dev/null
+fi
+
+# The data generators (scripts/gen/) read npm packages, pinned in
+# scripts/gen/package.json and installed under build/tools, never committed;
+# the tests run the generators in check mode against them.
+root=$(cd "$(dirname "$0")/.." && pwd)
+tools=$root/build/tools
+if ! cmp -s "$root/scripts/gen/package.json" "$tools/package.json" || [ ! -d "$tools/node_modules" ]; then
+  echo "deps: installing the generators' npm packages under build/tools"
+  mkdir -p "$tools"
+  cp "$root/scripts/gen/package.json" "$tools/package.json"
+  (cd "$tools" && npm install --no-audit --no-fund --no-package-lock -q >/dev/null)
 fi

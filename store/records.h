@@ -34,6 +34,9 @@ struct HolidayEntry {
 #define REMIND_YEARLY       0x30000000u
 #define REMIND_LUNAR_YEARLY 0x40000000u
 #define REMIND_LUNAR_LEAP   0x80u
+// Every working day: Monday to Friday except the statutory days off, and the
+// make-up workdays. One value, above the lunar yearly kind by the same rules.
+#define REMIND_WORKDAYS     0x50000000u
 #define REMIND_KIND_MASK    0xF0000000u
 #define REMIND_NO_TIME      0xFFFFFFFFu
 

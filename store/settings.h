@@ -9,6 +9,8 @@
 #define CTRL_PURGE_EXPIRED 0x20
 #define CTRL_NOTE_OPEN     0x40
 #define CTRL_SOUND         0x80
+// the solar terms by the mean-year formula instead of their astronomical moments
+#define CTRL_MEAN_TERMS    0x100
 // chime, solar terms, holiday alert, auto-close and sound
 #define CTRL_DEFAULTS      (CTRL_CHIME | CTRL_SOLAR_TERMS | CTRL_HOLIDAY_ALERT | CTRL_AUTO_CLOSE | CTRL_SOUND)
 

@@ -9,6 +9,7 @@
 #include "../calendar/ics.h"
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
+#include "../calendar/offdays.h"
 #include "../calendar/report.h"
 #include "../calendar/solarterm.h"
 #include "../calendar/today.h"
@@ -95,20 +96,41 @@ static void WarnIfStoreDamaged()
 
 int CommandTerms(int argc, char **argv)
 {
-    if (argc < 1)
+    // --mean may stand before or after the year
+    int mean = 0;
+    char *args[2];
+    int n = 0;
+    for (int i = 0; i < argc; i++) {
+        if (strcmp(argv[i], "--mean") == 0)
+            mean = 1;
+        else if (n < 2)
+            args[n++] = argv[i];
+        else
+            n++;
+    }
+    if (n < 1)
         return Missing("terms", "a year");
-    if (argc > 1)
+    if (n > 1)
         return TooMany("terms");
     int year;
-    if (!ParseNumber(argv[0], 1, 9999, &year)) {
-        ErrorLine("loomcal: '%s' is not a year (1..9999)", ShownArg(argv[0]));
+    if (!ParseNumber(args[0], 1, 9999, &year)) {
+        ErrorLine("loomcal: '%s' is not a year (1..9999)", ShownArg(args[0]));
         return EXIT_BAD_ARGUMENT;
     }
+    WarnIfConfigDamaged(LoadConfigForTool());
+    if (mean)
+        Settings.flags |= CTRL_MEAN_TERMS;
     PackedDate dates[24];
     TermDatesOfYear(year, dates);
     for (int i = 0; i < 24; i++) {
+        int minute = -1;
         if (dates[i])
-            OutFormat("%d\t%s\t%04d-%02d-%02d\n", i, SolarTermNames[i], DATE_YEAR(dates[i]),
+            SolarTermMoment(year, i, &minute);
+        if (dates[i] && minute >= 0)
+            OutFormat("%d\t%s\t%04d-%02d-%02d\t%02d:%02d\n", i, SolarTermNames[i], DATE_YEAR(dates[i]),
+                      DATE_MONTH(dates[i]), DATE_DAY(dates[i]), minute / 60, minute % 60);
+        else if (dates[i])
+            OutFormat("%d\t%s\t%04d-%02d-%02d\t--:--\n", i, SolarTermNames[i], DATE_YEAR(dates[i]),
                       DATE_MONTH(dates[i]), DATE_DAY(dates[i]));
         else
             OutFormat("%d\t%s\t-\n", i, SolarTermNames[i]);
@@ -133,6 +155,7 @@ int CommandDays(int argc, char **argv)
         ErrorLine("loomcal: FROM (%s) is after TO (%s)", ShownArg(argv[0]), ShownArg(argv[1]));
         return EXIT_BAD_ARGUMENT;
     }
+    WarnIfConfigDamaged(LoadConfigForTool());
     OutText("date\tweekday\tdayOfYear\tweekOfYear\tdaysInMonth\tlunarValid\tlunarYear\tlunarMonth\t"
             "lunarDay\tisLeapMonth\tlunarMonthDays\tleapMonth\tlunarDayOfYear\tyearCycle\tmonthCycle\t"
             "dayCycle\tterm\n");
@@ -346,8 +369,18 @@ int CommandDay(int argc, char **argv)
         OutText("农历\t超出农历表的范围（1900-01-31 至 2101-01-28）\n");
     }
     int term = SolarTermIndexOn(date);
-    if (term >= 0 && term < 24)
+    if (term >= 0 && term < 24) {
         OutFormat("节气\t%s\n", SolarTermNames[term]);
+        OutFormat("交节\t%s%s\n", FormatTermMoment(r.year, term),
+                  SolarTermsArePrecise(r.year) ? "" : "（平气公式，无时刻）");
+    }
+    const char *offName = "";
+    int offKind = OffDayOn(date, &offName);
+    if (offKind != OFFDAY_NONE) {
+        OutFormat("放假调休\t%s\t", OffDayMark(offKind));
+        OutEscaped(offName);
+        OutText("\n");
+    }
     for (HolidayEntry *e = HolidaysOn(date, SolarTermsAreHolidays()); e; e = e->nextMatch)
         if (e->code >= HOLIDAY_SOLAR) {   // the term has its own line above
             OutText("节日\t");
@@ -594,6 +627,9 @@ int CommandCheck(int argc, char **argv)
     } else {
         OutText("dlm.ini: sound\n");
     }
+    CheckOffDays();
+    if (OffDaysBadLineCount())
+        sound = 0;
     OpenStoreForTool();
     if (!DayNoteStore) {
         OutText("dlm.db: could not be opened\n");

@@ -334,6 +334,10 @@ static int ParseWhen(const char *text, uint32_t *out)
         *out = REMIND_EVERY_DAY;
         return 1;
     }
+    if (strcmp(text, "workdays") == 0) {
+        *out = REMIND_WORKDAYS;
+        return 1;
+    }
     if (strncmp(text, "monthly:", 8) == 0 && text[8] != '-' && text[8] != '+' &&
         ParseNumber(text + 8, 1, 31, &value)) {
         *out = REMIND_MONTHLY | (uint32_t)value;
@@ -395,7 +399,7 @@ int CommandMemos(int argc, char **argv)
         return ErrorLine("loomcal: too many arguments for 'memos add' (quote the text)"), EXIT_BAD_ARGUMENT;
     uint32_t when, time = REMIND_NO_TIME;
     if (!ParseWhen(argv[1], &when)) {
-        ErrorLine("loomcal: '%s' is not a memo date (YYYY-MM-DD, daily, monthly:1..31, weekly:0..6, "
+        ErrorLine("loomcal: '%s' is not a memo date (YYYY-MM-DD, daily, workdays, monthly:1..31, weekly:0..6, "
                   "yearly:MM-DD, lunar:MM-DD, lunar:闰MM-DD or lunar:LMM-DD)",
                   ShownArg(argv[1]));
         return EXIT_BAD_ARGUMENT;

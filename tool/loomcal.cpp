@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "../calendar/offdays.h"
 #include "../calendar/today.h"
 #include "../store/config.h"
 #include "../store/datalock.h"
@@ -80,6 +81,7 @@ int LoadConfigForTool()
     if (!ReminderList)
         AddChimeEntry();
     int result = ReadConfigFile("dlm.ini");
+    LoadOffDaysFile(OFFDAYS_FILE);
     // The program falls back to its defaults when the file gave it no window
     // placement; do the same so that options and holidays agree with it.
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
@@ -164,7 +166,7 @@ void PrintUsage()
             "  month [YYYY-MM]              月历（默认本月）\n"
             "  day YYYY-MM-DD               某日的全部信息\n"
             "  days FROM TO                 逐日数据（制表符分隔）\n"
-            "  terms YEAR                   一年的二十四节气\n"
+            "  terms [--mean] YEAR          一年的二十四节气与交节时刻（北京时间）；--mean 按平气公式\n"
             "  lunar YYYY-MM-DD             农历日期换算为公历（闰月：YYYY-闰MM-DD 或 YYYY-LMM-DD）\n"
             "  holidays YYYY-MM-DD          某日的节日\n"
             "  report YYYY-MM-DD            日期信息报告\n"
@@ -173,13 +175,17 @@ void PrintUsage()
             "  notes mark|unmark|delete YYYY-MM-DD\n"
             "  memos list                   全部备忘\n"
             "  memos add WHEN [HH:MM[:SS]] TEXT\n"
-            "                               WHEN: YYYY-MM-DD, daily, monthly:D, weekly:W (0=周日),\n"
+            "                               WHEN: YYYY-MM-DD, daily, workdays（工作日，按放假调休）,\n"
+            "                               monthly:D, weekly:W (0=周日),\n"
             "                               yearly:MM-DD（每年）, lunar:MM-DD（农历每年，闰月 lunar:闰MM-DD\n"
             "                               或 lunar:LMM-DD）\n"
             "  holidays-list                全部节日规则\n"
             "  holidays-add solar|lunar MM-DD NAME\n"
             "  holidays-add weekday MONTH N WEEKDAY NAME   (N: 1..5 正数, -1..-5 倒数)\n"
-            "  check                        检查 dlm.ini 与 dlm.db 是否完好\n"
+            "  offdays YEAR                 一年的法定放假（休）与调休上班（班）\n"
+            "  offdays add YYYY-MM-DD 休|班 NAME   在 offdays.txt 中加入或改写一天（优先于内置数据）\n"
+            "  offdays delete YYYY-MM-DD    删除 offdays.txt 中该日的一行\n"
+            "  check                        检查 dlm.ini、dlm.db 与 offdays.txt 是否完好\n"
             "  ics [--from 年] [--to 年] [--notes] [-o 文件]\n"
             "                               导出 iCalendar 日历（节日、节气、备忘；--notes 含日期备注）\n"
             "                               默认今年起三年，默认写到标准输出\n"
@@ -200,6 +206,7 @@ static const CommandEntry Commands[] = {
     {"day", CommandDay},
     {"days", CommandDays},
     {"terms", CommandTerms},
+    {"offdays", CommandOffDays},
     {"lunar", CommandLunar},
     {"holidays", CommandHolidays},
     {"report", CommandReport},
@@ -296,6 +303,9 @@ int main(int argc, char **argv)
             }
             IcsRequest.output = value;
             icsOption = arg;
+        } else if (!endOfOptions && strcmp(arg, "--mean") == 0) {
+            // the terms command's own option, handed on to it
+            positional[count++] = (char *)arg;
         } else if (!endOfOptions && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
             positional[count++] = (char *)"help";
         } else if (!endOfOptions && strncmp(arg, "--", 2) == 0) {

@@ -100,4 +100,10 @@ int CommandHolidaysList(int argc, char **argv);
 int CommandHolidaysAdd(int argc, char **argv);
 int CommandCheck(int argc, char **argv);
 int CommandIcs(int argc, char **argv);
+int CommandOffDays(int argc, char **argv);
+// The days-off file's lines that cannot be read: a warning on stderr, and
+// the section of 'check'.
+void WarnIfOffDaysDamaged();
+void CheckOffDays();
+int OffDaysBadLineCount();
 void PrintUsage();

@@ -28,13 +28,13 @@ TEST_F(DayTextTest, TooltipLines)
 {
     AddBuiltInHolidays();
     EXPECT_STREQ(DayText(D(2024, 2, 10), 0x17 | DAYTEXT_TERMS),
-                 "公元2024年2月10日 星期六 \n农历 正月初一 \n甲辰年 丙寅月 甲辰日  \n节日：春节 ");
+                 "公元2024年2月10日 星期六 \n农历 正月初一 \n甲辰年 丙寅月 甲辰日  \n节日：春节 \n放假：春节 ");
     EXPECT_STREQ(DayText(D(2024, 2, 10), 0x07 | DAYTEXT_TERMS),
-                 "公元2024年2月10日 星期六 \n农历 正月初一\n节日：春节 ");
+                 "公元2024年2月10日 星期六 \n农历 正月初一\n节日：春节 \n放假：春节 ");
     // A solar term is labelled 节气, a holiday 节日, in chain order.
     AddHoliday(0x2204, "节日甲");
     EXPECT_STREQ(DayText(D(2024, 2, 4), 0x05 | DAYTEXT_TERMS),
-                 "公元2024年2月4日 星期日 \n节气：立春 \n节日：节日甲 ");
+                 "公元2024年2月4日 星期日 \n节气：立春 \n节日：节日甲 \n调休上班：春节 ");
     EXPECT_STREQ(DayText(D(2023, 3, 22), 0x03 | DAYTEXT_TERMS), "公元2023年3月22日 星期三 \n农历 闰二月初一");
     EXPECT_STREQ(DayText(D(2024, 2, 9), 0x03 | DAYTEXT_TERMS), "公元2024年2月9日 星期五 \n农历 腊月三十");
 }

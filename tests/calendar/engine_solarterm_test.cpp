@@ -1,12 +1,27 @@
-// Solar terms: the dates of known years, the term record, and the cached
-// engine against the term-by-term reference on every date of 1800..2300.
+// Solar terms by the mean-year formula (control bit CTRL_MEAN_TERMS): the
+// dates of known years, the term record, and the cached engine against the
+// term-by-term reference on every date of 1800..2300.
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include "calendar/solarterm.h"
+#include "store/settings.h"
 #include "tests/reference/reference.h"
 
 namespace {
+
+class MeanFormula : public ::testing::Test {
+protected:
+    uint32_t saved;
+    void SetUp() override
+    {
+        saved = Settings.flags;
+        Settings.flags |= CTRL_MEAN_TERMS;
+    }
+    void TearDown() override { Settings.flags = saved; }
+};
+class SolarTermKnownDates : public MeanFormula {};
+class SolarTermAgainstReference : public MeanFormula {};
 
 // The 24 term dates of a year, found by asking every date.
 void TermsOfYear(int year, PackedDate terms[24])
@@ -31,7 +46,7 @@ void ExpectTerms(int year, const int monthDays[24][2])
         EXPECT_EQ(PACK_DATE(year, monthDays[i][0], monthDays[i][1]), terms[i]) << year << " term " << i;
 }
 
-TEST(SolarTermKnownDates, Years2024And2004)
+TEST_F(SolarTermKnownDates, Years2024And2004)
 {
     const int y2024[24][2] = {{1, 6}, {1, 20}, {2, 4},  {2, 19},  {3, 5},  {3, 20},  {4, 4},  {4, 19},
                               {5, 5}, {5, 20}, {6, 5},  {6, 21},  {7, 6},  {7, 22},  {8, 7},  {8, 23},
@@ -45,7 +60,7 @@ TEST(SolarTermKnownDates, Years2024And2004)
 
 // The dates of a whole year are the dates the day lookup reports, near 1900
 // and far from it, where the formula's terms spill into the neighbouring years.
-TEST(SolarTermKnownDates, TermDatesOfYearAgreeWithTheDayLookup)
+TEST_F(SolarTermKnownDates, TermDatesOfYearAgreeWithTheDayLookup)
 {
     PackedDate dates[24];
     TermDatesOfYear(2024, dates);
@@ -69,7 +84,7 @@ TEST(SolarTermKnownDates, TermDatesOfYearAgreeWithTheDayLookup)
     }
 }
 
-TEST(SolarTermKnownDates, FirstAndLastTerms)
+TEST_F(SolarTermKnownDates, FirstAndLastTerms)
 {
     EXPECT_EQ(0, SolarTermIndexOn(PACK_DATE(1900, 1, 6)));
     EXPECT_EQ(23, SolarTermIndexOn(PACK_DATE(1900, 12, 22)));
@@ -84,7 +99,7 @@ TEST(SolarTermKnownDates, FirstAndLastTerms)
     EXPECT_EQ(-1, SolarTermIndexOn(PACK_DATE(2024, 12, 31)));
 }
 
-TEST(SolarTermKnownDates, TermRecord)
+TEST_F(SolarTermKnownDates, TermRecord)
 {
     EXPECT_EQ(nullptr, SolarTermOn(PACK_DATE(2024, 1, 1)));
     HolidayEntry *term = SolarTermOn(PACK_DATE(1900, 12, 22));
@@ -128,7 +143,7 @@ void CompareYears(int firstYear, int lastYear, bool fromFirstTerm)
     EXPECT_EQ(24 * (lastYear - firstYear + 1), terms);
 }
 
-TEST(SolarTermAgainstReference, EveryDateFrom1800To2300)
+TEST_F(SolarTermAgainstReference, EveryDateFrom1800To2300)
 {
     CompareYears(1800, 2300, true);
     // The whole search per date, for a few years.
@@ -137,7 +152,7 @@ TEST(SolarTermAgainstReference, EveryDateFrom1800To2300)
     CompareYears(2300, 2300, false);
 }
 
-TEST(SolarTermAgainstReference, FarYearsAndOddDates)
+TEST_F(SolarTermAgainstReference, FarYearsAndOddDates)
 {
     // Far from 1900, outside the years kept in memory, and across their edges.
     CompareYears(1598, 1601, true);

@@ -249,6 +249,11 @@ TEST_F(IcsTest, HolidayRules)
         terms += e.props.at("CATEGORIES") == Utf8("节气");
     EXPECT_EQ(terms, 72);
     EXPECT_TRUE(Find(events, "清明", "20260405"));
+    // the astronomical date, with the moment in the description
+    const Event *mangzhong = Find(events, "芒种", "20260605");
+    ASSERT_NE(mangzhong, nullptr);
+    EXPECT_EQ(mangzhong->props.at("DESCRIPTION"), Utf8("交节时刻 2026-06-05 23:49（北京时间）"));
+    EXPECT_EQ(Find(events, "芒种", "20260606"), nullptr);
 }
 
 TEST_F(IcsTest, MemosOfEveryKind)

@@ -67,6 +67,7 @@ TEST_F(DateReportTest, WorkedExample)
                                       "农历日\t\t甲辰\r\n"
                                       "农历天计数\t1\r\n"
                                       "农历月大小\t小月\r\n"
+                                      "放假调休\t休（春节放假）\r\n"
                                       "\r\n"
                                       "==========◆节日信息◆==========\r\n"
                                       "\r\n"
@@ -104,8 +105,14 @@ TEST_F(DateReportTest, EdgesOfTheLunarTable)
 TEST_F(DateReportTest, SolarTermHasNoDateLine)
 {
     const std::string text = Report(D(2024, 2, 4));
-    EXPECT_TRUE(Has(text, "\r\n\r\n==========◆节日信息◆==========\r\n\r\n节气：立春"));
+    EXPECT_TRUE(Has(text, "\r\n\r\n==========◆节日信息◆==========\r\n\r\n节气：立春"
+                          "\r\n交节：立春 2024-02-04 16:27（北京时间）"));
     EXPECT_FALSE(Has(text, "日期："));
+    // the formula's dates have no moment; outside the table the report says why
+    EXPECT_TRUE(Has(Report(D(2101, 1, 5)), "\r\n交节：小寒，按平气公式推算（交节时刻只有1900至2100年），无时刻"));
+    Settings.flags |= CTRL_MEAN_TERMS;
+    EXPECT_TRUE(Has(Report(D(2026, 6, 6)), "节气：芒种\r\n交节：芒种，按平气公式推算，无时刻"));
+    Settings.flags &= ~CTRL_MEAN_TERMS;
     EXPECT_TRUE(Has(Report(D(2024, 12, 31)), "本年周计数\t1\r\n"));
 }
 

@@ -138,7 +138,7 @@ show_month() {
 
 # Opens the popup menu with a right click at the mouse and chooses the n-th
 # command with the keyboard (separators are skipped): 1 详细信息, 2 记事贴,
-# 3 系统设置, 4 节日设置, 5 提醒设置, 6 关于, 7 退出. 1 when no menu came.
+# 3 系统设置, 4 节日设置, 5 放假调休, 6 提醒设置, 7 关于, 8 退出. 1 when no menu came.
 menu_choose() {
   local n=$1 attempt before i
   for attempt in 1 2 3; do

@@ -46,8 +46,9 @@ if wait_window_titled 系统设置 10; then
   S=$D
   sleep 0.5
   shot 10-settings
-  # focus starts on 正点报时; six tabs later it is on the background colour
-  for _ in 1 2 3 4 5 6; do xdotool key Tab; sleep 0.05; done
+  # focus starts on 正点报时; seven tabs later (past the six other options) it
+  # is on the background colour
+  for _ in 1 2 3 4 5 6 7; do xdotool key Tab; sleep 0.05; done
   xdotool key space
   if wait_window_titled 颜色 10; then
     sleep 0.5
@@ -86,7 +87,7 @@ fi
 
 # ---- the about box ----
 show_month
-menu_choose 6
+menu_choose 7
 if wait_window_titled 关于Loomhouse 10; then
   sleep 0.5
   shot 20-about

@@ -18,7 +18,7 @@ MEMO_TEXT="e2e lunar yearly"
 
 open_editor() {
   show_month
-  menu_choose 5 || return 1
+  menu_choose 6 || return 1
   if wait_window_titled "$EDITOR_TITLE" 10; then return 0; fi
   fail "no window \"$EDITOR_TITLE\" after 提醒设置..."
   return 1

@@ -22,6 +22,7 @@ TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds)
         {0, nullptr},
         {IDM_SETTINGS, "系统设置..."},
         {IDM_HOLIDAYS, "节日设置..."},
+        {IDM_OFFDAYS, "放假调休..."},
         {IDM_REMINDERS, "提醒设置..."},
         {0, nullptr},
         {IDM_ABOUT, "关于..."},
@@ -31,8 +32,8 @@ TEST(PopupMenu, HoldsTheItemsInOrderWithTheirTextsAndIds)
     ASSERT_NE(nullptr, menu);
     HMENU popup = GetSubMenu(menu, 0);
     ASSERT_NE(nullptr, popup);
-    ASSERT_EQ(9, GetMenuItemCount(popup));
-    for (int i = 0; i < 9; i++) {
+    ASSERT_EQ(10, GetMenuItemCount(popup));
+    for (int i = 0; i < 10; i++) {
         SCOPED_TRACE(i);
         UINT state = GetMenuState(popup, (UINT)i, MF_BYPOSITION);
         if (!items[i].text) {

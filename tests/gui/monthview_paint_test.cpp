@@ -8,6 +8,7 @@
 #include "dialog_testutil.h"
 #include "../../calendar/calendar.h"
 #include "../../calendar/daytext.h"
+#include "../../calendar/offdays.h"
 #include "../../store/recordstore.h"
 #include "../../monthview/paintcalc.h"
 
@@ -46,6 +47,19 @@ int CountPixels(RECT box, COLORREF colour)
             n += GetPixel(MemoryDC, x, y) == colour;
     return n;
 }
+
+// The same without the top left corner, where a day off or a make-up
+// workday has its small mark: the day number's own colour.
+int CountNumberPixels(RECT box, COLORREF colour)
+{
+    int n = 0;
+    for (int y = box.top; y < box.bottom; y++)
+        for (int x = box.left; x < box.right; x++)
+            n += (x >= box.left + 14 || y >= box.top + 13) && GetPixel(MemoryDC, x, y) == colour;
+    return n;
+}
+
+RECT MarkCorner(RECT cell) { return Rect(cell.left, cell.top, cell.left + 14, cell.top + 13); }
 
 // One tool per day, in day order, with its cell and the packed date | bit 31.
 void ExpectDayTools(int year, int month, int first, int days, int cellH)
@@ -240,9 +254,9 @@ TEST_F(MonthViewTest, DayColoursPaintedIntoTheCells)
     EXPECT_EQ(mark, DayColour(PACK_DATE(2023, 1, 1)));
     Draw(PACK_DATE(2023, 1, 20));   // 5 rows of 44
     RECT first = Cell(0, 44);
-    EXPECT_GT(CountPixels(first, mark), 10);
-    EXPECT_EQ(0, CountPixels(first, holiday));
-    EXPECT_EQ(0, CountPixels(first, weekend));
+    EXPECT_GT(CountNumberPixels(first, mark), 10);
+    EXPECT_EQ(0, CountNumberPixels(first, holiday));
+    EXPECT_EQ(0, CountNumberPixels(first, weekend));
     // a mark of 0 is no mark
     StoreSetUserValue(note, 0);
     EXPECT_EQ(holiday, DayColour(PACK_DATE(2023, 1, 1)));
@@ -250,15 +264,42 @@ TEST_F(MonthViewTest, DayColoursPaintedIntoTheCells)
     // 1 January 2022, a Saturday and a holiday
     Draw(PACK_DATE(2022, 1, 20));   // first = 6: 6 rows of 37
     RECT saturday = Cell(6, 37);
-    EXPECT_GT(CountPixels(saturday, holiday), 10);
-    EXPECT_EQ(0, CountPixels(saturday, weekend));
+    EXPECT_GT(CountNumberPixels(saturday, holiday), 10);
+    EXPECT_EQ(0, CountNumberPixels(saturday, weekend));
     // 2 January, an ordinary Sunday; 4 January, an ordinary Tuesday
-    EXPECT_GT(CountPixels(Cell(7, 37), weekend), 10);
-    EXPECT_EQ(0, CountPixels(Cell(7, 37), holiday));
-    EXPECT_GT(CountPixels(Cell(9, 37), plain), 10);
-    EXPECT_EQ(0, CountPixels(Cell(9, 37), weekend));
+    EXPECT_GT(CountNumberPixels(Cell(7, 37), weekend), 10);
+    EXPECT_EQ(0, CountNumberPixels(Cell(7, 37), holiday));
+    EXPECT_GT(CountNumberPixels(Cell(9, 37), plain), 10);
+    EXPECT_EQ(0, CountNumberPixels(Cell(9, 37), weekend));
     EXPECT_EQ(weekend, DayColour(PACK_DATE(2022, 1, 2)));
     EXPECT_EQ(plain, DayColour(PACK_DATE(2022, 1, 4)));
+}
+
+// October 2026: the National Day week off, the Saturday after it worked. A
+// weekday off takes the holiday colour, a worked Saturday the plain one, and
+// each carries its small mark in the corner (shown by adding one by hand).
+TEST_F(MonthViewTest, DaysOffAndMakeUpWorkdaysInTheCells)
+{
+    const COLORREF holiday = Settings.colorHoliday, weekend = Settings.colorWeekend, plain = Settings.colorDefault;
+    ClearUserOffDays();
+    Draw(PACK_DATE(2026, 10, 20));   // first = 4: 5 rows of 44
+    RECT monday = Cell(4 + 5 - 1, 44), saturday = Cell(4 + 10 - 1, 44);
+    EXPECT_GT(CountNumberPixels(monday, holiday), 10);
+    EXPECT_EQ(0, CountNumberPixels(monday, plain));
+    EXPECT_GT(CountNumberPixels(saturday, plain), 10);
+    EXPECT_EQ(0, CountNumberPixels(saturday, weekend));
+    EXPECT_GT(CountPixels(MarkCorner(monday), holiday), 5);
+
+    RECT tuesday = Cell(4 + 13 - 1, 44), wednesday = Cell(4 + 14 - 1, 44);
+    const int plainBefore = CountPixels(MarkCorner(tuesday), plain);
+    EXPECT_EQ(0, CountPixels(MarkCorner(wednesday), holiday));
+    ASSERT_EQ(0, SetUserOffDay(PACK_DATE(2026, 10, 13), OFFDAY_WORK, "班"));
+    ASSERT_EQ(0, SetUserOffDay(PACK_DATE(2026, 10, 14), OFFDAY_REST, "休"));
+    Draw(PACK_DATE(2026, 10, 20));
+    EXPECT_GT(CountPixels(MarkCorner(tuesday), plain), plainBefore + 5);
+    EXPECT_GT(CountPixels(MarkCorner(wednesday), holiday), 5);
+    EXPECT_GT(CountNumberPixels(wednesday, holiday), 10);
+    ClearUserOffDays();
 }
 
 // A copy of MemoryDC's pixels, read once instead of a GetPixel per pixel.

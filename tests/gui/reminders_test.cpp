@@ -400,6 +400,7 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
         {IDC_MEMO_MONTHLY, ".x......"},
         {IDC_MEMO_YEARLY, "...xx..."},
         {IDC_MEMO_LUNAR_YEARLY, ".....xxx"},
+        {IDC_MEMO_WORKDAYS, "........"},
         {IDC_MEMO_DATED, "x......."},
     };
     for (const Mode &m : modes) {
@@ -412,7 +413,8 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
         EXPECT_EQ(m.shown, shown);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(editor, IDC_MEMO_TIME)));
         int checked = 0;
-        for (int id : {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY})
+        for (int id : {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY,
+                       IDC_MEMO_WORKDAYS})
             checked += IsDlgButtonChecked(editor, id) == BST_CHECKED;
         EXPECT_EQ(1, checked);
     }
@@ -555,6 +557,28 @@ TEST_F(ReminderTest, TheYearlyModesStoreTheMonthTheDayAndTheLeapMonth)
     HWND list = List();
     EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0),
               SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM) "农历每年闰12月30日"));
+}
+
+// 工作日备忘: today, Wednesday 2026-03-11, is a working day, so an untimed
+// workday memo alerts at once and a timed one is queued.
+TEST_F(ReminderTest, TheWorkdayModeStoresAWorkdayMemo)
+{
+    Start(Ini(0));
+    OpenEditor();
+    SYSTEMTIME at = TestClock;
+    at.wMinute = 30;
+    Click(IDC_MEMO_WORKDAYS);
+    SetPicker(IDC_MEMO_TIME, nullptr);
+    AddText("站会");
+    SetPicker(IDC_MEMO_TIME, &at);
+    AddText("日报");
+    EXPECT_EQ("工作日|工作日|", Column(0));
+    const ReminderEntry *report = (const ReminderEntry *)ReminderList->next->record;
+    const ReminderEntry *standUp = (const ReminderEntry *)ReminderList->next->next->record;
+    EXPECT_EQ(REMIND_WORKDAYS, report->when);
+    EXPECT_EQ(REMIND_WORKDAYS, standUp->when);
+    EXPECT_TRUE(IsQueued(report));
+    EXPECT_EQ(Lines{"站会"}, AlertLines());
 }
 
 // The export writes the holidays, terms and memos of this year and the next

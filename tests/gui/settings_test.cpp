@@ -86,6 +86,7 @@ TEST_F(SettingsTest, TheDialogShowsTheOptionsAndColoursOfTheSettings)
         {IDC_OPT_SOUND, "声音报警", true},
         {IDC_OPT_PURGE, "自动清除过期备忘事件", false},
         {IDC_OPT_AUTOCLOSE, "提醒窗口自动关闭", true},
+        {IDC_OPT_MEAN_TERMS, "节气按平气公式计算", false},
     };
     for (const auto &b : boxes) {
         SCOPED_TRACE(b.text);

@@ -123,7 +123,7 @@ TEST_F(TrayTest, TodaysPictureAndTipFollowTheMarkTheHolidayAndTheWeekend)
     // 1 January 2023 is a Sunday and 元旦: the holiday colour wins over the weekend
     ASSERT_EQ(PACK_DATE(2023, 1, 1), TodayDate.date);
     const TrayCall *today = LastTrayCall(NIM_MODIFY);
-    EXPECT_EQ("公元2023年1月1日 星期日 \n农历 腊月初十\n节日：元旦 ", today->tip);
+    EXPECT_EQ("公元2023年1月1日 星期日 \n农历 腊月初十\n节日：元旦 \n放假：元旦 ", today->tip);
     ExpectPictureIn(*today, Settings.colorHoliday);
 
     // marked: the mark colour wins over both
@@ -163,7 +163,8 @@ TEST_F(TrayTest, ANewTaskbarGetsTheIconAgainAndMidnightRefreshesIt)
     const TrayCall *today = LastTrayCall(NIM_MODIFY);
     ASSERT_NE(nullptr, today);
     EXPECT_EQ(0u, today->tip.find("公元2023年1月2日 星期一"));
-    ExpectPictureIn(*today, Settings.colorDefault);
+    // a Monday off, the end of the 元旦 days off: the holiday colour
+    ExpectPictureIn(*today, Settings.colorHoliday);
 
     // the end of the program takes the icon away
     TrayCalls.clear();

@@ -330,6 +330,22 @@ TEST_F(AlarmTest, RearmQueuesInDueOrderAlertsUntimedMemosAndHolidays)
     EXPECT_EQ((Texts{"untimed monthly", "untimed every day"}), Alerts);
 }
 
+// The start-up alert of a make-up workday (2026-02-14, a Saturday worked
+// before 春节), with the holiday alerts and only with them; a day off has no line.
+TEST_F(AlarmTest, AMakeUpWorkdayIsAnnouncedWithTheHolidays)
+{
+    SYSTEMTIME now = Clock(8, 0, 0);
+    Settings.flags = CTRL_HOLIDAY_ALERT;
+    RearmAt(PACK_DATE(2026, 2, 14), &now, 0, Collect);
+    EXPECT_EQ((Texts{"今天调休上班"}), Alerts);
+    Alerts.clear();
+    RearmAt(PACK_DATE(2026, 2, 16), &now, 0, Collect);
+    EXPECT_EQ(Texts{}, Alerts);
+    Settings.flags = 0;
+    RearmAt(PACK_DATE(2026, 2, 14), &now, 0, Collect);
+    EXPECT_EQ(Texts{}, Alerts);
+}
+
 TEST_F(AlarmTest, ARearmAtMidnightAnnouncesTheMidnightChimeItWouldReplace)
 {
     Settings.flags = CTRL_CHIME;

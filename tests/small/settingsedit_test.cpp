@@ -15,6 +15,7 @@ TEST(SettingsEdit, EachCheckBoxSwitchesItsOwnBitAndNothingElse)
     } boxes[] = {
         {IDC_OPT_CHIME, 0x01}, {IDC_OPT_TERMS, 0x02}, {IDC_OPT_HOLIDAY, 0x04},
         {IDC_OPT_SOUND, 0x80}, {IDC_OPT_PURGE, 0x20}, {IDC_OPT_AUTOCLOSE, 0x10},
+        {IDC_OPT_MEAN_TERMS, 0x100},
     };
     for (const auto &b : boxes) {
         EXPECT_EQ(OptionBitOf(b.control), b.bit) << b.control;
@@ -28,7 +29,7 @@ TEST(SettingsEdit, EachCheckBoxSwitchesItsOwnBitAndNothingElse)
     }
     SettingsRecord s;
     memset(&s, 0, sizeof s);
-    const int others[] = {1, 2, IDC_COLOR_BACK, 1028, 1032};   // OK, Cancel, a colour button, none
+    const int others[] = {1, 2, IDC_COLOR_BACK, 1028, 1033};   // OK, Cancel, a colour button, none
     for (int control : others) {
         EXPECT_EQ(OptionBitOf(control), 0u);
         EXPECT_EQ(ToggleOption(&s, control), 0);

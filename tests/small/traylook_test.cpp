@@ -100,7 +100,8 @@ TEST_F(TrayLookTest, TheNumberTakesTheMonthGridsColourForTheDay)
 
 TEST_F(TrayLookTest, TheTipHasTheDateTheLunarDateAndTheHolidaysButNoStemsAndBranches)
 {
-    EXPECT_STREQ(LookOf(PACK_DATE(2024, 2, 10)).tip, "公元2024年2月10日 星期六 \n农历 正月初一\n节日：春节 ");
+    EXPECT_STREQ(LookOf(PACK_DATE(2024, 2, 10)).tip, "公元2024年2月10日 星期六 \n农历 正月初一\n节日：春节 \n放假：春节 ");
+    EXPECT_STREQ(LookOf(PACK_DATE(2024, 2, 18)).tip, "公元2024年2月18日 星期日 \n农历 正月初九\n调休上班：春节 ");
     EXPECT_STREQ(LookOf(PACK_DATE(2022, 1, 4)).tip, "公元2022年1月4日 星期二 \n农历 腊月初二");
     EXPECT_STREQ(LookOf(PACK_DATE(2024, 3, 5)).tip, "公元2024年3月5日 星期二 \n农历 正月廿五\n节气：惊蛰 ");
     Settings.flags = 0;

@@ -153,7 +153,7 @@ TEST_F(ConfigFileTest, WholeFileFormat)
     Settings.colorHoliday = 2;
     Settings.colorWeekend = 3;
     Settings.colorMark = 0xABCDEF;
-    Settings.flags = 0xDF;   // all but the purge of old memos
+    Settings.flags = 0x1DF;   // all but the purge of old memos, and the formula's terms
     AddHoliday(0x2101, "元旦");
     AddHoliday(0x4B74, "感恩节");
     AddReminder(PACK_DATE(2004, 1, 1), REMIND_NO_TIME, "新年");
@@ -163,7 +163,7 @@ TEST_F(ConfigFileTest, WholeFileFormat)
                                           "MonthPos=-5,10,360,260,65537\n"
                                           "NotePos=1,2,3,4,2\n"
                                           "Color=ff8080,1,2,3,abcdef\n"
-                                          "Control=df\n"
+                                          "Control=1df\n"
                                           "[HOLIDAY]\n"
                                           "0=8449,元旦\n"
                                           "1=19316,感恩节\n"
@@ -180,7 +180,7 @@ TEST_F(ConfigFileTest, WholeFileFormat)
     EXPECT_EQ(Settings.colorMark, 0xABCDEFu);
     EXPECT_EQ(Settings.colorDefault, 1u);
     EXPECT_EQ(Settings.colorWeekend, 3u);
-    EXPECT_EQ(Settings.flags, 0xDFu);   // bit 0x08 included
+    EXPECT_EQ(Settings.flags, 0x1DFu);   // bits 0x08 and 0x100 included
     ASSERT_NE(HolidayAt(1), nullptr);
     ASSERT_NE(MemoAt(1), nullptr);
     EXPECT_EQ(HolidayAt(1)->code, 0x4B74);

@@ -156,8 +156,10 @@ TEST_F(FileCommands, IcsGoesToTheFileOrTheStandardOutput)
     EXPECT_EQ(run.out, "");
     const std::string file = ReadWholeFile(PathIn(dir, "cal.ics"));
     ASSERT_EQ(file.rfind("BEGIN:VCALENDAR\r\n", 0), 0u) << file.substr(0, 100);
-    // 30 built-in holidays (7 of them lunar, one event each), 24 terms, the memo, the note
-    EXPECT_EQ(Count(file, "BEGIN:VEVENT"), 30u + 24 + 1 + 1);
+    // 30 built-in holidays (7 of them lunar, one event each), 24 terms, 36 days
+    // off and make-up workdays, the memo, the note
+    EXPECT_EQ(Count(file, "BEGIN:VEVENT"), 30u + 24 + 36 + 1 + 1);
+    EXPECT_NE(file.find("UID:offday-20240218-work@loomhouse\r\n"), std::string::npos);
     EXPECT_EQ(Count(file, "BEGIN:VALARM"), 1u);
     EXPECT_NE(file.find("DTSTART:20240917T193000\r\n"), std::string::npos);
     EXPECT_NE(file.find("UID:note-20240301@loomhouse\r\n"), std::string::npos);
@@ -266,6 +268,44 @@ struct BadCase {
     std::vector<std::string> args;
 };
 
+// A workday memo: on the Saturday worked before 春节 2026, not on 除夕's Monday off.
+TEST_F(FileCommands, WorkdayMemosFollowTheDaysOff)
+{
+    ASSERT_EQ(Run({"memos", "add", "workdays", "09:00", "打卡"}).status, 0);
+    EXPECT_EQ(Run({"memos", "list"}).out, "工作日\t09:00:00\t打卡\n");
+    EXPECT_NE(Run({"day", "2026-02-14"}).out.find("备忘\t工作日\t09:00:00\t打卡\n"), std::string::npos);
+    EXPECT_EQ(Run({"day", "2026-02-16"}).out.find("打卡"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(PathIn(dir, "dlm.ini")).find("=50000000,90000,"), std::string::npos);
+}
+
+// The user's days off: added and deleted through loomcal, merged with the
+// built-in days, an unreadable line reported by check and kept.
+TEST_F(FileCommands, OffDaysFileEditedMergedAndChecked)
+{
+    ASSERT_EQ(Run({"offdays", "add", "2027-02-06", "休", "春节"}).status, 0);
+    ASSERT_EQ(Run({"offdays", "add", "2024-02-18", "休", "不调休"}).status, 0);   // overrides a built-in 班
+    ASSERT_EQ(Run({"offdays", "add", "2027-02-06", "班", "春节"}).status, 0);     // replaces its own line
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "offdays.txt")), "2024-02-18 休 不调休\r\n2027-02-06 班 春节\r\n");
+    EXPECT_EQ(Run({"offdays", "2027"}).out, "2027-02-06\t班\t春节\n");
+    std::string year = Run({"offdays", "2024"}).out;
+    EXPECT_NE(year.find("2024-02-17\t休\t春节\n2024-02-18\t休\t不调休\n2024-04-04"), std::string::npos) << year;
+
+    // a line the loader cannot read: reported, not used, kept through an edit
+    std::string file = ReadWholeFile(PathIn(dir, "offdays.txt")) + "2027-13-01 休 坏\r\n";
+    WriteWholeFile(PathIn(dir, "offdays.txt"), file);
+    ToolRun run = Run({"check"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("offdays.txt: 1 lines cannot be read (kept in the file, not used)\n  line 3: "
+                           "2027-13-01 休 坏\n"),
+              std::string::npos)
+        << run.out;
+    ASSERT_EQ(Run({"offdays", "delete", "2027-02-06"}).status, 0);
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "offdays.txt")), "2024-02-18 休 不调休\r\n2027-13-01 休 坏\r\n");
+    run = Run({"offdays", "delete", "2027-02-06"});
+    EXPECT_EQ(run.status, 1) << "nothing to delete";
+    EXPECT_EQ(Run({"day", "2024-02-18"}).out.find("放假调休\t休\t不调休\n") != std::string::npos, true);
+}
+
 TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
 {
     const BadCase cases[] = {
@@ -324,6 +364,14 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
         {{"ics", "now"}},
         {{"day", "2024-01-01", "--notes"}},
         {{"memos", "list", "-o", "x.ics"}},
+        {{"memos", "add", "workday", "x"}},
+        {{"offdays"}},
+        {{"offdays", "20x4"}},
+        {{"offdays", "add", "2027-02-30", "休", "春节"}},
+        {{"offdays", "add", "2027-02-06", "假", "春节"}},
+        {{"offdays", "add", "2027-02-06", "休"}},
+        {{"offdays", "add", "2027-02-06", "休", "春节\n补"}},
+        {{"offdays", "delete", "2027-02-31"}},
     };
     for (const BadCase &c : cases) {
         std::string shown;
@@ -338,6 +386,7 @@ TEST_F(FileCommands, BadArgumentsGiveOneLineAndStatusTwo)
     // nothing was written by any of them
     EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.ini")), "");
     EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.db")), "");
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "offdays.txt")), "");
 
     ToolRun run = RunToolBare(dir, {"--dir", PathIn(dir, "no-such-dir"), "month"});
     EXPECT_EQ(run.status, 2);

@@ -22,7 +22,7 @@ import subprocess
 import sys
 import tempfile
 
-from dateutil.rrule import rrulestr
+from dateutil.rrule import rruleset, rrulestr
 from icalendar import Calendar
 
 LOOMCAL = sys.argv[1] if len(sys.argv) > 1 else os.environ.get("LOOMCAL", "")
@@ -51,6 +51,8 @@ def fill():
         loomcal("holidays-add", *rule)
     memos = [
         ["daily", "每天喝水"],
+        ["workdays", "08:30", "工作日 打卡"],
+        ["workdays", "工作日 周报"],
         ["weekly:0", "周日 例会"],
         ["monthly:31", "08:15", "月底结账"],
         ["monthly:29", "二十九号"],
@@ -111,8 +113,21 @@ def expand(calendar, first, last):
             assert alarms[0].decoded("TRIGGER") == datetime.timedelta(0)
         if "RRULE" in event:
             rule = rrulestr(event["RRULE"].to_ical().decode(), dtstart=as_datetime(start))
-            occurrences = list(rule)
-            assert occurrences and occurrences[0] == as_datetime(start), "DTSTART is the first occurrence"
+            # the workday memo: the weekly rule less the days off, plus the make-up workdays
+            rules = rruleset()
+            rules.rrule(rule)
+            excluded = set()
+            for name, add in (("EXDATE", rules.exdate), ("RDATE", rules.rdate)):
+                values = event.get(name, [])
+                for value in values if isinstance(values, list) else [values]:
+                    for d in value.dts:
+                        add(as_datetime(d.dt))
+                        if name == "EXDATE":
+                            excluded.add(as_datetime(d.dt))
+            occurrences = list(rules)
+            assert occurrences, "a rule without occurrences: %s" % event["UID"]
+            assert occurrences[0] == as_datetime(start) or as_datetime(start) in excluded, \
+                "DTSTART is the first occurrence, or taken out"
         else:
             occurrences = [as_datetime(start)]
         category = event["CATEGORIES"].to_ical().decode("utf-8")
@@ -140,6 +155,9 @@ def day_listing(day):
             listed[("备忘", "\t".join(fields[3:]), time)] += 1
         elif fields[0] == "备注":
             listed[("备注", fields[1], None)] += 1
+        elif fields[0] == "放假调休":
+            suffix = "调休上班" if fields[1] == "班" else "放假"
+            listed[("放假调休", "%s %s%s" % (fields[1], fields[2], suffix), None)] += 1
     return listed
 
 
