@@ -84,7 +84,7 @@
 #define IDC_MAIL_LINK      1039
 #define IDC_ALERT_TITLE    1044
 #define IDC_SOLAR_PICKER   1045
-#define IDC_LUNAR_PICKER   1046
+#define IDC_LUNAR_YEAR     1046   // the date information dialog's; it shares IDC_LUNAR_MONTH and IDC_LUNAR_DAY
 #define IDC_ADD            1047
 #define IDC_DELETE         1048
 #define IDC_CLEAR          1049
