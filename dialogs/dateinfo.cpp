@@ -310,12 +310,34 @@ static void SaveNote(HWND dialog)
     SetPendingEdit(dialog, 0);
 }
 
+// 1 when there is no unsaved edit or the user chose to drop it.
+static int MayDropEdit(HWND dialog)
+{
+    return !EditPending(dialog) || MessageBoxA(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
+                                               "放弃更改", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
 static void CloseDateInfo(HWND dialog)
 {
-    if (EditPending(dialog) && MessageBoxA(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
-                                           "放弃更改", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
-        return;
-    EndDialog(dialog, 0);
+    if (MayDropEdit(dialog))
+        EndDialog(dialog, 0);
+}
+
+// The program is about to end: the question closing asks, or, when nobody
+// can answer, the save.
+static INT_PTR QueryQuit(HWND dialog, int nobodyCanAnswer)
+{
+    if (nobodyCanAnswer) {
+        SaveNote(dialog);
+        return AnswerQuitQuery(dialog, 0);
+    }
+    return AnswerQuitQuery(dialog, !MayDropEdit(dialog));
+}
+
+INT_PTR AnswerQuitQuery(HWND dialog, int keepOpen)
+{
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, keepOpen ? QUIT_KEEP_OPEN : 0);
+    return TRUE;
 }
 
 // ---- the procedure ----
@@ -351,6 +373,7 @@ INT_PTR CALLBACK DateInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_INITDIALOG: return InitDateInfo(dialog, (PackedDate)lParam);
     case WM_COMMAND: return DateInfoCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY: return DateInfoNotify(dialog, (const NMHDR *)lParam);
+    case WM_QUERY_QUIT: return QueryQuit(dialog, (int)wParam);
     default: return FALSE;
     }
 }

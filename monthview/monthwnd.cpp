@@ -8,10 +8,14 @@
 
 static void NoteActivation(WPARAM wParam) { DockWindowActive = wParam != 0 ? 1 : 0; }
 
-// The logon ends: the note saves itself when destroyed, and must have done so
-// before the shutdown writes the settings.
-static void EndSession(HWND window)
+// The logon ends: nobody can answer, so the open dialogs save what they
+// hold; the note saves itself when destroyed, and must have done so before
+// the shutdown writes the settings. A session that goes on ends nothing.
+static void EndSession(HWND window, WPARAM ending)
 {
+    if (!ending)
+        return;
+    CloseDialogsForQuit(1);
     if (StickyNoteWindow)
         DestroyWindow(StickyNoteWindow);
     ShutdownApplication(window);
@@ -113,7 +117,9 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE: NoteActivation(wParam); return 0;
     case WM_PAINT:
     case WM_ERASEBKGND: PresentMonth(window); return 0;
-    case WM_ENDSESSION: EndSession(window); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_ENDSESSION: EndSession(window, wParam); return 0;
+    case WM_CLOSE: return QuitProgram(window);
     case WM_TIMECHANGE: OnTimeChange(window); return 0;
     case WM_NOTIFY: return MonthNotify((NMHDR *)lParam, lParam);
     case WM_COMMAND: return OnMonthCommand(window, LOWORD(wParam), HIWORD(wParam), lParam);

@@ -107,3 +107,8 @@
 #define TIMER_NOTE_SAVE    276   // the sticky note: unsaved typing reaches its file
 #define TIMER_CLOCK        1224
 #define WM_TRAYICON        2024
+// WM_APP + 1, sent to each open dialog before the program ends: wParam 1 when
+// nobody can answer (save), 0 to ask as closing would. QUIT_KEEP_OPEN when
+// the user chose to stay.
+#define WM_QUERY_QUIT      0x8001
+#define QUIT_KEEP_OPEN     1
