@@ -106,6 +106,16 @@ static void NoteTimer(HWND note, WPARAM id)
         KillTimer(note, TIMER_NOTE_SAVE);   // a failed save is tried again at the next tick
 }
 
+// A place the user dragged the note to is kept at once, like every other change.
+static void EndNoteDrag(HWND note)
+{
+    EndDockDrag(note);
+    if (!DragMovedWindow(note))
+        return;
+    Settings.NotePos = WindowPlacement(note);
+    SaveConfigNow(note);
+}
+
 static void MouseOverNoteFrame(HWND note)
 {
     if (GetDockState(note) & DOCK_HIDDEN_MASK)
@@ -151,7 +161,7 @@ INT_PTR CALLBACK StickyNoteProc(HWND note, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER: NoteTimer(note, wParam); return TRUE;
     case WM_MOVING: SnapWhileMoving(note, (RECT *)lParam); return TRUE;
     case WM_ENTERSIZEMOVE: BeginDockDrag(note); return TRUE;
-    case WM_EXITSIZEMOVE: EndDockDrag(note); return TRUE;
+    case WM_EXITSIZEMOVE: EndNoteDrag(note); return TRUE;
     case WM_COMMAND: return StickyNoteCommand(note, LOWORD(wParam), HIWORD(wParam));
     case WM_DESTROY: StickyNoteDestroyed(note); return FALSE;
     default: return FALSE;

@@ -60,3 +60,6 @@ void SetDockState(HWND window, int32_t state);
 // (KillTimer's result). WM_EXITSIZEMOVE: restart it (SetTimer's result).
 LRESULT BeginDockDrag(HWND window);
 LRESULT EndDockDrag(HWND window);
+// 1 when the window's place or dock state differs from the drag's start: a
+// click that only pressed and released moved nothing and saves nothing.
+int DragMovedWindow(HWND window);

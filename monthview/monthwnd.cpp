@@ -41,6 +41,15 @@ static void MouseOverMonth(HWND window, LPARAM lParam)
         ShowWindow(MonthToolbar, SW_HIDE);   // the mouse is in the grid: it has left the band
 }
 
+// A place the user dragged the calendar to is kept at once, like every other change.
+static LRESULT EndMonthDrag(HWND window)
+{
+    LRESULT timer = EndDockDrag(window);
+    if (DragMovedWindow(window))
+        SaveConfigNow(window);
+    return timer;
+}
+
 static void SelectDayAt(HWND window, LPARAM point)
 {
     PackedDate day = DayAtPoint(window, point);
@@ -131,7 +140,7 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_RBUTTONUP: ShowPopupMenu(window); return 0;
     case WM_MOVING: SnapWhileMoving(window, (RECT *)lParam); return 0;
     case WM_ENTERSIZEMOVE: return BeginDockDrag(window);
-    case WM_EXITSIZEMOVE: return EndDockDrag(window);
+    case WM_EXITSIZEMOVE: return EndMonthDrag(window);
     case WM_TRAYICON: OnTrayIcon(window, lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
