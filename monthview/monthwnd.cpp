@@ -26,7 +26,7 @@ static void EndSession(HWND window, WPARAM ending)
 // for that notice (posted at once when the mouse is already elsewhere).
 static void ShowToolbar()
 {
-    ShowWindow(MonthToolbar, SW_SHOW);
+    ShowMonthToolbar(MonthToolbar);
     TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, MonthToolbar, 0};
     TrackMouseEvent(&track);
 }

@@ -105,6 +105,8 @@
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275
 #define TIMER_NOTE_SAVE    276   // the sticky note: unsaved typing reaches its file
+#define TIMER_TOOLBAR_ARM  277   // the toolbar's buttons act once it has been seen
+#define TOOLBAR_ARM_DELAY  300   // ms
 #define TIMER_CLOCK        1224
 #define WM_TRAYICON        2024
 // WM_APP + 1, sent to each open dialog before the program ends: wParam 1 when
