@@ -13,8 +13,19 @@ static int ClampDay(int year, int month, int day)
     return day < length ? day : length;
 }
 
+// The commands that open a modal dialog.
+static int OpensModalDialog(int id)
+{
+    return id == IDM_ABOUT || id == IDM_DATE_INFO || id == IDM_HOLIDAYS || id == IDM_REMINDERS ||
+           id == IDM_SETTINGS;
+}
+
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)
 {
+    // One modal dialog at a time: the tray menu works while one is open, and
+    // its dialog items bring that one forward instead of stacking another.
+    if (OpensModalDialog(id) && BringModalDialogForward())
+        return 0;
     PackedDate shown = ShownDate ? ShownDate : TodayDate.date;
     int y = DATE_YEAR(shown), m = DATE_MONTH(shown), d = DATE_DAY(shown);
     switch (id) {
@@ -37,7 +48,7 @@ LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)
         m = DATE_MONTH(TodayDate.date);
         d = DATE_DAY(TodayDate.date);
         break;
-    case IDM_EXIT: return DestroyWindow(window);
+    case IDM_EXIT: return QuitProgram(window);
     case IDM_ABOUT: return OpenAboutBox(window);
     case IDM_STICKY_NOTE: return OpenStickyNote(window);
     case IDM_DATE_INFO: return OpenDateInfo(window, ShownDate);

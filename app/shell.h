@@ -38,3 +38,22 @@ int CheckDateChange(HWND window);
 // What WM_TIMECHANGE does: refresh TodayDate, re-arm the reminders, refresh
 // the tray icon and show today's month.
 void OnTimeChange(HWND window);
+
+// ---- quitting, and one modal dialog at a time ----
+
+// The dialog that takes the user's input while a modal dialog is open (the
+// dialog, or a message box over it); null when none is open.
+HWND OpenModalDialog();
+// Brings that dialog to the front. 1 when there was one.
+int BringModalDialogForward();
+// Asks every open dialog (WM_QUERY_QUIT) to let the program end, as closing
+// it would: a dialog with unsaved changes asks its question or saves. When
+// nobody can answer (the end of the session) each saves what it holds and
+// stays. 1 when the program may end (the dialogs are ended, unless nobody
+// can answer), 0 when the user chose to stay.
+int CloseDialogsForQuit(int nobodyCanAnswer);
+// 退出, from the toolbar, the popup menu or a close: the dialogs are asked
+// first, then the month window is destroyed.
+LRESULT QuitProgram(HWND window);
+// WM_QUERYENDSESSION: every open dialog saves what it holds. TRUE.
+LRESULT OnQueryEndSession(HWND window);

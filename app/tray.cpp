@@ -107,7 +107,10 @@ void OnTrayIcon(HWND window, LPARAM mouseMessage)
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: SetForegroundWindow(window); break;
     case WM_LBUTTONUP: SlideWindow(window, SLIDE_SHOW); break;
-    case WM_LBUTTONDBLCLK: OpenDateInfo(window, TodayDate.date); break;
+    case WM_LBUTTONDBLCLK:
+        if (!BringModalDialogForward())
+            OpenDateInfo(window, TodayDate.date);
+        break;
     case WM_RBUTTONUP: ShowPopupMenu(window); break;
     }
 }

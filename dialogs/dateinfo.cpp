@@ -3,9 +3,11 @@
 #include "dialogs.h"
 #include "dialogcalc.h"
 #include <commctrl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include "../app/shell.h"
 #include "../app/tray.h"
+#include "../calendar/names.h"
 #include "../calendar/report.h"
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
@@ -53,6 +55,39 @@ static void SetSolarPicker(HWND dialog, PackedDate date)
     MovingSolarPicker = 0;
 }
 
+// The lunar choosers always show the lunar date of the date shown: the year
+// list is fixed, the month list is that year's (with its leap month) and the
+// day list that month's length. A date without a lunar date selects nothing.
+static void FillLunarYears(HWND dialog)
+{
+    char text[16];
+    for (int year = LUNAR_FIRST_YEAR; year <= LUNAR_LAST_YEAR; year++) {
+        snprintf(text, sizeof text, "%d年", year);
+        SendDlgItemMessageA(dialog, IDC_LUNAR_YEAR, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+}
+
+static void SetLunarChoosers(HWND dialog, PackedDate date)
+{
+    const LunarChoice choice = LunarChoiceOf(date);
+    HWND months = GetDlgItem(dialog, IDC_LUNAR_MONTH);
+    HWND days = GetDlgItem(dialog, IDC_LUNAR_DAY);
+    SendMessageA(months, CB_RESETCONTENT, 0, 0);
+    SendMessageA(days, CB_RESETCONTENT, 0, 0);
+    LunarMonthItem items[13];
+    const int32_t n = choice.year < 0 ? 0 : LunarMonthItems(LUNAR_FIRST_YEAR + choice.year, items);
+    char text[16];
+    for (int32_t i = 0; i < n; i++) {
+        LunarMonthItemText(items[i], text, sizeof text);
+        SendMessageA(months, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    for (int32_t day = 1; day <= choice.days; day++)
+        SendMessageA(days, CB_ADDSTRING, 0, (LPARAM)LunarDayName(day));
+    SendDlgItemMessageA(dialog, IDC_LUNAR_YEAR, CB_SETCURSEL, (WPARAM)choice.year, 0);
+    SendMessageA(months, CB_SETCURSEL, (WPARAM)choice.month, 0);
+    SendMessageA(days, CB_SETCURSEL, (WPARAM)choice.day, 0);
+}
+
 // ---- the report and the note ----
 
 static void ReplaceReport(void *context, const char *text) { SetWindowTextA((HWND)context, text); }
@@ -69,6 +104,7 @@ static void LoadNote(HWND dialog, PackedDate date)
 
 void ShowDateReport(HWND dialog, PackedDate date)
 {
+    SetLunarChoosers(dialog, date);
     HWND pane = GetDlgItem(dialog, IDC_REPORT);
     if (pane) {
         TextSink sink = {ReplaceReport, AppendReport, pane};
@@ -78,7 +114,8 @@ void ShowDateReport(HWND dialog, PackedDate date)
 }
 
 // A date chosen some other way than with the solar picker moves the picker
-// too: a save goes to the picker's date, which must be the date shown.
+// too: a save goes to the picker's date, which must be the date shown. The
+// lunar choosers follow every date shown.
 static void ShowChosenDate(HWND dialog, PackedDate date)
 {
     SetSolarPicker(dialog, date);
@@ -90,7 +127,9 @@ static void ShowChosenDate(HWND dialog, PackedDate date)
 void SetPendingEdit(HWND dialog, int on)
 {
     EnableWindow(GetDlgItem(dialog, IDC_SOLAR_PICKER), !on);
-    EnableWindow(GetDlgItem(dialog, IDC_LUNAR_PICKER), !on);
+    EnableWindow(GetDlgItem(dialog, IDC_LUNAR_YEAR), !on);
+    EnableWindow(GetDlgItem(dialog, IDC_LUNAR_MONTH), !on);
+    EnableWindow(GetDlgItem(dialog, IDC_LUNAR_DAY), !on);
     EnableWindow(GetDlgItem(dialog, IDC_HOLIDAY_QUERY), !on);
     ShowWindow(GetDlgItem(dialog, IDOK), on ? SW_SHOW : SW_HIDE);
 }
@@ -149,8 +188,7 @@ static INT_PTR InitDateInfo(HWND dialog, PackedDate date)
         date = TodayDate.date;
     date = GetDayInfo(date)->packed;
     AlignReportValues(GetDlgItem(dialog, IDC_REPORT));
-    // A lunar date has no weekday.
-    SendDlgItemMessageA(dialog, IDC_LUNAR_PICKER, DTM_SETFORMATA, 0, (LPARAM) "yyyy'年'M'月'd'日'");
+    FillLunarYears(dialog);
     SetSolarPicker(dialog, date);
     FillHolidayQuery(dialog);
     ShowDateReport(dialog, date);
@@ -168,13 +206,16 @@ static void PickedSolarDate(HWND dialog, const NMDATETIMECHANGE *change)
     ShowDateReport(dialog, PACK_DATE(change->st.wYear, change->st.wMonth, change->st.wDay));
 }
 
-static void PickedLunarDate(HWND dialog, const NMDATETIMECHANGE *change)
+static void ChoseLunar(HWND dialog, int id, int code)
 {
-    if (change->dwFlags != GDT_VALID)
+    if (code != CBN_SELCHANGE)
         return;
+    const int chooser = id == IDC_LUNAR_YEAR ? LUNAR_CHOOSER_YEAR
+                        : id == IDC_LUNAR_MONTH ? LUNAR_CHOOSER_MONTH
+                                                : LUNAR_CHOOSER_DAY;
+    const int32_t index = (int32_t)SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
     SendDlgItemMessageA(dialog, IDC_HOLIDAY_QUERY, CB_SETCURSEL, 0, 0);
-    // The picker's year, month and day read as a date of a regular lunar month.
-    ShowChosenDate(dialog, LunarToSolar(PACK_DATE(change->st.wYear, change->st.wMonth, change->st.wDay)));
+    ShowChosenDate(dialog, LunarChooserDate(PickerDate(dialog, IDC_SOLAR_PICKER), chooser, index));
 }
 
 static void ShowNoDate(HWND dialog, HWND list, LRESULT index, HolidayCode code)
@@ -269,12 +310,34 @@ static void SaveNote(HWND dialog)
     SetPendingEdit(dialog, 0);
 }
 
+// 1 when there is no unsaved edit or the user chose to drop it.
+static int MayDropEdit(HWND dialog)
+{
+    return !EditPending(dialog) || MessageBoxA(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
+                                               "放弃更改", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
 static void CloseDateInfo(HWND dialog)
 {
-    if (EditPending(dialog) && MessageBoxA(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
-                                           "放弃更改", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
-        return;
-    EndDialog(dialog, 0);
+    if (MayDropEdit(dialog))
+        EndDialog(dialog, 0);
+}
+
+// The program is about to end: the question closing asks, or, when nobody
+// can answer, the save.
+static INT_PTR QueryQuit(HWND dialog, int nobodyCanAnswer)
+{
+    if (nobodyCanAnswer) {
+        SaveNote(dialog);
+        return AnswerQuitQuery(dialog, 0);
+    }
+    return AnswerQuitQuery(dialog, !MayDropEdit(dialog));
+}
+
+INT_PTR AnswerQuitQuery(HWND dialog, int keepOpen)
+{
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, keepOpen ? QUIT_KEEP_OPEN : 0);
+    return TRUE;
 }
 
 // ---- the procedure ----
@@ -287,6 +350,9 @@ static INT_PTR DateInfoCommand(HWND dialog, int id, int code)
     case IDC_NOTE_TEXT: NoteNotified(dialog); return TRUE;
     case IDC_MARK: SetPendingEdit(dialog, 1); return TRUE;
     case IDC_HOLIDAY_QUERY: ChoseHoliday(dialog, code); return TRUE;
+    case IDC_LUNAR_YEAR:
+    case IDC_LUNAR_MONTH:
+    case IDC_LUNAR_DAY: ChoseLunar(dialog, id, code); return TRUE;
     default: return FALSE;
     }
 }
@@ -295,11 +361,10 @@ static INT_PTR DateInfoNotify(HWND dialog, const NMHDR *header)
 {
     if (header->code != (UINT)DTN_DATETIMECHANGE)
         return FALSE;
-    switch (header->idFrom) {
-    case IDC_SOLAR_PICKER: PickedSolarDate(dialog, (const NMDATETIMECHANGE *)header); return TRUE;
-    case IDC_LUNAR_PICKER: PickedLunarDate(dialog, (const NMDATETIMECHANGE *)header); return TRUE;
-    default: return FALSE;
-    }
+    if (header->idFrom != IDC_SOLAR_PICKER)
+        return FALSE;
+    PickedSolarDate(dialog, (const NMDATETIMECHANGE *)header);
+    return TRUE;
 }
 
 INT_PTR CALLBACK DateInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -308,6 +373,7 @@ INT_PTR CALLBACK DateInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_INITDIALOG: return InitDateInfo(dialog, (PackedDate)lParam);
     case WM_COMMAND: return DateInfoCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY: return DateInfoNotify(dialog, (const NMHDR *)lParam);
+    case WM_QUERY_QUIT: return QueryQuit(dialog, (int)wParam);
     default: return FALSE;
     }
 }

@@ -207,3 +207,91 @@ int SaveDayNote(PackedDate date, int mark, const char *text, int *markChanged)
         *markChanged = oldMark != (mark ? 1 : 0);
     return NOTE_SAVE_STORED;
 }
+
+// ---- date information dialog: the lunar choosers ----
+
+static int InLunarTable(int32_t year) { return year >= LUNAR_FIRST_YEAR && year <= LUNAR_LAST_YEAR; }
+
+int32_t LunarMonthItems(int32_t lunarYear, LunarMonthItem items[13])
+{
+    if (!InLunarTable(lunarYear))
+        return 0;
+    const int leap = LeapMonthOf(lunarYear);
+    int32_t n = 0;
+    for (int month = 1; month <= 12; month++) {
+        items[n++] = LunarMonthItem{month, 0};
+        if (month == leap)
+            items[n++] = LunarMonthItem{month, 1};
+    }
+    return n;
+}
+
+void LunarMonthItemText(LunarMonthItem item, char *buffer, size_t size)
+{
+    if (buffer && size > 0)
+        snprintf(buffer, size, "%s%s月", item.leap ? "闰" : "", LunarMonthName(item.month));
+}
+
+LunarChoice LunarChoiceOf(PackedDate date)
+{
+    const CalendarDay *d = GetDayInfo(date);
+    LunarChoice choice = {-1, -1, -1, 0};
+    if (d->lunarValid != 1 || !InLunarTable(d->lunarYear))
+        return choice;
+    LunarMonthItem items[13];
+    const int32_t n = LunarMonthItems(d->lunarYear, items);
+    for (int32_t i = 0; i < n; i++)
+        if (items[i].month == d->lunarMonth && items[i].leap == (d->isLeapMonth ? 1 : 0))
+            choice.month = i;
+    choice.year = d->lunarYear - LUNAR_FIRST_YEAR;
+    choice.day = d->lunarDay - 1;
+    choice.days = d->lunarMonthDays;
+    return choice;
+}
+
+PackedDate SolarOfLunarDay(int32_t year, int32_t month, int32_t leap, int32_t day)
+{
+    if (!InLunarTable(year) || month < 1 || month > 12)
+        return 0;
+    leap = leap && LeapMonthOf(year) == month;
+    const int length = leap ? LeapMonthDays(year) : LunarMonthDays(year, month);
+    if (day < 1)
+        day = 1;
+    if (day > length)
+        day = length;
+    // The conversion knows regular months only; the leap month follows the
+    // regular one of its number directly.
+    const PackedDate first = LunarToSolar(PACK_DATE(year, month, 1));
+    const int offset = (leap ? LunarMonthDays(year, month) : 0) + day - 1;
+    // at most 58 days past the first: the day record rolls the overflow into the next months
+    return GetDayInfo(PACK_DATE(DATE_YEAR(first), DATE_MONTH(first), DATE_DAY(first) + offset))->packed;
+}
+
+PackedDate LunarChooserDate(PackedDate shown, int chooser, int32_t index)
+{
+    const CalendarDay *d = GetDayInfo(shown);
+    int32_t year = LUNAR_FIRST_YEAR, month = 1, leap = 0, day = 1;
+    if (d->lunarValid == 1) {
+        year = d->lunarYear;
+        month = d->lunarMonth;
+        leap = d->isLeapMonth ? 1 : 0;
+        day = d->lunarDay;
+    }
+    if (index < 0)
+        return shown;
+    switch (chooser) {
+    case LUNAR_CHOOSER_YEAR: year = LUNAR_FIRST_YEAR + index; break;
+    case LUNAR_CHOOSER_MONTH: {
+        LunarMonthItem items[13];
+        if (index >= LunarMonthItems(year, items))
+            return shown;
+        month = items[index].month;
+        leap = items[index].leap;
+        break;
+    }
+    case LUNAR_CHOOSER_DAY: day = index + 1; break;
+    default: return shown;
+    }
+    const PackedDate date = SolarOfLunarDay(year, month, leap, day);
+    return date ? date : shown;
+}

@@ -83,3 +83,39 @@ enum {
 // comes back) and that mark; with neither the note is deleted. *markChanged
 // (may be null) tells whether the date's shown mark changed.
 int SaveDayNote(PackedDate date, int mark, const char *text, int *markChanged);
+
+// ---- date information dialog: the lunar year, month and day choosers ----
+
+enum { LUNAR_CHOOSER_YEAR = 0, LUNAR_CHOOSER_MONTH = 1, LUNAR_CHOOSER_DAY = 2 };
+
+// One item of the month chooser: a month number and whether it is that
+// number's leap month.
+struct LunarMonthItem {
+    int32_t month;
+    int32_t leap;
+};
+// The months of a lunar year in calendar order, the leap month right after
+// the month it repeats: 13 or 12 items, 0 for a year outside the table.
+int32_t LunarMonthItems(int32_t lunarYear, LunarMonthItem items[13]);
+// The text of a month item: "正月", "闰四月", "腊月".
+void LunarMonthItemText(LunarMonthItem item, char *buffer, size_t size);
+
+// What the choosers show for a date: the year's index (0 = LUNAR_FIRST_YEAR),
+// the month's index in LunarMonthItems of that year, the day's index (0 =
+// 初一) and the month's length. All -1 (days 0) when the date has no lunar date.
+struct LunarChoice {
+    int32_t year;
+    int32_t month;
+    int32_t day;
+    int32_t days;
+};
+LunarChoice LunarChoiceOf(PackedDate date);
+
+// The solar date of a lunar day: the leap month of that number when leap is
+// set and the year has it, else the regular month; a day the month lacks
+// (三十 of a short month) gives way to its last day. 0 outside the table.
+PackedDate SolarOfLunarDay(int32_t year, int32_t month, int32_t leap, int32_t day);
+// The date to show when one chooser was set to index while the dialog shows
+// the date shown: the other two keep what they show, as far as the new year
+// or month has it. A shown date without a lunar date counts as 正月初一.
+PackedDate LunarChooserDate(PackedDate shown, int chooser, int32_t index);

@@ -22,5 +22,8 @@ extern HWND StickyNoteWindow;
 // Creates the note, or slides it in when it exists already. 0.
 LRESULT OpenStickyNote(HWND owner);
 
+// A dialog's answer to WM_QUERY_QUIT: QUIT_KEEP_OPEN when keepOpen, else 0. TRUE.
+INT_PTR AnswerQuitQuery(HWND dialog, int keepOpen);
+
 // Appends text at the end of a multi-line edit control; nothing when either is missing.
 void AppendEditText(HWND edit, const char *text);

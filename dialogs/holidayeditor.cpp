@@ -190,8 +190,9 @@ static void ClearAll(HWND dialog)
     SetModified(dialog);
 }
 
-// Changes are in HolidayList already; closing makes them show and puts them on disk.
-static void CloseEditor(HWND dialog)
+// Changes are in HolidayList already; closing (or quitting the program with
+// the editor open) makes them show and puts them on disk.
+static void KeepEditorChanges(HWND dialog)
 {
     if (IsModified(dialog)) {
         ConfigChanged = 1;
@@ -201,7 +202,13 @@ static void CloseEditor(HWND dialog)
             UpdateTrayIcon(MonthWindow, TodayDate.date);
         }
         SaveConfigNow(dialog);
+        SetWindowLongPtrA(dialog, DWLP_USER, 0);
     }
+}
+
+static void CloseEditor(HWND dialog)
+{
+    KeepEditorChanges(dialog);
     EndDialog(dialog, 0);
 }
 
@@ -266,6 +273,7 @@ INT_PTR CALLBACK HolidayEditorProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_INITDIALOG: return InitHolidayEditor(dialog);
     case WM_COMMAND: return HolidayEditorCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY: return HolidayListNotify(dialog, (NMHDR *)lParam);
+    case WM_QUERY_QUIT: KeepEditorChanges(dialog); return AnswerQuitQuery(dialog, 0);
     default: return FALSE;
     }
 }

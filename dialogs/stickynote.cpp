@@ -64,7 +64,10 @@ static INT_PTR InitStickyNote(HWND note)
     // what the load put in is what the file holds
     KillTimer(note, TIMER_NOTE_SAVE);
     NoteUnsaved = 0;
-    return TRUE;
+    // The dialog manager would select the whole text, and the first key would
+    // replace the note: the caret stays at the end, where the load left it.
+    SetFocus(GetDlgItem(note, IDC_NOTE_TEXT));
+    return FALSE;
 }
 
 static void FitEdit(HWND note, LPARAM size)
@@ -81,11 +84,18 @@ static void NoteChanged(HWND note)
     NoteUnsaved = 1;
 }
 
-static void NoteActivation(HWND note, WPARAM wParam)
+// TRUE when the note took the focus itself: the dialog manager's own restore
+// would select the whole text again.
+static INT_PTR NoteActivation(HWND note, WPARAM wParam)
 {
-    DockWindowActive = wParam != 0 ? 1 : 0;
-    if (wParam == 0 && NoteUnsaved && SaveNoteText(note))
-        KillTimer(note, TIMER_NOTE_SAVE);
+    DockWindowActive = LOWORD(wParam) != WA_INACTIVE ? 1 : 0;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        if (NoteUnsaved && SaveNoteText(note))
+            KillTimer(note, TIMER_NOTE_SAVE);
+        return FALSE;
+    }
+    SetFocus(GetDlgItem(note, IDC_NOTE_TEXT));   // the edit keeps its caret and selection
+    return TRUE;
 }
 
 static void NoteTimer(HWND note, WPARAM id)
@@ -94,6 +104,16 @@ static void NoteTimer(HWND note, WPARAM id)
         AutoHideCheck(note);
     else if (id == TIMER_NOTE_SAVE && SaveNoteText(note))
         KillTimer(note, TIMER_NOTE_SAVE);   // a failed save is tried again at the next tick
+}
+
+// A place the user dragged the note to is kept at once, like every other change.
+static void EndNoteDrag(HWND note)
+{
+    EndDockDrag(note);
+    if (!DragMovedWindow(note))
+        return;
+    Settings.NotePos = WindowPlacement(note);
+    SaveConfigNow(note);
 }
 
 static void MouseOverNoteFrame(HWND note)
@@ -136,12 +156,12 @@ INT_PTR CALLBACK StickyNoteProc(HWND note, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_INITDIALOG: return InitStickyNote(note);
     case WM_SIZE: FitEdit(note, lParam); return TRUE;
-    case WM_ACTIVATE: NoteActivation(note, wParam); return FALSE;
+    case WM_ACTIVATE: return NoteActivation(note, wParam);
     case WM_NCMOUSEMOVE: MouseOverNoteFrame(note); return FALSE;
     case WM_TIMER: NoteTimer(note, wParam); return TRUE;
     case WM_MOVING: SnapWhileMoving(note, (RECT *)lParam); return TRUE;
     case WM_ENTERSIZEMOVE: BeginDockDrag(note); return TRUE;
-    case WM_EXITSIZEMOVE: EndDockDrag(note); return TRUE;
+    case WM_EXITSIZEMOVE: EndNoteDrag(note); return TRUE;
     case WM_COMMAND: return StickyNoteCommand(note, LOWORD(wParam), HIWORD(wParam));
     case WM_DESTROY: StickyNoteDestroyed(note); return FALSE;
     default: return FALSE;

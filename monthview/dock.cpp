@@ -2,12 +2,15 @@
 // decisions are in dockcalc.cpp; here the cursor and the window are read and
 // the window is moved.
 #include "monthview.h"
+#include <string.h>
 #include "dockcalc.h"
 #include "../app/shell.h"
 #include "../resources/resource.h"
 
 POINT DragAnchor;
 int DockWindowActive;
+// Where the dragged window was when the drag began.
+static WindowPos DragStart;
 
 int32_t GetDockState(HWND window) { return (int32_t)GetWindowLongPtrA(window, GWLP_USERDATA); }
 
@@ -87,7 +90,14 @@ void AutoHideCheck(HWND window)
 LRESULT BeginDockDrag(HWND window)
 {
     GetCursorPos(&DragAnchor);
+    DragStart = WindowPlacement(window);
     return KillTimer(window, TIMER_AUTOHIDE);
 }
 
 LRESULT EndDockDrag(HWND window) { return SetTimer(window, TIMER_AUTOHIDE, AUTOHIDE_PERIOD, NULL); }
+
+int DragMovedWindow(HWND window)
+{
+    WindowPos now = WindowPlacement(window);
+    return memcmp(&now, &DragStart, sizeof now) != 0;
+}

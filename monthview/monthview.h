@@ -40,6 +40,9 @@ RECT DrawingRect();
 // Toolbar and tooltips.
 HWND CreateMonthToolbar(HWND window);
 LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Shows the hidden toolbar; its buttons act TOOLBAR_ARM_DELAY ms later
+// (TIMER_TOOLBAR_ARM of the toolbar), not on a click that came with it.
+void ShowMonthToolbar(HWND toolbar);
 int ToolbarTipText(NMTTDISPINFOA *info);
 // The day under a client point (the tooltip's hit test), or 0.
 PackedDate DayAtPoint(HWND window, LPARAM point);
@@ -60,3 +63,6 @@ void SetDockState(HWND window, int32_t state);
 // (KillTimer's result). WM_EXITSIZEMOVE: restart it (SetTimer's result).
 LRESULT BeginDockDrag(HWND window);
 LRESULT EndDockDrag(HWND window);
+// 1 when the window's place or dock state differs from the drag's start: a
+// click that only pressed and released moved nothing and saves nothing.
+int DragMovedWindow(HWND window);

@@ -8,10 +8,14 @@
 
 static void NoteActivation(WPARAM wParam) { DockWindowActive = wParam != 0 ? 1 : 0; }
 
-// The logon ends: the note saves itself when destroyed, and must have done so
-// before the shutdown writes the settings.
-static void EndSession(HWND window)
+// The logon ends: nobody can answer, so the open dialogs save what they
+// hold; the note saves itself when destroyed, and must have done so before
+// the shutdown writes the settings. A session that goes on ends nothing.
+static void EndSession(HWND window, WPARAM ending)
 {
+    if (!ending)
+        return;
+    CloseDialogsForQuit(1);
     if (StickyNoteWindow)
         DestroyWindow(StickyNoteWindow);
     ShutdownApplication(window);
@@ -22,7 +26,7 @@ static void EndSession(HWND window)
 // for that notice (posted at once when the mouse is already elsewhere).
 static void ShowToolbar()
 {
-    ShowWindow(MonthToolbar, SW_SHOW);
+    ShowMonthToolbar(MonthToolbar);
     TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, MonthToolbar, 0};
     TrackMouseEvent(&track);
 }
@@ -35,6 +39,15 @@ static void MouseOverMonth(HWND window, LPARAM lParam)
         ShowToolbar();
     else if (MonthToolbar && IsWindowVisible(MonthToolbar))
         ShowWindow(MonthToolbar, SW_HIDE);   // the mouse is in the grid: it has left the band
+}
+
+// A place the user dragged the calendar to is kept at once, like every other change.
+static LRESULT EndMonthDrag(HWND window)
+{
+    LRESULT timer = EndDockDrag(window);
+    if (DragMovedWindow(window))
+        SaveConfigNow(window);
+    return timer;
 }
 
 static void SelectDayAt(HWND window, LPARAM point)
@@ -113,7 +126,9 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE: NoteActivation(wParam); return 0;
     case WM_PAINT:
     case WM_ERASEBKGND: PresentMonth(window); return 0;
-    case WM_ENDSESSION: EndSession(window); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_ENDSESSION: EndSession(window, wParam); return 0;
+    case WM_CLOSE: QuitProgram(window); return 0;
     case WM_TIMECHANGE: OnTimeChange(window); return 0;
     case WM_NOTIFY: return MonthNotify((NMHDR *)lParam, lParam);
     case WM_COMMAND: return OnMonthCommand(window, LOWORD(wParam), HIWORD(wParam), lParam);
@@ -125,7 +140,7 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_RBUTTONUP: ShowPopupMenu(window); return 0;
     case WM_MOVING: SnapWhileMoving(window, (RECT *)lParam); return 0;
     case WM_ENTERSIZEMOVE: return BeginDockDrag(window);
-    case WM_EXITSIZEMOVE: return EndDockDrag(window);
+    case WM_EXITSIZEMOVE: return EndMonthDrag(window);
     case WM_TRAYICON: OnTrayIcon(window, lParam); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }

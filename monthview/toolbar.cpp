@@ -10,6 +10,11 @@
 HWND MonthTooltip;
 HWND MonthToolbar;
 static WNDPROC ToolbarPreviousProc;
+// The toolbar appears with the first mouse move over the weekday band, so a
+// click on the band in the same motion would hit a button nobody has seen
+// (六 quits, 二 changes the month). Its buttons act only after it has been
+// shown for a moment.
+static int ToolbarArmed;
 
 static const int ToolbarCommands[7] = {
     IDM_PREV_YEAR, IDM_NEXT_YEAR, IDM_PREV_MONTH, IDM_NEXT_MONTH, IDM_TODAY, IDM_SETTINGS, IDM_EXIT,
@@ -59,10 +64,43 @@ HWND CreateMonthToolbar(HWND window)
     return toolbar;
 }
 
+void ShowMonthToolbar(HWND toolbar)
+{
+    if (IsWindowVisible(toolbar))
+        return;
+    ToolbarArmed = 0;
+    ShowWindow(toolbar, SW_SHOW);
+    SetTimer(toolbar, TIMER_TOOLBAR_ARM, TOOLBAR_ARM_DELAY, NULL);
+}
+
 LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_MOUSELEAVE)
-        ShowWindow(window, SW_HIDE);
+    switch (message) {
+    case WM_MOUSELEAVE: ShowWindow(window, SW_HIDE); break;
+    case WM_TIMER:
+        if (wParam != TIMER_TOOLBAR_ARM)
+            break;
+        KillTimer(window, TIMER_TOOLBAR_ARM);
+        ToolbarArmed = IsWindowVisible(window) != 0;
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (ToolbarArmed)
+            break;
+        // Not yet seen: the press is the band's, which drags the calendar
+        // while the button is held.
+        if (GetAsyncKeyState(VK_LBUTTON) & 0x8000)
+            PostMessageA(GetParent(window), WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        if (!ToolbarArmed)
+            return 0;
+        break;
+    case WM_SHOWWINDOW:
+        if (!wParam)
+            ToolbarArmed = 0;
+        break;
+    }
     return CallWindowProcA(ToolbarPreviousProc, window, message, wParam, lParam);
 }
 

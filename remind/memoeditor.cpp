@@ -14,6 +14,7 @@
 #include "../calendar/names.h"
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
+#include "../dialogs/dialogs.h"
 #include "../dialogs/listrows.h"
 #include "../resources/resource.h"
 #include "../store/fileio.h"
@@ -300,11 +301,17 @@ int ExportCalendarTo(HWND owner, const char *path)
     return 0;
 }
 
+// Saved means on disk: a crash or a kill after the editor closed (or the
+// program ended with it open) loses no memo.
+static void KeepMemoChanges(HWND dialog)
+{
+    if (IsModified(dialog) && SaveConfigNow(dialog))
+        SetWindowLongPtrA(dialog, DWLP_USER, 0);
+}
+
 static void CloseMemoEditor(HWND dialog)
 {
-    // Saved means on disk: a crash or a kill after the editor closed loses no memo.
-    if (IsModified(dialog))
-        SaveConfigNow(dialog);
+    KeepMemoChanges(dialog);
     EndDialog(dialog, 0);
 }
 
@@ -391,6 +398,7 @@ INT_PTR CALLBACK MemoEditorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: return MemoCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY: return MemoNotify(dialog, (NMHDR *)lParam);
     case WM_CLOSE: CloseMemoEditor(dialog); return TRUE;
+    case WM_QUERY_QUIT: KeepMemoChanges(dialog); return AnswerQuitQuery(dialog, 0);
     default: return FALSE;
     }
 }

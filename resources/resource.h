@@ -87,7 +87,7 @@
 #define IDC_MAIL_LINK      1039
 #define IDC_ALERT_TITLE    1044
 #define IDC_SOLAR_PICKER   1045
-#define IDC_LUNAR_PICKER   1046
+#define IDC_LUNAR_YEAR     1046   // the date information dialog's; it shares IDC_LUNAR_MONTH and IDC_LUNAR_DAY
 #define IDC_ADD            1047
 #define IDC_DELETE         1048
 #define IDC_CLEAR          1049
@@ -115,5 +115,12 @@
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275
 #define TIMER_NOTE_SAVE    276   // the sticky note: unsaved typing reaches its file
+#define TIMER_TOOLBAR_ARM  277   // the toolbar's buttons act once it has been seen
+#define TOOLBAR_ARM_DELAY  300   // ms
 #define TIMER_CLOCK        1224
 #define WM_TRAYICON        2024
+// WM_APP + 1, sent to each open dialog before the program ends: wParam 1 when
+// nobody can answer (save), 0 to ask as closing would. QUIT_KEEP_OPEN when
+// the user chose to stay.
+#define WM_QUERY_QUIT      0x8001
+#define QUIT_KEEP_OPEN     1

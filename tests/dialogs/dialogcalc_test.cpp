@@ -349,3 +349,73 @@ TEST_F(SaveDayNoteTest, NoStoreIsAFailure)
 }
 
 }   // namespace
+
+namespace {
+
+// ---- the lunar choosers of the date information dialog ----
+
+TEST(LunarChoosers, MonthListsNameTheLeapMonthAfterItsRegularMonth)
+{
+    LunarMonthItem items[13];
+    char text[32];
+    ASSERT_EQ(13, LunarMonthItems(2023, items));   // 闰二月
+    const char *const expected2023[13] = {"正月", "二月", "闰二月", "三月", "四月", "五月", "六月",
+                                          "七月", "八月", "九月", "十月", "十一月", "腊月"};
+    for (int i = 0; i < 13; i++) {
+        LunarMonthItemText(items[i], text, sizeof text);
+        EXPECT_STREQ(expected2023[i], text) << i;
+    }
+    ASSERT_EQ(12, LunarMonthItems(2024, items));
+    LunarMonthItemText(items[11], text, sizeof text);
+    EXPECT_STREQ("腊月", text);
+    EXPECT_EQ(0, LunarMonthItems(1899, items));
+    EXPECT_EQ(0, LunarMonthItems(2101, items));
+}
+
+TEST(LunarChoosers, EveryDayOfTheTableComesBackFromWhatTheChoosersShow)
+{
+    LunarMonthItem items[13];
+    for (PackedDate date = LUNAR_EPOCH; date <= LUNAR_LAST_DATE;
+         date = GetDayInfo(PACK_DATE(DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date) + 1))->packed) {
+        const LunarChoice c = LunarChoiceOf(date);
+        ASSERT_GE(c.month, 0) << date;
+        ASSERT_LT(c.month, LunarMonthItems(LUNAR_FIRST_YEAR + c.year, items)) << date;
+        const LunarMonthItem m = items[c.month];
+        ASSERT_EQ(date, SolarOfLunarDay(LUNAR_FIRST_YEAR + c.year, m.month, m.leap, c.day + 1)) << date;
+        ASSERT_TRUE(c.days == 29 || c.days == 30) << date;
+    }
+    // no lunar date: nothing is chosen
+    const LunarChoice none = LunarChoiceOf(D(1900, 1, 30));
+    EXPECT_EQ(-1, none.year);
+    EXPECT_EQ(-1, none.month);
+    EXPECT_EQ(-1, none.day);
+    EXPECT_EQ(-1, LunarChoiceOf(D(2101, 1, 29)).year);
+}
+
+TEST(LunarChoosers, ChoosingKeepsTheOtherTwoAsFarAsTheNewYearOrMonthHasThem)
+{
+    struct Case {
+        PackedDate shown;
+        int chooser;
+        int32_t index;
+        PackedDate expected;
+        const char *why;
+    } cases[] = {
+        {D(2023, 3, 22), LUNAR_CHOOSER_DAY, 14, D(2023, 4, 5), "闰二月初一 to 闰二月十五"},
+        {D(2023, 3, 1), LUNAR_CHOOSER_MONTH, 2, D(2023, 3, 31), "二月初十 to 闰二月初十"},
+        {D(2023, 3, 31), LUNAR_CHOOSER_MONTH, 1, D(2023, 3, 1), "闰二月初十 back to 二月初十"},
+        {D(2023, 3, 31), LUNAR_CHOOSER_YEAR, 124, D(2024, 3, 19), "闰二月 in a year without it: 二月"},
+        {D(2024, 2, 10), LUNAR_CHOOSER_YEAR, 125, D(2025, 1, 29), "正月初一 a year on"},
+        {D(2025, 1, 28), LUNAR_CHOOSER_MONTH, 0, D(2024, 3, 9), "腊月廿九 of 2024 to 正月廿九"},
+        {D(2024, 3, 9), LUNAR_CHOOSER_DAY, 29, D(2024, 3, 9), "三十 in a 29-day 正月: 廿九"},
+        {D(2026, 3, 18), LUNAR_CHOOSER_YEAR, 124, D(2024, 3, 9), "正月三十 of 2026 in 2024: 廿九"},
+        {D(2024, 1, 10), LUNAR_CHOOSER_MONTH, 12, D(2024, 2, 8), "十一月廿九 to 腊月廿九, past 闰二月"},
+        {D(1900, 1, 30), LUNAR_CHOOSER_DAY, 4, D(1900, 2, 4), "no lunar date: 正月 of 1900"},
+        {D(2026, 6, 1), LUNAR_CHOOSER_MONTH, 13, D(2026, 6, 1), "no such month: nothing moves"},
+        {D(2026, 6, 1), LUNAR_CHOOSER_DAY, -1, D(2026, 6, 1), "no selection: nothing moves"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.expected, LunarChooserDate(c.shown, c.chooser, c.index)) << c.why;
+}
+
+}   // namespace

@@ -80,9 +80,10 @@ xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
 xdotool click --repeat 2 --delay 80 1
 if wait_window_titled "日期信息" 10; then
   pass "a double click on $date1 opened the date information dialog"
-  # Focus starts on the solar picker: three tabs to the mark, one more to the note.
+  # Focus starts on the solar picker: past the lunar year, month and day and
+  # the holiday list, five tabs to the mark, one more to the note.
   sleep 0.5
-  xdotool key Tab; sleep 0.1; xdotool key Tab; sleep 0.1; xdotool key Tab; sleep 0.1
+  for _ in 1 2 3 4 5; do xdotool key Tab; sleep 0.1; done
   xdotool key space; sleep 0.2
   xdotool key Tab; sleep 0.1
   xdotool type --delay 40 "e2e note"; sleep 0.3

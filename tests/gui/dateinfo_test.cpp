@@ -58,13 +58,15 @@ bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id
 
 bool Browsing(HWND dialog)
 {
-    return Enabled(dialog, IDC_SOLAR_PICKER) && Enabled(dialog, IDC_LUNAR_PICKER) &&
+    return Enabled(dialog, IDC_SOLAR_PICKER) && Enabled(dialog, IDC_LUNAR_YEAR) &&
+           Enabled(dialog, IDC_LUNAR_MONTH) && Enabled(dialog, IDC_LUNAR_DAY) &&
            Enabled(dialog, IDC_HOLIDAY_QUERY) && !Shown(dialog, IDOK);
 }
 
 bool Pending(HWND dialog)
 {
-    return !Enabled(dialog, IDC_SOLAR_PICKER) && !Enabled(dialog, IDC_LUNAR_PICKER) &&
+    return !Enabled(dialog, IDC_SOLAR_PICKER) && !Enabled(dialog, IDC_LUNAR_YEAR) &&
+           !Enabled(dialog, IDC_LUNAR_MONTH) && !Enabled(dialog, IDC_LUNAR_DAY) &&
            !Enabled(dialog, IDC_HOLIDAY_QUERY) && Shown(dialog, IDOK);
 }
 
@@ -415,19 +417,65 @@ TEST_F(DateInfoTest, AChangedMarkShowsInTheMonthAtOnce)
 
 // ---- choosing a date ----
 
-TEST_F(DateInfoTest, TheLunarPickerMovesTheSolarPickerAndTheNoteGoesThere)
+// What a lunar chooser shows: the selected item's text, or "" with none selected.
+std::string Chosen(HWND dialog, int id)
+{
+    HWND list = GetDlgItem(dialog, id);
+    LRESULT i = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    char text[32] = "";
+    if (i >= 0)
+        SendMessageA(list, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
+    return text;
+}
+std::string LunarShown(HWND dialog)
+{
+    return Chosen(dialog, IDC_LUNAR_YEAR) + Chosen(dialog, IDC_LUNAR_MONTH) + Chosen(dialog, IDC_LUNAR_DAY);
+}
+int Count(HWND dialog, int id) { return (int)SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0); }
+
+// A choice in a drop-down list as the user makes it.
+void ChooseItem(HWND dialog, int id, const char *text)
+{
+    HWND list = GetDlgItem(dialog, id);
+    ASSERT_GE(SendMessageA(list, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text), 0) << text;
+    SendMessageA(list, CB_SETCURSEL, SendMessageA(list, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)list);
+}
+
+TEST_F(DateInfoTest, TheLunarChoosersShowTheShownDayAndFollowEveryWayOfChoosing)
+{
+    // 2023-03-31 is the tenth of the leap second month; the year has 13 months
+    ASSERT_NE(nullptr, Open(D(2023, 3, 31)));
+    EXPECT_EQ("2023年闰二月初十", LunarShown(dialog));
+    EXPECT_EQ(13, Count(dialog, IDC_LUNAR_MONTH));
+    EXPECT_EQ(29, Count(dialog, IDC_LUNAR_DAY));   // 闰二月 of 2023 is short
+
+    Pick(dialog, IDC_SOLAR_PICKER, 2026, 3, 18);
+    EXPECT_EQ("2026年正月三十", LunarShown(dialog));
+    EXPECT_EQ(12, Count(dialog, IDC_LUNAR_MONTH));
+    EXPECT_EQ(30, Count(dialog, IDC_LUNAR_DAY));
+    ChooseHoliday(dialog, "中秋节");
+    EXPECT_EQ("2026年八月十五", LunarShown(dialog));
+    // no lunar date: nothing chosen
+    Pick(dialog, IDC_SOLAR_PICKER, 1900, 1, 30);
+    EXPECT_EQ("", LunarShown(dialog));
+}
+
+TEST_F(DateInfoTest, ChoosingALunarDayMovesTheDialogAndTheNoteGoesThere)
 {
     ASSERT_NE(nullptr, Open(D(2026, 3, 5)));
     ChooseHoliday(dialog, "元旦");
-    Pick(dialog, IDC_LUNAR_PICKER, 2024, 1, 1);   // lunar 2024/1/1 is 2024-02-10
+    ChooseItem(dialog, IDC_LUNAR_YEAR, "2023年");
+    ChooseItem(dialog, IDC_LUNAR_MONTH, "闰二月");
+    ChooseItem(dialog, IDC_LUNAR_DAY, "初一");   // 2023-03-22
     EXPECT_EQ(0, QuerySelection(dialog));
-    EXPECT_EQ(D(2024, 2, 10), SolarPicker(dialog));
-    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t2024年2月10日"));
-    Type(dialog, "春节");
+    EXPECT_EQ(D(2023, 3, 22), SolarPicker(dialog));
+    EXPECT_EQ("2023年闰二月初一", LunarShown(dialog));
+    EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t2023年3月22日"));
+    Type(dialog, "闰月");
     Save(dialog);
     EXPECT_EQ(nullptr, FindDayNote(D(2026, 3, 5)));
-    EXPECT_STREQ("春节", LoadDayNoteView(D(2024, 2, 10)).text);
-    EXPECT_EQ("春节", NoteOnDisk(D(2024, 2, 10)).text);
+    EXPECT_EQ("闰月", NoteOnDisk(D(2023, 3, 22)).text);
 }
 
 TEST_F(DateInfoTest, TheHolidayListMovesTheSolarPickerAndTheNoteGoesThere)

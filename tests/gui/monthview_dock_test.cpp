@@ -1,6 +1,9 @@
 // Docking the month window: snapping while it is dragged, sliding in and out
 // of view, and the auto-hide check, with the cursor placed by SetCursorPos.
 #include "monthview_testutil.h"
+#include <string.h>
+#include <string>
+#include "fixture.h"
 
 namespace {
 
@@ -75,6 +78,31 @@ TEST_F(MonthViewTest, DragStartAnchorsAtTheCursor)
     EXPECT_EQ(123, DragAnchor.y);
     EXPECT_NE(0, (int)SendMessageA(MonthWindow, WM_EXITSIZEMOVE, 0, 0));
     KillTimer(MonthWindow, TIMER_AUTOHIDE);
+}
+
+// The place a drag ends at reaches "dlm.ini" at once; a click that moved
+// nothing writes nothing.
+TEST_F(MonthViewTest, ADragThatMovedTheCalendarIsSavedWhenItEnds)
+{
+    auto iniHolds = [](const char *line) {
+        char text[8192];
+        long n = ReadProgramFile("dlm.ini", text, sizeof text - 1);
+        text[n > 0 ? n : 0] = 0;
+        return strstr(text, line) != nullptr;
+    };
+    PlaceWindow(250, 0);
+    SetDockState(MonthWindow, DOCK_TOP);
+    DeleteFileA((std::string(ProgramDir()) + "\\dlm.ini").c_str());
+    SendMessageA(MonthWindow, WM_ENTERSIZEMOVE, 0, 0);
+    SendMessageA(MonthWindow, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(-1, ReadProgramFile("dlm.ini", nullptr, 0)) << "a click without a move wrote the file";
+
+    SendMessageA(MonthWindow, WM_ENTERSIZEMOVE, 0, 0);
+    PlaceWindow(300, 280);
+    SetDockState(MonthWindow, DOCK_NONE);
+    SendMessageA(MonthWindow, WM_EXITSIZEMOVE, 0, 0);
+    KillTimer(MonthWindow, TIMER_AUTOHIDE);
+    EXPECT_TRUE(iniHolds("MonthPos=300,280,650,530,0\r\n"));
 }
 
 TEST_F(MonthViewTest, SlideWindowFinalPositionsForEachEdge)

@@ -92,6 +92,34 @@ TEST_F(MonthViewTest, MouseInTheTopBandShowsTheToolbarAndLeavingHidesIt)
     EXPECT_FALSE(IsWindowVisible(MonthToolbar));
 }
 
+// A click that comes with the move showing the toolbar hits no button: "二"
+// (the previous month) acts only once the toolbar has been shown a moment.
+TEST_F(MonthViewTest, TheToolbarsButtonsActOnlyOnceItHasBeenSeen)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    RECT r = DrawingRect();
+    DrawMonth(MonthWindow, MemoryDC, PACK_DATE(2026, 5, 13), &r);
+    ShowWindow(MonthToolbar, SW_HIDE);
+    auto clickTwo = []() {
+        const LPARAM at = MAKELPARAM(2 * 50 + 25, 10);
+        SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(2 * 50 + 25, 10));
+        SendMessageA(MonthToolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(MonthToolbar, WM_LBUTTONUP, 0, at);
+    };
+    clickTwo();
+    ASSERT_TRUE(IsWindowVisible(MonthToolbar));
+    EXPECT_EQ(PACK_DATE(2026, 5, 13), ShownDate);
+    SendMessageA(MonthToolbar, WM_TIMER, TIMER_TOOLBAR_ARM, 0);   // the moment has passed
+    clickTwo();
+    EXPECT_EQ(PACK_DATE(2026, 4, 13), ShownDate);
+    // hidden and shown again: not yet seen
+    SendMessageA(MonthToolbar, WM_MOUSELEAVE, 0, 0);
+    clickTwo();
+    EXPECT_EQ(PACK_DATE(2026, 4, 13), ShownDate);
+    KillTimer(MonthToolbar, TIMER_TOOLBAR_ARM);
+    PumpMessages(0);
+}
+
 // Where the month window's client point (x, y) is on the screen.
 POINT OnScreen(int x, int y)
 {

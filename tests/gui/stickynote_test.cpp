@@ -125,6 +125,24 @@ TEST_F(StickyNoteTest, AFileOfAnotherEditorShowsItsLines)
     EXPECT_EQ("第一行\r\r\n第二行\r\r\n最后", ProgramFileText("便签.txt"));
 }
 
+TEST_F(StickyNoteTest, ReopensWithTheCaretAtTheEndAndNothingSelected)
+{
+    WriteProgramFile("便签.txt", "旧的便签");
+    Open();
+    auto expectCaretAtTheEnd = [this](const char *when) {
+        DWORD from = 0, to = 0;
+        SendMessageA(Edit(), EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+        EXPECT_EQ((DWORD)GetWindowTextLengthW(Edit()), from) << when;
+        EXPECT_EQ(from, to) << when;
+    };
+    expectCaretAtTheEnd("opened");
+    SetForegroundWindow(MonthWindow);
+    SetForegroundWindow(StickyNoteWindow);
+    expectCaretAtTheEnd("activated");
+    Type("x");
+    EXPECT_EQ("旧的便签x", NoteText()) << "the first key replaced the note";
+}
+
 // Correction: typing reaches the file while the note is open, not only at its close.
 TEST_F(StickyNoteTest, TypingIsSavedWithinTwoSecondsAndWhenTheNoteIsLeft)
 {
