@@ -16,8 +16,8 @@ static int ClampDay(int year, int month, int day)
 // The commands that open a modal dialog.
 static int OpensModalDialog(int id)
 {
-    return id == IDM_ABOUT || id == IDM_DATE_INFO || id == IDM_HOLIDAYS || id == IDM_REMINDERS ||
-           id == IDM_SETTINGS;
+    return id == IDM_ABOUT || id == IDM_DATE_INFO || id == IDM_HOLIDAYS || id == IDM_OFFDAYS ||
+           id == IDM_REMINDERS || id == IDM_SETTINGS;
 }
 
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)

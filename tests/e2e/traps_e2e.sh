@@ -96,7 +96,7 @@ if open_date_info; then
   # ---- quitting with an unsaved note: the question closing asks ----
   D=$I
   type_note "unsaved"
-  tray_choose 7   # 退出
+  tray_choose 8   # 退出
   if wait_window_titled 放弃更改 8; then
     pass "退出 from the tray with an unsaved note asks first"
     shot 04-quit-question

@@ -116,7 +116,7 @@ TEST_F(QuittingTest, TheEndOfTheSessionSavesWhatADialogHolds)
 // The menu's dialog items while the date information dialog is open.
 int ChooseDialogItemsWhileOpen()
 {
-    static const int items[] = {IDM_SETTINGS, IDM_DATE_INFO, IDM_HOLIDAYS, IDM_REMINDERS, IDM_ABOUT};
+    static const int items[] = {IDM_SETTINGS, IDM_DATE_INFO, IDM_HOLIDAYS, IDM_OFFDAYS, IDM_REMINDERS, IDM_ABOUT};
     switch (Step) {
     case 0:
         Info = FindDialogTitled("日期信息");
@@ -127,7 +127,7 @@ int ChooseDialogItemsWhileOpen()
         return 1;
     default:
         // a second dialog over the first: count it and let it go
-        for (const char *title : {"系统设置", "节日设置", "提醒设置", "关于"})
+        for (const char *title : {"系统设置", "节日设置", "放假调休", "电子备忘录", "关于Loomhouse"})
             if (HWND other = FindDialogTitled(title)) {
                 OtherDialogSeen++;
                 PostMessageA(other, WM_COMMAND, IDCANCEL, 0);
