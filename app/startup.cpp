@@ -9,6 +9,7 @@
 #include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
+#include "../store/fileio.h"
 #include "../store/config.h"
 #include "../store/records.h"
 #include "../store/settings.h"
@@ -146,8 +147,10 @@ int ShutdownApplication(HWND window)
         return 0;
     ShutdownDone = 1;
     Settings.MonthPos = WindowPlacement(window);
+    FileKeptCopyName[0] = 0;
     while (SaveConfig() != 0 && AskToRetrySave() == IDRETRY) {
     }
+    TellKeptCopy(0);
 
     FreeMonthSurfaces();
     RemoveTrayIcon(window);

@@ -40,7 +40,7 @@ TEST_F(StoreDamageTest, ForeignHeaderGivesAnEmptyStoreAndTheFileIsKept)
     WriteWholeFile("dlm.db", foreign);
 
     RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
-    EXPECT_EQ(store->fileState, STORE_FILE_NEW);
+    EXPECT_EQ(store->fileState, STORE_FILE_FOREIGN);
     EXPECT_EQ(store->root.children, nullptr);
     EXPECT_EQ(store->file, nullptr);
     EXPECT_EQ(store->header.dataEnd, 284);
@@ -48,7 +48,7 @@ TEST_F(StoreDamageTest, ForeignHeaderGivesAnEmptyStoreAndTheFileIsKept)
     EXPECT_EQ(ReadWholeFile("dlm.db"), foreign);   // unchanged: nothing to write
     EXPECT_FALSE(FileExists("dlm.db.damaged"));
 
-    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_NEW);
+    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_FOREIGN);
     EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), foreign);
     EXPECT_EQ(ReadNotes(), (NoteMap{{NEWKEY, Note("new", 1)}}));
 }
@@ -56,7 +56,7 @@ TEST_F(StoreDamageTest, ForeignHeaderGivesAnEmptyStoreAndTheFileIsKept)
 TEST_F(StoreDamageTest, IdentityIsCheckedAgainstAllThreeValues)
 {
     RecordStore *store = StoreOpen("dlm.db", 0, 0, 7);
-    EXPECT_EQ(store->fileState, STORE_FILE_NEW);
+    EXPECT_EQ(store->fileState, STORE_FILE_FOREIGN);
     EXPECT_EQ(store->header.id2, 7);
     StoreClose(store, "dlm.db");
     store = StoreOpen("dlm.db", 0, 0, 0);
@@ -67,7 +67,7 @@ TEST_F(StoreDamageTest, IdentityIsCheckedAgainstAllThreeValues)
 TEST_F(StoreDamageTest, FileShorterThanTheHeader)
 {
     WriteWholeFile("dlm.db", sound.substr(0, 100));
-    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_NEW);
+    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_FOREIGN);
     EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), sound.substr(0, 100));
     EXPECT_EQ(ReadNotes(), (NoteMap{{NEWKEY, Note("new", 1)}}));
 
