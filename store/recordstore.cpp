@@ -740,6 +740,11 @@ static int WriteNewFile(RecordStore *store, const char *name, SaveWork *work, ch
     OutFlush(out);
     store->root.entry.childCount = CountChildren(&store->root);
     written->rootCount = store->root.entry.childCount;
+    // What a damaged header said is not carried into the new file: it is
+    // this store's format, and its live bytes lie inside its data area.
+    written->version = 1;
+    if (written->liveBytes > written->dataEnd)
+        written->liveBytes = written->dataEnd;
     if (OutSeek(out, 0)) {
         OutPut(out, written, STORE_HEADER_SIZE);
         OutFlush(out);
