@@ -1,6 +1,7 @@
 // Start-up, shutdown, the resources' strings and the midnight check, with the
 // real program started inside the test process.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 #include <string>
 #include "fixture.h"
@@ -151,6 +152,26 @@ TEST_F(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte)
     SetWindowPos(MonthWindow, 0, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     StopProgram();
     EXPECT_EQ(std::string(ini), ProgramFile("dlm.ini"));
+}
+
+// A dialog's save writes the file at once; the exit then has nothing left to
+// write. It used to write again, over what loomcal had changed meanwhile.
+TEST_F(Shutdown, AfterASaveTheExitDoesNotWriteTheFileAgain)
+{
+    ASSERT_EQ(1, StartProgramInTempDir("[CONTROL]\nMonthPos=100,200,400,420,0\nControl=97\n"));
+    ASSERT_EQ(1, SaveConfigNow(MonthWindow));
+    EXPECT_EQ(0, ConfigChanged);
+    EXPECT_NE(std::string::npos, ProgramFile("dlm.ini").find("\nControl=97\r\n"));
+    // loomcal adds a memo while the program runs
+    const std::string later = "[CONTROL]\r\nMonthPos=100,200,400,420,0\r\nControl=97\r\n[REMIND]\r\n0=1,2,later\r\n";
+    char path[MAX_PATH * 2];
+    snprintf(path, sizeof path, "%s\\dlm.ini", ProgramDir());
+    FILE *f = fopen(path, "wb");
+    ASSERT_NE(nullptr, f);
+    fwrite(later.data(), 1, later.size(), f);
+    fclose(f);
+    StopProgram();
+    EXPECT_EQ(later, ProgramFile("dlm.ini"));
 }
 
 TEST_F(Shutdown, WithAChangeTheWindowPlacementIsWritten)
