@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <string>
+#include "dialog_testutil.h"
 #include "fixture.h"
 #include "../../app/shell.h"
 #include "../../calendar/calendar.h"
@@ -14,6 +15,7 @@
 #include "../../remind/remind.h"
 #include "../../store/config.h"
 #include "../../store/records.h"
+#include "../../store/recordstore.h"
 #include "../../store/settings.h"
 
 namespace {
@@ -172,6 +174,41 @@ TEST_F(Shutdown, AfterASaveTheExitDoesNotWriteTheFileAgain)
     fclose(f);
     StopProgram();
     EXPECT_EQ(later, ProgramFile("dlm.ini"));
+}
+
+char KeptBoxText[512];
+
+int ReadTheKeptCopyBox()
+{
+    HWND box = FindDialogTitled("提示");
+    if (!box)
+        return 1;
+    MessageBoxText(box, KeptBoxText, sizeof KeptBoxText);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+void SaveTheNotes() { SaveNotesNow(MonthWindow); }
+
+// A note file that is not one (a changed first byte) is kept whole before the
+// first save replaces it, and the user learns where.
+TEST_F(Shutdown, ADamagedNoteFileIsKeptAndTheUserIsTold)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    StoreDiscard(DayNoteStore);
+    const std::string foreign(300, 'x');
+    FILE *f = fopen("dlm.db", "wb");   // the program's folder is the current one
+    ASSERT_NE(nullptr, f);
+    fwrite(foreign.data(), 1, foreign.size(), f);
+    fclose(f);
+    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    ASSERT_EQ(STORE_FILE_FOREIGN, DayNoteStore->fileState);
+    StoreSetData(StoreAddItem(&DayNoteStore->root, PACK_DATE(2024, 1, 1)), "abc", 4);
+    KeptBoxText[0] = 0;
+    EXPECT_EQ(1, RunModalScript(SaveTheNotes, ReadTheKeptCopyBox));
+    EXPECT_NE(nullptr, strstr(KeptBoxText, "dlm.db.damaged")) << KeptBoxText;
+    EXPECT_EQ(foreign, ProgramFile("dlm.db.damaged"));
+    StopProgram();
 }
 
 TEST_F(Shutdown, WithAChangeTheWindowPlacementIsWritten)
