@@ -274,10 +274,11 @@ TEST_F(StoreDamageTest, HeaderAndIndexThatDisagreeWithTheFileAreDamage)
         PutWord(bad, (c.fromIndex ? IndexAt() : 0) + c.offset, c.value);
         WriteWholeFile("dlm.db", bad);
         RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+        StoreVerify(store, nullptr);   // as loomcal and the first save look
         EXPECT_EQ(store->fileState, STORE_FILE_DAMAGED);
         EXPECT_NE(store->damage[0], 0);
         StoreDiscard(store);
-        EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_DAMAGED);
+        OpenAddClose(NEWKEY);   // the program: its first save looks at the blocks too
         EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), bad);
         store = StoreOpen("dlm.db", 0, 0, 0);
         EXPECT_EQ(store->fileState, STORE_FILE_SOUND) << store->damage;
