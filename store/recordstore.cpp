@@ -52,7 +52,6 @@ static void SetDamage(RecordStore *store, const char *why)
         snprintf(store->damage, sizeof store->damage, "%s", why);
 }
 
-
 // Buffered reader over the index area; every entry read is checked against the file.
 struct IndexReader {
     FILE *file;
