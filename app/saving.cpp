@@ -3,6 +3,7 @@
 #include "shell.h"
 #include "../calendar/offdays.h"
 #include "../calendar/strings.h"
+#include <stdio.h>
 #include "../store/config.h"
 #include "../store/fileio.h"
 #include "../store/recordstore.h"
@@ -16,6 +17,17 @@ static int SaveFailed(HWND owner)
     return 0;
 }
 
+// A save that replaced a damaged file kept it first; the user learns where.
+void TellKeptCopy(HWND owner)
+{
+    if (!FileKeptCopyName[0])
+        return;
+    char text[4300];
+    snprintf(text, sizeof text, "原文件已损坏，已另存为“%s”，然后写入了新文件。", FileKeptCopyName);
+    FileKeptCopyName[0] = 0;
+    MessageBoxA(owner, text, "提示", MB_OK | MB_ICONWARNING);
+}
+
 int SaveConfigNow(HWND owner)
 {
     // Set first: should this write fail, the one at exit tries again.
@@ -25,9 +37,15 @@ int SaveConfigNow(HWND owner)
     WindowPos drawing = Settings.MonthPos;
     if (MonthWindow)
         Settings.MonthPos = WindowPlacement(MonthWindow);
+    FileKeptCopyName[0] = 0;
     int written = WriteConfigFile("dlm.ini") == 0;
     Settings.MonthPos = drawing;
-    return written ? 1 : SaveFailed(owner);
+    TellKeptCopy(owner);
+    if (!written)
+        return SaveFailed(owner);
+    // Saved: the exit has nothing left to write.
+    ConfigChanged = 0;
+    return 1;
 }
 
 int SaveOffDaysNow(HWND owner)
@@ -39,5 +57,8 @@ int SaveNotesNow(HWND owner)
 {
     if (!DayNoteStore)
         return SaveFailed(owner);
-    return StoreSave(DayNoteStore, "dlm.db") == 0 ? 1 : SaveFailed(owner);
+    FileKeptCopyName[0] = 0;
+    int saved = StoreSave(DayNoteStore, "dlm.db") == 0;
+    TellKeptCopy(owner);
+    return saved ? 1 : SaveFailed(owner);
 }

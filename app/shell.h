@@ -28,7 +28,9 @@ int ShowPopupMenu(HWND window);
 // Saving at once, when the user finishes an action that changes stored data.
 // Each replaces its file by a complete new one and, when that fails, says so
 // in a message box owned by owner and keeps the data in memory. 1 when saved.
-int SaveConfigNow(HWND owner);   // "dlm.ini"; sets ConfigChanged, so the exit writes it as well
+int SaveConfigNow(HWND owner);   // "dlm.ini"; ConfigChanged stays set only when the save failed
+// Says where a save kept a damaged file (FileKeptCopyName), if it did.
+void TellKeptCopy(HWND owner);
 int SaveNotesNow(HWND owner);    // "dlm.db"
 int SaveOffDaysNow(HWND owner);  // the days-off file
 

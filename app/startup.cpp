@@ -10,6 +10,7 @@
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
 #include "../calendar/offdays.h"
+#include "../store/fileio.h"
 #include "../store/config.h"
 #include "../store/records.h"
 #include "../store/settings.h"
@@ -148,8 +149,10 @@ int ShutdownApplication(HWND window)
         return 0;
     ShutdownDone = 1;
     Settings.MonthPos = WindowPlacement(window);
+    FileKeptCopyName[0] = 0;
     while (SaveConfig() != 0 && AskToRetrySave() == IDRETRY) {
     }
+    TellKeptCopy(0);
 
     FreeMonthSurfaces();
     RemoveTrayIcon(window);

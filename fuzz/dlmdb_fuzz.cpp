@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the note store as "dlm.db": open, read every
 // note, edit, close, and check that what was written reads back soundly
-// with exactly the notes the store held before the close.
+// with exactly the notes the store held before the close, and that no note
+// whose entry lies in the file's index area is lost unless the old file was
+// kept whole as "dlm.db.damaged".
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include "store/recordstore.h"
@@ -61,6 +64,47 @@ void RemoveKeptCopies()
 
 char scratch[64];
 
+// The keys of every whole 20-byte entry from the header's index position to
+// the end of the file, read without trusting any count: the notes the file
+// holds, whatever the store makes of it.
+std::set<int32_t> RawKeys(const uint8_t *data, size_t size)
+{
+    std::set<int32_t> keys;
+    int32_t words[7];
+    if (size < 284)
+        return keys;
+    memcpy(words, data, sizeof words);
+    if (words[0] != 0 || words[2] != 0 || words[3] != 0 || words[4] < 284 || (size_t)words[4] > size)
+        return keys;
+    for (size_t at = (size_t)words[4]; at + 20 <= size; at += 20) {
+        int32_t key;
+        memcpy(&key, data + at, 4);
+        keys.insert(key);
+    }
+    return keys;
+}
+
+int CollectKeys(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    ((std::set<int32_t> *)context)->insert(item->entry.key);
+    return TreeWalk(item->children, CollectKeys, context);
+}
+
+bool KeptWhole(const uint8_t *data, size_t size)
+{
+    FILE *f = fopen("dlm.db.damaged", "rb");
+    if (!f)
+        return false;
+    std::string kept;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        kept.append(buffer, n);
+    fclose(f);
+    return kept.size() == size && memcmp(kept.data(), data, size) == 0;
+}
+
 void RemoveScratch()
 {
     RemoveKeptCopies();
@@ -104,8 +148,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     StoreItem *added = StoreAddItem(&store->root, 0x07D40101);
     if (added)
         StoreSetData(added, "abc", 4);
-    if (store->root.children && store->root.children->right)
-        StoreDeleteItem((StoreItem *)store->root.children->right->record);
+    std::set<int32_t> deleted;   // taken out on purpose, with their children
+    if (store->root.children && store->root.children->right) {
+        StoreItem *gone = (StoreItem *)store->root.children->right->record;
+        deleted.insert(gone->entry.key);
+        TreeWalk(gone->children, CollectKeys, &deleted);
+        StoreDeleteItem(gone);
+    }
 
     std::string before = DumpStore(store);
     if (StoreSave(store, "dlm.db") != 0) {
@@ -122,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     store = StoreOpen("dlm.db", 0, 0, 0);
     if (store->fileState != STORE_FILE_SOUND) {
-        fprintf(stderr, "rewritten file is not sound (state %d)\n", store->fileState);
+        fprintf(stderr, "rewritten file is not sound (state %d: %s)\n", store->fileState, store->damage);
         abort();
     }
     std::string after = DumpStore(store);
@@ -130,6 +179,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fprintf(stderr, "notes changed across the close:\n%s\n%s\n", before.c_str(), after.c_str());
         abort();
     }
+    // Every note of the old file is still there, or the old file is kept.
+    std::set<int32_t> kept;
+    TreeWalk(store->root.children, CollectKeys, &kept);
     StoreClose(store, "dlm.db");
+    for (int32_t key : RawKeys(data, size)) {
+        if (!kept.count(key) && !deleted.count(key) && !KeptWhole(data, size)) {
+            fprintf(stderr, "the note with key %08x was lost and the old file was not kept\n", (unsigned)key);
+            abort();
+        }
+    }
     return 0;
 }

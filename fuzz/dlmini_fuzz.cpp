@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes as "dlm.ini": read, walk, export as a calendar file,
-// write, read again.
+// edit, write, read again; no memo or holiday text of the old file may be
+// missing afterwards unless the old file was kept whole as "dlm.ini.damaged".
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+#include <set>
+#include <string>
 #include "calendar/daytext.h"
 #include "calendar/holiday.h"
 #include "calendar/ics.h"
@@ -73,6 +76,77 @@ static void CheckIcs()
 
 static char scratch[64];
 
+// The texts of the entry lines of the first [HOLIDAY] and [REMIND] sections,
+// taken from the bytes without the loader: what follows the entry's numbers
+// (one for a holiday, two for a memo), its line breaks decoded. Memos that
+// the purge may drop are left out.
+static void RawTexts(const uint8_t *data, size_t size, int purge, std::set<std::string> *holidays,
+                     std::set<std::string> *memos)
+{
+    std::string all((const char *)data, size);
+    int section = 0;   // 1 holidays, 2 memos
+    int seen[3] = {0, 0, 0};
+    size_t at = 0;
+    while (at < all.size()) {
+        size_t end = all.find('\n', at);
+        bool last = end == std::string::npos;
+        std::string line = all.substr(at, last ? std::string::npos : end - at);
+        at = last ? all.size() : end + 1;
+        if (!last && !line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            int s = line.compare(0, 9, "[HOLIDAY]") == 0 ? 1 : line.compare(0, 8, "[REMIND]") == 0 ? 2 : 0;
+            section = s && !seen[s] ? s : 0;
+            if (s)
+                seen[s] = 1;
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (!section || eq == std::string::npos || eq == 0 || line.find('\0') != std::string::npos)
+            continue;
+        bool digits = true;
+        for (size_t i = 0; i < eq; i++)
+            digits = digits && line[i] >= '0' && line[i] <= '9';
+        if (!digits)
+            continue;
+        size_t text = eq + 1;
+        for (int i = 0; i < section && text != std::string::npos; i++) {
+            size_t comma = line.find(',', text);
+            text = comma == std::string::npos ? comma : comma + 1;
+        }
+        if (text == std::string::npos)
+            continue;
+        if (section == 2 && purge) {
+            unsigned long long when = strtoull(line.c_str() + eq + 1, 0, 16);
+            if (when < (unsigned long long)(uint32_t)TodayDate.date)
+                continue;
+        }
+        std::string decoded = line.substr(text);
+        DecodeLineBreaks(&decoded[0]);
+        decoded.resize(strlen(decoded.c_str()));
+        // the writer's one deliberate change: a lone lead byte before a line break becomes '?'
+        std::string encoded(decoded.size() * 2 + 1, '\0');
+        EncodeLineBreaks(decoded.c_str(), &encoded[0], encoded.size());
+        DecodeLineBreaks(&encoded[0]);
+        decoded = encoded.c_str();
+        (section == 1 ? holidays : memos)->insert(decoded);
+    }
+}
+
+static bool KeptWhole(const uint8_t *data, size_t size)
+{
+    FILE *f = fopen("dlm.ini.damaged", "rb");
+    if (!f)
+        return false;
+    std::string kept;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        kept.append(buffer, n);
+    fclose(f);
+    return kept.size() == size && memcmp(kept.data(), data, size) == 0;
+}
+
 // A damaged input is kept as "dlm.ini.damaged" before it is replaced.
 static void RemoveKeptCopies()
 {
@@ -135,6 +209,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DayText(PACK_DATE(2024, 6, 15), 0x17 | DAYTEXT_TERMS);
     CheckIcs();
 
+    // an edit, as the reminder dialog makes one
+    const int purge = (Settings.flags & CTRL_PURGE_EXPIRED) != 0;
+    if (AddReminder(PACK_DATE(2030, 1, 1), REMIND_NO_TIME, "fuzz edit") != 0)
+        abort();
+    ConfigChanged = 1;
     if (WriteConfigFile("dlm.ini") != 0)
         abort();
     if (checked == CONFIG_DAMAGED) {
@@ -156,6 +235,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (memcmp(&saved, &Settings, sizeof Settings) != 0)
         abort();
     const size_t second = Walk();
+    // nothing of the old file is missing, or the old file is kept whole
+    std::set<std::string> holidays, memos;
+    RawTexts(data, size, purge, &holidays, &memos);
+    std::set<std::string> names, texts;
+    for (ListNode *n = HolidayList; n; n = n->next)
+        names.insert(((const HolidayEntry *)n->record)->name);
+    for (ListNode *n = ReminderList ? ReminderList->next : 0; n; n = n->next)
+        texts.insert(((const ReminderEntry *)n->record)->text);
+    for (const std::string &h : holidays)
+        if (!names.count(h) && !KeptWhole(data, size)) {
+            fprintf(stderr, "a holiday name was lost and the old file was not kept: %s\n", h.c_str());
+            abort();
+        }
+    for (const std::string &m : memos)
+        if (!texts.count(m) && !KeptWhole(data, size)) {
+            fprintf(stderr, "a memo text was lost and the old file was not kept: %s\n", m.c_str());
+            abort();
+        }
     if (WriteConfigFile("dlm.ini.again") != 0)
         abort();
     (void)first;

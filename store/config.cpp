@@ -225,9 +225,13 @@ static int HexDigit(char c)
     return -1;
 }
 
+// Set by ParseNumber when a number did not fit the 32 bits it is read into.
+static int numberTooLarge;
+
 // One number as the formatted-input conversions "%d" and "%x" take it:
 // leading blanks, a sign, for "%x" an optional 0x, then at least one digit.
-// Values that overflow wrap around.
+// Values that overflow wrap around, as they always have; numberTooLarge
+// says so, since no file the program wrote holds such a number.
 static int ParseNumber(const char **text, int hex, uint32_t *out)
 {
     const char *p = *text;
@@ -240,11 +244,19 @@ static int ParseNumber(const char **text, int hex, uint32_t *out)
         p += 2;
     const int base = hex ? 16 : 10;
     uint32_t value = 0;
+    uint64_t magnitude = 0;
     int digits = 0;
-    for (int d; (d = HexDigit(*p)) >= 0 && d < base; p++, digits++)
+    for (int d; (d = HexDigit(*p)) >= 0 && d < base; p++, digits++) {
         value = value * (uint32_t)base + (uint32_t)d;
+        if (magnitude <= 0xFFFFFFFFull)
+            magnitude = magnitude * (uint64_t)base + (uint64_t)d;
+    }
     if (!digits)
         return 0;
+    // "%x" takes all 32 bits, "%d" a signed 32-bit number
+    const uint64_t limit = hex ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
+    if (magnitude > limit)
+        numberTooLarge = 1;
     *out = negative ? 0u - value : value;
     *text = p;
     return 1;
@@ -352,11 +364,18 @@ enum { CONTROL_KEYS = 4 };
 static const char *const ControlKeys[CONTROL_KEYS] = {"MonthPos", "NotePos", "Color", "Control"};
 
 // A line the loader took but could not take whole.
-enum { FLAW_BAD_VALUE = 1, FLAW_EXTRA_TEXT = 2 };
+enum {
+    FLAW_BAD_VALUE = 1,
+    FLAW_EXTRA_TEXT = 2,
+    FLAW_TOO_LARGE = 3,      // a number was read cut to 32 bits
+    FLAW_HOLIDAY_CUT = 4,    // the name is longer than a holiday record holds
+    FLAW_MEMO_CUT = 5,       // the text is longer than a memo record holds
+    FLAW_KINDS = 8,          // flawed holds start * FLAW_KINDS + flaw
+};
 
 struct LoadRecord {
     OffsetList used;          // the start of every line the loader took
-    OffsetList flawed;        // start * 4 + FLAW_*
+    OffsetList flawed;        // start * FLAW_KINDS + FLAW_*
     OffsetList keyLines[2];   // [HOLIDAY], [REMIND]: the line of entry n
     int64_t sectionLines[SECTION_COUNT];
     int64_t controlLines[CONTROL_KEYS];
@@ -383,7 +402,7 @@ static void Took(LoadRecord *record, int flaw)
 {
     OffsetAdd(&record->used, lineStart);
     if (flaw)
-        OffsetAdd(&record->flawed, lineStart * 4 + flaw);
+        OffsetAdd(&record->flawed, lineStart * FLAW_KINDS + flaw);
 }
 
 // ---- the loader ----
@@ -414,9 +433,11 @@ static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadReco
             if (!(value = FindKey(f, control, ControlKeys[k])))
                 continue;
             record->controlLines[k] = lineStart;
+            numberTooLarge = 0;
             int parsed = ParseFields(value, hex[k], fields[k], counts[k], &end);
             Took(record, parsed < counts[k]              ? FLAW_BAD_VALUE
                          : !OnlyBlanks(end, strlen(end)) ? FLAW_EXTRA_TEXT
+                         : numberTooLarge                ? FLAW_TOO_LARGE
                                                          : 0);
         }
     }
@@ -433,11 +454,17 @@ static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadReco
                 break;
             OffsetAdd(&record->keyLines[0], lineStart);
             uint32_t code;
+            numberTooLarge = 0;
             char *text = ParseEntry(value, 0, &code, 1);
-            Took(record, text ? 0 : FLAW_BAD_VALUE);
+            if (text)
+                DecodeLineBreaks(text);
+            // AddHoliday keeps what its record holds: a longer name would be saved cut
+            Took(record, !text                                              ? FLAW_BAD_VALUE
+                         : numberTooLarge                                   ? FLAW_TOO_LARGE
+                         : GbkCutLength(text, HOLIDAY_NAME_MAX) < strlen(text) ? FLAW_HOLIDAY_CUT
+                                                                            : 0);
             if (!text)
                 continue;
-            DecodeLineBreaks(text);
             if (addEntries)
                 AddHoliday((int32_t)code, text);
         }
@@ -453,14 +480,21 @@ static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadReco
                 break;
             OffsetAdd(&record->keyLines[1], lineStart);
             uint32_t numbers[2];
+            numberTooLarge = 0;
             char *text = ParseEntry(value, 1, numbers, 2);
-            // an expired memo that the purge drops was read all the same
-            Took(record, text ? 0 : FLAW_BAD_VALUE);
+            if (text)
+                DecodeLineBreaks(text);
+            // an expired memo that the purge drops was read all the same;
+            // one that AddReminder would cut, or whose date was cut to 32
+            // bits (and so moved to another day), was not
+            Took(record, !text                                            ? FLAW_BAD_VALUE
+                         : numberTooLarge                                 ? FLAW_TOO_LARGE
+                         : GbkCutLength(text, MEMO_TEXT_MAX) < strlen(text) ? FLAW_MEMO_CUT
+                                                                          : 0);
             if (!text)
                 continue;
             if (purge && numbers[0] < (uint32_t)TodayDate.date)
                 continue;
-            DecodeLineBreaks(text);
             if (addEntries)
                 AddReminder(numbers[0], numbers[1], text);
         }
@@ -698,10 +732,16 @@ static void FindUnreadLines(FILE *f, LoadRecord *record)
         if (used) {
             if (memchr(text, 0, length))
                 AddProblem(number, "holds a NUL byte; what follows it is not read");
-            else if (OffsetFind(&record->flawed, lineStart * 4 + FLAW_BAD_VALUE))
+            else if (OffsetFind(&record->flawed, lineStart * FLAW_KINDS + FLAW_BAD_VALUE))
                 AddProblem(number, "the value cannot be read");
-            else if (OffsetFind(&record->flawed, lineStart * 4 + FLAW_EXTRA_TEXT))
+            else if (OffsetFind(&record->flawed, lineStart * FLAW_KINDS + FLAW_EXTRA_TEXT))
                 AddProblem(number, "text after the value is not read");
+            else if (OffsetFind(&record->flawed, lineStart * FLAW_KINDS + FLAW_TOO_LARGE))
+                AddProblem(number, "a number is too large for 32 bits and is read cut");
+            else if (OffsetFind(&record->flawed, lineStart * FLAW_KINDS + FLAW_HOLIDAY_CUT))
+                AddProblem(number, "the name is longer than %d bytes and is read cut", HOLIDAY_NAME_MAX);
+            else if (OffsetFind(&record->flawed, lineStart * FLAW_KINDS + FLAW_MEMO_CUT))
+                AddProblem(number, "the text is longer than %d bytes and is read cut", MEMO_TEXT_MAX);
             continue;
         }
         size_t lead = 0;
@@ -862,7 +902,11 @@ int WriteConfigFile(const char *name)
     int lock = DataLockAcquire(folder, DataLockWaitMs);
     if (lock != DATALOCK_OK)
         return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
-    int result = WriteLocked(name);
+    // A linked file is replaced where it really lies, and the link stays.
+    char target[4096];
+    int result = FileResolveForReplace(name, target, sizeof target);
+    if (result == SAVE_OK)
+        result = WriteLocked(target);
     DataLockRelease(folder);
     return result;
 }
@@ -897,8 +941,11 @@ int LoadConfig()
 int SaveConfig()
 {
     int result = SAVE_OK;
-    if (ConfigChanged)
+    if (ConfigChanged) {
         result = WriteConfigFile("dlm.ini");
+        if (result == SAVE_OK)
+            ConfigChanged = 0;
+    }
     if (DayNoteStore) {
         // A store that could not be saved stays open with its changes, so
         // that calling SaveConfig again can still save them.

@@ -567,6 +567,8 @@ static int CopyToTemporary(FILE *in, const char *name, char *tempName, size_t si
     return ok;
 }
 
+char FileKeptCopyName[4096];
+
 int FileKeepDamagedCopy(const char *name)
 {
     int missing;
@@ -590,15 +592,18 @@ int FileKeepDamagedCopy(const char *name)
         else
             snprintf(copyName, copySize, "%s.damaged%d", name, i);
         if (FileExists(copyName)) {
-            if (SameContent(in, copyName))
+            if (SameContent(in, copyName)) {
                 kept = 1;
+                snprintf(FileKeptCopyName, sizeof FileKeptCopyName, "%s", copyName);
+            }
             continue;
         }
         // A copy that is interrupted must never sit under the final name.
         if (CopyToTemporary(in, name, tempName, nameLength + 64)) {
-            if (FileRename(tempName, copyName) == 0 && FileSyncFolder(copyName) == 0)
+            if (FileRename(tempName, copyName) == 0 && FileSyncFolder(copyName) == 0) {
                 kept = 1;
-            else
+                snprintf(FileKeptCopyName, sizeof FileKeptCopyName, "%s", copyName);
+            } else
                 FileRemove(tempName);
         }
         break;
@@ -634,6 +639,11 @@ const char *SaveFailureText(int code)
         what = "a note could not be read back from the old file";
         detail = 0;
         break;
+    case SAVE_HARD_LINKED:
+        what = "the file has other hard links, which a new file would leave with the old content, so it is not "
+               "replaced (keep one name, or use a symbolic link)";
+        detail = 0;
+        break;
     case SAVE_NO_MEMORY:
         what = "out of memory";
         detail = 0;
@@ -650,8 +660,121 @@ const char *SaveFailureText(int code)
     return text;
 }
 
+#ifndef _WIN32
+// One step along a symbolic link: where it points, relative to the link's folder.
+static int FollowLink(const char *link, char *out, size_t size)
+{
+    char target[4096];
+    ssize_t n = readlink(link, target, sizeof target - 1);
+    if (n < 0) {
+        SetErrnoText(errno);
+        return 0;
+    }
+    target[n] = 0;
+    char folder[4096];
+    FileFolderOf(link, folder, sizeof folder);
+    int written = target[0] == '/' || !folder[0]
+                      ? snprintf(out, size, "%s", target)
+                      : snprintf(out, size, "%s%s%s", folder, strcmp(folder, "/") == 0 ? "" : "/", target);
+    if (written < 0 || (size_t)written >= size) {
+        SetErrorText("file name too long");
+        return 0;
+    }
+    return 1;
+}
+#endif
+
+int FileResolveForReplace(const char *name, char *target, size_t size)
+{
+    if (snprintf(target, size, "%s", name) >= (int)size) {
+        SetErrorText("file name too long");
+        return SAVE_WRITE_FAILED;
+    }
+#ifdef _WIN32
+    DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return SAVE_OK;   // nothing there yet: the new file takes the name
+    HANDLE h = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, 0);
+    if (h == INVALID_HANDLE_VALUE) {
+        SetWindowsErrorText(GetLastError());
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? SAVE_WRITE_FAILED : SAVE_OK;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    int several = GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1;
+    int ok = 1;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The handle was opened through the link: its final path is the target's.
+        char path[4096];
+        DWORD n = GetFinalPathNameByHandleA(h, path, sizeof path, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0 || n >= sizeof path || n >= size) {
+            SetWindowsErrorText(n == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+            ok = 0;
+        } else {
+            const char *p = path;
+            if (strncmp(p, "\\\\?\\", 4) == 0 && p[5] == ':')
+                p += 4;   // "\\?\C:\..." is "C:\..."
+            snprintf(target, size, "%s", p);
+        }
+    }
+    CloseHandle(h);
+    if (!ok)
+        return SAVE_WRITE_FAILED;
+    return several ? SAVE_HARD_LINKED : SAVE_OK;
+#else
+    struct stat st;
+    for (int hops = 0;; hops++) {
+        if (lstat(target, &st) != 0)
+            return SAVE_OK;   // nothing there yet (a link may point at a file still to be made)
+        if (!S_ISLNK(st.st_mode))
+            break;
+        if (hops >= 40) {
+            SetErrnoText(ELOOP);
+            return SAVE_WRITE_FAILED;
+        }
+        char next[4096];
+        if (!FollowLink(target, next, sizeof next))
+            return SAVE_WRITE_FAILED;
+        if (strlen(next) >= size) {
+            SetErrorText("file name too long");
+            return SAVE_WRITE_FAILED;
+        }
+        strcpy(target, next);
+    }
+    return S_ISREG(st.st_mode) && st.st_nlink > 1 ? SAVE_HARD_LINKED : SAVE_OK;
+#endif
+}
+
+int FileSameFile(const char *a, const char *b)
+{
+#ifdef _WIN32
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char *names[2] = {a, b};
+    for (int i = 0; i < 2; i++) {
+        HANDLE h = CreateFileA(names[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+        if (h == INVALID_HANDLE_VALUE)
+            return 0;
+        int got = GetFileInformationByHandle(h, &info[i]);
+        CloseHandle(h);
+        if (!got)
+            return 0;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+#else
+    struct stat x, y;
+    return stat(a, &x) == 0 && stat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+#endif
+}
+
 int FileWriteCompleteBy(const char *name, int textMode, int (*write)(FILE *f, void *context), void *context)
 {
+    char resolved[4096];
+    int resolution = FileResolveForReplace(name, resolved, sizeof resolved);
+    if (resolution != SAVE_OK)
+        return resolution;
+    name = resolved;
     char temporary[4096];
     FILE *f = FileCreateTemporary(name, textMode, temporary, sizeof temporary);
     if (!f)

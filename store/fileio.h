@@ -36,8 +36,20 @@ int FileIsReadOnly(const char *name);
 // "<name>.damaged", "<name>.damaged2", ... name (an identical copy kept
 // earlier counts). 1 when the file is kept or there is nothing to keep.
 int FileKeepDamagedCopy(const char *name);
+// The name of the copy the last FileKeepDamagedCopy made or found, "" when
+// there was nothing to keep; a caller that tells the user reads and clears it.
+extern char FileKeptCopyName[4096];
 // The folder part of a file name ("" for the current folder), GBK-aware.
 void FileFolderOf(const char *name, char *folder, size_t size);
+
+// The file a save of name must replace: name itself, or, when name is a
+// symbolic link (a reparse point on Windows), the file it finally points to,
+// so that the link stays and its target gets the new content. SAVE_OK with
+// the path in target; SAVE_HARD_LINKED for a file with more than one hard
+// link, whose other names a replacement would leave with the old content.
+int FileResolveForReplace(const char *name, char *target, size_t size);
+// 1 when both names exist and are the same file (through links as well).
+int FileSameFile(const char *a, const char *b);
 
 // Writes bytes as a complete new file beside name (binary, under a name of
 // this process's own) and moves it over name, so that a crash at any point
@@ -65,6 +77,7 @@ enum {
     SAVE_NOT_DURABLE = 8,       // moved, but the move could not be confirmed on the disk
     SAVE_DATA_UNREADABLE = 9,   // a note's text could not be read back from the old file
     SAVE_NO_MEMORY = 10,
+    SAVE_HARD_LINKED = 11,      // the file has several hard links: it is not replaced
 };
 // One line for a save failure, with FileErrorText where it says more.
 const char *SaveFailureText(int code);

@@ -8,6 +8,35 @@
 #include <iconv.h>
 #endif
 
+size_t GbkValidCharLength(const unsigned char *p, size_t left)
+{
+    if (left == 0)
+        return 0;
+    if (p[0] < 0x80)
+        return 1;
+    if (p[0] == 0x80 || p[0] == 0xFF || left < 2)
+        return 0;
+    if (p[1] >= 0x40 && p[1] <= 0xFE && p[1] != 0x7F)
+        return 2;
+    if (p[1] >= 0x30 && p[1] <= 0x39 && left >= 4 && p[2] >= 0x81 && p[2] <= 0xFE && p[3] >= 0x30 &&
+        p[3] <= 0x39)
+        return 4;
+    return 0;
+}
+
+int GbkIsValid(const char *text, size_t length)
+{
+    const unsigned char *p = (const unsigned char *)text;
+    size_t i = 0;
+    while (i < length) {
+        size_t n = GbkValidCharLength(p + i, length - i);
+        if (!n)
+            return 0;
+        i += n;
+    }
+    return 1;
+}
+
 size_t GbkCutLength(const char *text, size_t limit)
 {
     if (!text)

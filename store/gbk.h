@@ -13,6 +13,13 @@ inline size_t GbkCharLength(const char *p)
     return (GbkIsLead((unsigned char)p[0]) && GbkIsTrail((unsigned char)p[1])) ? 2 : 1;
 }
 
+// The length of the valid character at p with left bytes available: 1 for
+// ASCII, 2 for a GBK pair (trail byte 0x40..0xFE but not 0x7F), 4 for a
+// GB18030 four-byte sequence; 0 when the byte at p starts no valid character.
+size_t GbkValidCharLength(const unsigned char *p, size_t left);
+// 1 when length bytes of text are valid GBK (with GB18030 four-byte sequences).
+int GbkIsValid(const char *text, size_t length);
+
 // The longest prefix of text, at most limit bytes, that ends on a character boundary.
 size_t GbkCutLength(const char *text, size_t limit);
 // Copies at most limit bytes of src into dst without splitting a character; NUL-terminates.

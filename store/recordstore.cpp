@@ -1,6 +1,7 @@
 #include "recordstore.h"
 #include "datalock.h"
 #include "fileio.h"
+#include "gbk.h"
 #include <stdlib.h>
 #include <string.h>
 
@@ -44,6 +45,13 @@ StoreItem *FindDayNote(int32_t date)
 
 // ---- opening ----
 
+// The first reason the file disagrees with itself is the one given.
+static void SetDamage(RecordStore *store, const char *why)
+{
+    if (!store->damage[0])
+        snprintf(store->damage, sizeof store->damage, "%s", why);
+}
+
 // Buffered reader over the index area; every entry read is checked against the file.
 struct IndexReader {
     FILE *file;
@@ -69,9 +77,10 @@ static int ReadEntry(IndexReader *reader, IndexEntry *entry)
     return 1;
 }
 
-// Reads the index below the root. Returns 1 when all of it was read and
-// every data reference lies inside the data area, 0 otherwise; in both
-// cases each kept item's child count equals the children actually kept.
+// Reads the index below the root and checks every header field against
+// the rest of the file. Returns 1 when all of it was read and agrees, 0
+// otherwise (the first disagreement in store->damage); in both cases each
+// kept item's child count equals the children actually kept.
 static int ReadIndex(RecordStore *store, int64_t fileSize)
 {
     StoreHeader *h = &store->header;
@@ -81,31 +90,49 @@ static int ReadIndex(RecordStore *store, int64_t fileSize)
     if (h->dataEnd < STORE_HEADER_SIZE || h->dataEnd > fileSize) {
         // No index can be found; new blocks go at the end of what is there.
         h->dataEnd = h->dataEnd < STORE_HEADER_SIZE ? STORE_HEADER_SIZE : ClampInt32(fileSize);
+        SetDamage(store, "the header places the index outside the file");
         return 0;
     }
-    if (declaredRoots < 0)
+    if (h->version != 1) {
+        // read on all the same: the notes are shown, and kept before any save
+        SetDamage(store, "the header has an unknown version");
+        sound = 0;
+    }
+    if (h->liveBytes > h->dataEnd) {
+        SetDamage(store, "the header counts more live bytes than the data area holds");
+        sound = 0;
+    }
+    if (declaredRoots < 0) {
+        SetDamage(store, "the header's note count is negative");
         return 0;
-    if (fseek(store->file, h->dataEnd, SEEK_SET) != 0)
+    }
+    if (fseek(store->file, h->dataEnd, SEEK_SET) != 0) {
+        SetDamage(store, "the index cannot be read");
         return 0;
+    }
 
     IndexReader reader;
     reader.file = store->file;
     reader.buffer = (char *)malloc(INDEX_CHUNK);
     reader.used = 0;
     reader.filled = 0;
-    if (!reader.buffer)
+    if (!reader.buffer) {
+        SetDamage(store, "out of memory");
         return 0;
+    }
 
     struct Level {
         StoreItem *item;
         int32_t remaining;
         int32_t kept;
+        int32_t lastKey;   // the store writes each level in ascending key order
     } levels[STORE_MAX_LEVELS + 1];
     int depth = 0;
     levels[0].item = &store->root;
     levels[0].remaining = declaredRoots;
     levels[0].kept = 0;
     depth = 1;
+    int64_t entries = 0;
 
     while (depth > 0) {
         Level *top = &levels[depth - 1];
@@ -116,14 +143,22 @@ static int ReadIndex(RecordStore *store, int64_t fileSize)
         }
         IndexEntry entry;
         if (!ReadEntry(&reader, &entry)) {
+            SetDamage(store, "the index ends before the header's note count or a child count is reached");
             sound = 0;
             break;
         }
+        entries++;
         top->remaining--;
         if (entry.childCount < 0) {
+            SetDamage(store, "an index entry has a negative child count");
             sound = 0;
             break;
         }
+        if (top->kept > 0 && entry.key <= top->lastKey) {
+            SetDamage(store, "the index is not in key order (two entries for one date, or a changed date)");
+            sound = 0;
+        }
+        top->lastKey = entry.key;
         int32_t declaredChildren = entry.childCount;
         entry.childCount = 0;
         if (entry.dataLength < 0 ||
@@ -133,6 +168,7 @@ static int ReadIndex(RecordStore *store, int64_t fileSize)
             // mark) without data rather than read anything outside the area.
             entry.dataOffset = 0;
             entry.dataLength = 0;
+            SetDamage(store, "a note's block lies outside the data area");
             sound = 0;
         }
         StoreItem fresh;
@@ -142,12 +178,14 @@ static int ReadIndex(RecordStore *store, int64_t fileSize)
         fresh.entry = entry;
         TreeNode *node = TreeInsert(&top->item->children, entry.key, &fresh, sizeof fresh);
         if (!node) {
+            SetDamage(store, "two index entries for one date, or the index nests too deep");
             sound = 0;
             break;
         }
         top->kept++;
         if (declaredChildren > 0) {
             if (depth > STORE_MAX_LEVELS) {
+                SetDamage(store, "the index nests too deep");
                 sound = 0;
                 break;
             }
@@ -161,6 +199,15 @@ static int ReadIndex(RecordStore *store, int64_t fileSize)
     for (int i = 0; i < depth; i++)
         levels[i].item->entry.childCount = levels[i].kept;
     free(reader.buffer);
+    // The index is the file's last part: entries after it mean a count in
+    // the header (or an entry's child count) says too few, and a save would
+    // drop the notes they hold.
+    if (depth == 0 && (int64_t)h->dataEnd + entries * STORE_ENTRY_SIZE != fileSize) {
+        SetDamage(store, "the file goes on after the index: the header's note count or a child count is too low");
+        sound = 0;
+    }
+    // Overlapping blocks are looked for with the blocks (StoreVerify), so
+    // that opening stays as quick as reading the index.
     return sound;
 }
 
@@ -181,7 +228,8 @@ RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2)
     }
     if (f) {
         StoreHeader h;
-        if (fread(&h, 1, sizeof h, f) == sizeof h && h.id0 == id0 && h.id1 == id1 && h.id2 == id2) {
+        size_t got = fread(&h, 1, sizeof h, f);
+        if (got == sizeof h && h.id0 == id0 && h.id1 == id1 && h.id2 == id2) {
             int64_t fileSize = FileSizeOf(f);
             store->header = h;
             store->file = f;
@@ -190,6 +238,15 @@ RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2)
             else
                 store->fileState = STORE_FILE_DAMAGED;
             return store;
+        }
+        // An empty file holds nothing; anything else that is not a note file
+        // may be the user's notes behind a changed byte, and is not taken for
+        // an empty store.
+        if (got > 0 || !feof(f)) {
+            store->fileState = STORE_FILE_FOREIGN;
+            snprintf(store->damage, sizeof store->damage, "%s",
+                     got < sizeof h ? "the file is shorter than a note file's header"
+                                    : "its header is not a note file's");
         }
         fclose(f);
     }
@@ -673,6 +730,11 @@ static int WriteNewFile(RecordStore *store, const char *name, SaveWork *work, ch
     OutFlush(out);
     store->root.entry.childCount = CountChildren(&store->root);
     written->rootCount = store->root.entry.childCount;
+    // What a damaged header said is not carried into the new file: it is
+    // this store's format, and its live bytes lie inside its data area.
+    written->version = 1;
+    if (written->liveBytes > written->dataEnd)
+        written->liveBytes = written->dataEnd;
     if (OutSeek(out, 0)) {
         OutPut(out, written, STORE_HEADER_SIZE);
         OutFlush(out);
@@ -697,15 +759,163 @@ static void Reopen(RecordStore *store, const char *name)
     store->file = FileOpenRegular(name, &missing);
 }
 
+// ---- verifying the blocks ----
+
+struct VerifySlot {
+    int64_t offset;
+    int32_t length;
+    StoreItem *item;
+};
+
+struct VerifyWork {
+    StoreVerifyResult result;
+    VerifySlot *slots;
+    size_t count;
+    size_t capacity;
+    int noMemory;
+};
+
+static void Count(int32_t *count, int32_t *first, int32_t key)
+{
+    // the earliest date is the one named, whatever order the blocks lie in
+    if (!*count || key < *first)
+        *first = key;
+    ++*count;
+}
+
+static int CollectVerifyCallback(void *record, void *context)
+{
+    StoreItem *item = (StoreItem *)record;
+    VerifyWork *work = (VerifyWork *)context;
+    work->result.items++;
+    if (item->entry.dataLength > 0) {
+        if (!Grow((void **)&work->slots, &work->capacity, work->count + 1, sizeof(VerifySlot))) {
+            work->noMemory = 1;
+            return 1;
+        }
+        VerifySlot *slot = &work->slots[work->count++];
+        slot->offset = item->entry.dataOffset;
+        slot->length = item->entry.dataLength;
+        slot->item = item;
+    }
+    return TreeWalk(item->children, CollectVerifyCallback, context);
+}
+
+static int CompareVerifySlots(const void *a, const void *b)
+{
+    const VerifySlot *x = (const VerifySlot *)a, *y = (const VerifySlot *)b;
+    if (x->offset != y->offset)
+        return x->offset < y->offset ? -1 : 1;
+    return x->length < y->length ? -1 : x->length > y->length;
+}
+
+// Reads the data area front to back in large pieces: the blocks, sorted by
+// offset, mostly follow one another.
+struct AreaReader {
+    FILE *file;
+    char *buffer;
+    size_t capacity;
+    int64_t start;   // the file offset of buffer[0]
+    size_t filled;
+};
+
+static const char *AreaBytes(AreaReader *r, int64_t offset, int32_t length)
+{
+    if (!r->file || offset < STORE_HEADER_SIZE)
+        return 0;
+    if (offset >= r->start && offset + length <= r->start + (int64_t)r->filled)
+        return r->buffer + (offset - r->start);
+    size_t want = (size_t)length > (size_t)INDEX_CHUNK ? (size_t)length : (size_t)INDEX_CHUNK;
+    if (want > r->capacity) {
+        char *grown = (char *)realloc(r->buffer, want);
+        if (!grown)
+            return 0;
+        r->buffer = grown;
+        r->capacity = want;
+    }
+    r->start = offset;
+    r->filled = 0;
+    if (fseek(r->file, (long)offset, SEEK_SET) != 0)
+        return 0;
+    r->filled = fread(r->buffer, 1, want, r->file);
+    return r->filled >= (size_t)length ? r->buffer : 0;
+}
+
+void StoreVerify(RecordStore *store, StoreVerifyResult *result)
+{
+    VerifyWork work;
+    memset(&work, 0, sizeof work);
+    if (store) {
+        TreeWalk(store->root.children, CollectVerifyCallback, &work);
+        StoreVerifyResult *r = &work.result;
+        int sorted = 1;
+        for (size_t i = 1; i < work.count && sorted; i++)
+            sorted = CompareVerifySlots(&work.slots[i - 1], &work.slots[i]) <= 0;
+        if (!sorted)
+            qsort(work.slots, work.count, sizeof(VerifySlot), CompareVerifySlots);
+        AreaReader reader = {store->file, 0, 0, 0, 0};
+        int overlap = 0;
+        int64_t end = 0;
+        for (size_t i = 0; i < work.count; i++) {
+            const VerifySlot *slot = &work.slots[i];
+            StoreItem *item = slot->item;
+            // No file the store writes has two notes sharing bytes: one of
+            // them has a wrong offset or length. (A new block gets a slot of
+            // its own past the file's data area.)
+            if (slot->offset < end)
+                overlap = 1;
+            if (slot->offset + slot->length > end)
+                end = slot->offset + slot->length;
+            const char *text = item->data ? item->data : AreaBytes(&reader, slot->offset, slot->length);
+            if (!text) {
+                Count(&r->unreadable, &r->firstUnreadable, item->entry.key);
+                continue;
+            }
+            const char *nul = (const char *)memchr(text, 0, (size_t)slot->length);
+            // a changed note holds what the user gave it, not the file's bytes
+            if (!nul && !item->changed)
+                Count(&r->unterminated, &r->firstUnterminated, item->entry.key);
+            if (!GbkIsValid(text, nul ? (size_t)(nul - text) : (size_t)slot->length))
+                Count(&r->notGbk, &r->firstNotGbk, item->entry.key);
+        }
+        free(reader.buffer);
+        free(work.slots);
+        const char *why = work.noMemory      ? "out of memory while looking at the notes"
+                          : r->unreadable   ? "a note's block cannot be read"
+                          : r->unterminated ? "a note's text does not end inside its block"
+                          : overlap         ? "two notes' blocks overlap in the data area"
+                                            : 0;
+        if (why) {
+            if (store->fileState == STORE_FILE_SOUND)
+                store->fileState = STORE_FILE_DAMAGED;
+            SetDamage(store, why);
+        } else {
+            store->slotsSeparate = 1;
+        }
+        store->blocksVerified = 1;
+    }
+    if (result)
+        *result = work.result;
+}
+
+int StoreFileNeedsKeeping(const RecordStore *store)
+{
+    return store->fileState != STORE_FILE_SOUND;
+}
+
 static int SaveLocked(RecordStore *store, const char *name)
 {
     if (FileIsReadOnly(name))
         return SAVE_READ_ONLY;
     FileRemoveStaleTemporaries(name);
+    // The blocks are looked at once before the file they came from is first
+    // replaced, so that the program decides as 'loomcal check' does.
+    if (store->fileState == STORE_FILE_SOUND && !store->blocksVerified)
+        StoreVerify(store, 0);
     // Whatever is under the name and was not read as a sound store (a damaged
     // file, a file that is not ours, one that appeared since the store was
     // opened) is kept whole before it is replaced.
-    if (store->fileState != STORE_FILE_SOUND && !FileKeepDamagedCopy(name))
+    if (StoreFileNeedsKeeping(store) && !FileKeepDamagedCopy(name))
         return SAVE_NOT_KEPT;
     int compact = (int64_t)store->header.dataEnd > 2 * (int64_t)store->header.liveBytes;
     // Once a save has gone through, every slot is known to stand alone.
@@ -743,6 +953,8 @@ static int SaveLocked(RecordStore *store, const char *name)
     store->header = written;
     store->fileState = STORE_FILE_SOUND;
     store->slotsSeparate = 1;
+    store->blocksVerified = 1;
+    store->damage[0] = 0;
     Reopen(store, name);
     // Until the move is known to be on the disk the changes count as unsaved:
     // the next save writes them again.
@@ -772,7 +984,11 @@ int StoreSave(RecordStore *store, const char *name)
     int lock = DataLockAcquire(folder, DataLockWaitMs);
     if (lock != DATALOCK_OK)
         return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
-    int result = SaveLocked(store, name);
+    // A linked file is replaced where it really lies, and the link stays.
+    char target[4096];
+    int result = FileResolveForReplace(name, target, sizeof target);
+    if (result == SAVE_OK)
+        result = SaveLocked(store, target);
     DataLockRelease(folder);
     return result;
 }

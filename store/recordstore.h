@@ -45,8 +45,9 @@ struct StoreItem {
 enum {
     STORE_FILE_NEW = 0,          // no file, or a foreign header: the store starts empty
     STORE_FILE_SOUND = 1,        // header and index read completely
-    STORE_FILE_DAMAGED = 2,      // the index could not be read completely; what was read is kept
+    STORE_FILE_DAMAGED = 2,      // header, index or a block disagree with the file (why in damage); what was read is kept
     STORE_FILE_UNREADABLE = 3,   // there is a file, but it cannot be read (why in openError)
+    STORE_FILE_FOREIGN = 4,      // a file whose header is not a note file's: nothing read, the store starts empty
 };
 
 struct RecordStore {
@@ -56,7 +57,19 @@ struct RecordStore {
     FILE *file;              // open for reading from StoreOpen to StoreClose; replaced by each save
     int32_t fileState;       // STORE_FILE_*
     int32_t slotsSeparate;   // no two items share bytes of the data area (known after a save)
+    int32_t blocksVerified;  // StoreVerify has looked at every block of the file
     char openError[160];
+    char damage[160];        // why the file counts as damaged or foreign
+};
+
+// What StoreVerify found in the blocks of the file (changed notes count as
+// the text they now hold).
+struct StoreVerifyResult {
+    int32_t items;
+    int32_t unreadable;     // the block lies outside the file or cannot be read
+    int32_t unterminated;   // the text's NUL is not inside its slot
+    int32_t notGbk;         // the text is not valid GBK (kept as it is; not damage)
+    int32_t firstUnreadable, firstUnterminated, firstNotGbk;   // their keys
 };
 
 RecordStore *StoreOpen(const char *name, int32_t id0, int32_t id1, int32_t id2);
@@ -74,6 +87,15 @@ int StoreSave(RecordStore *store, const char *name);
 int StoreClose(RecordStore *store, const char *name);
 // Makes the next close write the store back although no item's data changed.
 void StoreMarkChanged(RecordStore *store);
+// Reads every block of the file once (without keeping it) and looks at each
+// note's text. A block that cannot be read or whose text does not end inside
+// its slot makes the file damaged: this is the one decision that "check",
+// every loomcal edit and the program's first save share, so that a save never
+// replaces such a file without keeping it. result may be null.
+void StoreVerify(RecordStore *store, StoreVerifyResult *result);
+// 1 when the file under the store must be kept as "<name>.damaged" before it
+// is replaced (damaged, or not a note file).
+int StoreFileNeedsKeeping(const RecordStore *store);
 // Releases the store and all its items without writing anything.
 void StoreDiscard(RecordStore *store);
 // Sets an item's user value (a day note's mark); a change counts as a change of the store.

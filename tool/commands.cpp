@@ -14,6 +14,8 @@
 #include "../calendar/solarterm.h"
 #include "../calendar/today.h"
 #include "../store/config.h"
+#include "../store/datalock.h"
+#include "../store/notefile.h"
 #include "../store/fileio.h"
 #include "../store/records.h"
 #include "../store/recordstore.h"
@@ -88,8 +90,8 @@ static void WarnIfStoreDamaged()
     if (RefuseUnreadableStore())
         exit(EXIT_FAILED);
     if (DayNoteStore && DayNoteStore->fileState == STORE_FILE_DAMAGED)
-        ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see 'loomcal "
-                  "check')");
+        ErrorLine("loomcal: warning: dlm.db is damaged (%s); what could be read is shown (see 'loomcal check')",
+                  DayNoteStore->damage);
 }
 
 // ---- terms ----
@@ -530,6 +532,43 @@ int CommandMonth(int argc, char **argv)
 
 // ---- ics ----
 
+static int SameNameIgnoringCase(const char *a, const char *b)
+{
+    for (;; a++, b++) {
+        char x = *a >= 'A' && *a <= 'Z' ? (char)(*a - 'A' + 'a') : *a;
+        char y = *b >= 'A' && *b <= 'Z' ? (char)(*b - 'A' + 'a') : *b;
+        if (x != y)
+            return 0;
+        if (!x)
+            return 1;
+    }
+}
+
+// The files the program and loomcal keep in the data folder (the current one
+// by now), by any name that reaches them: a link, another case, a path.
+static int IsProgramFile(const char *name)
+{
+    static const char *const Own[] = {"dlm.db", "dlm.ini", DATALOCK_FILE, NOTE_FILE_NAME, OFFDAYS_FILE};
+    char folder[4096];
+    FileFolderOf(name, folder, sizeof folder);
+    const char *base = name + strlen(folder);
+    while (*base == '/' || *base == '\\')
+        base++;
+    // a name not made yet is the program's when it would land in the data folder
+    const int inDataFolder = FileSameFile(folder[0] ? folder : ".", ".");
+    for (size_t i = 0; i < sizeof Own / sizeof Own[0]; i++) {
+        if (FileSameFile(name, Own[i]))
+            return 1;
+        if (inDataFolder && SameNameIgnoringCase(base, Own[i]))
+            return 1;
+    }
+    // "便签.txt" as the terminal spells it
+    char *gbk = ArgumentToGbk(base);
+    int own = inDataFolder && gbk && strcmp(gbk, NOTE_FILE_NAME) == 0;
+    free(gbk);
+    return own;
+}
+
 int CommandIcs(int argc, char **argv)
 {
     if (argc > 0)
@@ -551,6 +590,10 @@ int CommandIcs(int argc, char **argv)
     }
     const char *output = IcsRequest.output;
     const int toFile = output && strcmp(output, "-") != 0;
+    if (toFile && IsProgramFile(output)) {
+        ErrorLine("loomcal: %s is one of the calendar's own files; not writing over it", ShownArg(output));
+        return EXIT_FAILED;
+    }
     if (toFile) {
         int32_t events = 0;
         int result = ExportIcsFile(output, from, to, IcsRequest.notes ? ICS_NOTES : 0, &events);
@@ -577,32 +620,9 @@ int CommandIcs(int argc, char **argv)
 
 // ---- check ----
 
-struct CheckState {
-    int items;
-    int unreadable;
-    PackedDate firstUnreadable;
-    int unterminated;   // a text whose NUL is not inside its slot
-    PackedDate firstUnterminated;
-};
-
-static int CheckItem(void *record, void *context)
+static void OutDateOf(int32_t key)
 {
-    StoreItem *item = (StoreItem *)record;
-    CheckState *state = (CheckState *)context;
-    state->items++;
-    if (item->entry.dataLength > 0) {
-        const char *data = StoreGetData(item);
-        if (!data) {
-            if (!state->unreadable)
-                state->firstUnreadable = item->entry.key;
-            state->unreadable++;
-        } else if (!memchr(data, 0, (size_t)item->entry.dataLength)) {
-            if (!state->unterminated)
-                state->firstUnterminated = item->entry.key;
-            state->unterminated++;
-        }
-    }
-    return TreeWalk(item->children, CheckItem, context);
+    OutFormat("%04d-%02d-%02d", DATE_YEAR(key), DATE_MONTH(key), DATE_DAY(key));
 }
 
 int CommandCheck(int argc, char **argv)
@@ -630,39 +650,45 @@ int CommandCheck(int argc, char **argv)
     CheckOffDays();
     if (OffDaysBadLineCount())
         sound = 0;
+    // the same look at the file that every other command and the program take
     OpenStoreForTool();
     if (!DayNoteStore) {
         OutText("dlm.db: could not be opened\n");
         return EXIT_FAILED;
     }
-    CheckState state;
-    memset(&state, 0, sizeof state);
-    TreeWalk(DayNoteStore->root.children, CheckItem, &state);
+    const StoreVerifyResult *state = &StoreBlocks;
     if (DayNoteStore->fileState == STORE_FILE_UNREADABLE) {
         OutFormat("dlm.db: cannot be read: %s\n", DayNoteStore->openError);
         sound = 0;
+    } else if (DayNoteStore->fileState == STORE_FILE_FOREIGN) {
+        OutFormat("dlm.db: not a note file (%s)\n", DayNoteStore->damage);
+        sound = 0;
     } else if (DayNoteStore->fileState == STORE_FILE_NEW) {
-        if (FileExists("dlm.db")) {
-            OutText("dlm.db: not a note file (its header is not recognised)\n");
-            sound = 0;
-        } else {
-            OutText("dlm.db: missing (no notes)\n");
-        }
+        OutText(FileExists("dlm.db") ? "dlm.db: empty (no notes)\n" : "dlm.db: missing (no notes)\n");
+    } else if (state->unreadable) {
+        OutFormat("dlm.db: damaged (%d of %d notes cannot be read, the first on ", state->unreadable,
+                  state->items);
+        OutDateOf(state->firstUnreadable);
+        OutText(")\n");
+        sound = 0;
+    } else if (state->unterminated) {
+        OutFormat("dlm.db: damaged (%d of %d notes have no end to their text, the first on ", state->unterminated,
+                  state->items);
+        OutDateOf(state->firstUnterminated);
+        OutText(")\n");
+        sound = 0;
     } else if (DayNoteStore->fileState == STORE_FILE_DAMAGED) {
-        OutFormat("dlm.db: damaged (the index ends early; %d notes could be read)\n", state.items);
-        sound = 0;
-    } else if (state.unreadable) {
-        OutFormat("dlm.db: damaged (%d of %d notes cannot be read, the first on %04d-%02d-%02d)\n",
-                  state.unreadable, state.items, DATE_YEAR(state.firstUnreadable),
-                  DATE_MONTH(state.firstUnreadable), DATE_DAY(state.firstUnreadable));
-        sound = 0;
-    } else if (state.unterminated) {
-        OutFormat("dlm.db: damaged (%d of %d notes have no end to their text, the first on %04d-%02d-%02d)\n",
-                  state.unterminated, state.items, DATE_YEAR(state.firstUnterminated),
-                  DATE_MONTH(state.firstUnterminated), DATE_DAY(state.firstUnterminated));
+        OutFormat("dlm.db: damaged (%s; %d notes could be read)\n", DayNoteStore->damage, state->items);
         sound = 0;
     } else {
-        OutFormat("dlm.db: sound (%d notes)\n", state.items);
+        OutFormat("dlm.db: sound (%d notes)\n", state->items);
+    }
+    if (state->notGbk) {
+        // kept byte for byte by every save, but shown with \xNN escapes
+        OutFormat("dlm.db: %d notes are not valid GBK text, the first on ", state->notGbk);
+        OutDateOf(state->firstNotGbk);
+        OutText("\n");
+        sound = 0;
     }
     return sound ? EXIT_OK : EXIT_FAILED;
 }

@@ -50,7 +50,7 @@ static int RefuseDamagedStore()
     if (RefuseUnreadableStore())
         return 1;
     if (DayNoteStore->fileState == STORE_FILE_DAMAGED) {
-        ErrorLine("loomcal: dlm.db is damaged; not changing it (see 'loomcal check')");
+        ErrorLine("loomcal: dlm.db is damaged (%s); not changing it (see 'loomcal check')", DayNoteStore->damage);
         return 1;
     }
     return 0;
@@ -110,8 +110,8 @@ int CommandNotes(int argc, char **argv, int mark)
         if (RefuseUnreadableStore())
             return EXIT_FAILED;
         if (DayNoteStore->fileState == STORE_FILE_DAMAGED)
-            ErrorLine("loomcal: warning: dlm.db is damaged, only part of its notes could be read (see "
-                      "'loomcal check')");
+            ErrorLine("loomcal: warning: dlm.db is damaged (%s); what could be read follows (see 'loomcal check')",
+                      DayNoteStore->damage);
         int unreadable = 0;
         TreeWalk(DayNoteStore->root.children, ListNote, &unreadable);
         if (unreadable)

@@ -14,9 +14,22 @@
 #ifdef _WIN32
 #include <direct.h>
 #define chdir _chdir
+#define getcwd _getcwd
+#define PATH_SEPARATOR "\\"
 #else
 #include <unistd.h>
+#define PATH_SEPARATOR "/"
 #endif
+
+static int IsAbsolutePath(const char *path)
+{
+#ifdef _WIN32
+    // "C:\x", "\\server\share", "\x"; "C:x" is relative to C:'s own folder, left as it is
+    return path[0] == '\\' || path[0] == '/' || (path[0] && path[1] == ':');
+#else
+    return path[0] == '/';
+#endif
+}
 
 static int ReadDigits(const char **p, int minDigits, int maxDigits, int *out)
 {
@@ -89,10 +102,14 @@ int LoadConfigForTool()
     return result;
 }
 
+StoreVerifyResult StoreBlocks;
+
 void OpenStoreForTool()
 {
-    if (!DayNoteStore)
+    if (!DayNoteStore) {
         DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+        StoreVerify(DayNoteStore, &StoreBlocks);
+    }
 }
 
 int SaveConfigForTool()
@@ -153,10 +170,18 @@ int RefuseUnreadableConfig(int configResult)
 
 int RefuseUnreadableStore()
 {
-    if (!DayNoteStore || DayNoteStore->fileState != STORE_FILE_UNREADABLE)
+    if (!DayNoteStore)
         return 0;
-    ErrorLine("loomcal: dlm.db cannot be read: %s", DayNoteStore->openError);
-    return 1;
+    if (DayNoteStore->fileState == STORE_FILE_UNREADABLE) {
+        ErrorLine("loomcal: dlm.db cannot be read: %s", DayNoteStore->openError);
+        return 1;
+    }
+    if (DayNoteStore->fileState == STORE_FILE_FOREIGN) {
+        // not an empty store: the notes may be behind one changed byte
+        ErrorLine("loomcal: dlm.db cannot be read: %s (see 'loomcal check')", DayNoteStore->damage);
+        return 1;
+    }
+    return 0;
 }
 
 void PrintUsage()
@@ -321,7 +346,7 @@ int main(int argc, char **argv)
         PrintUsage();
         OutFlush();
         free(positional);
-        return EXIT_OK;
+        return OutFinish();
     }
 
     const CommandEntry *command = 0;
@@ -344,6 +369,20 @@ int main(int argc, char **argv)
         free(positional);
         return EXIT_BAD_ARGUMENT;
     }
+    // -o names a file from where loomcal was started, as every command-line
+    // user expects, not from inside --dir.
+    char output[4096];
+    if (dir && IcsRequest.output && strcmp(IcsRequest.output, "-") != 0 && !IsAbsolutePath(IcsRequest.output)) {
+        if (!getcwd(output, sizeof output) ||
+            strlen(output) + 1 + strlen(IcsRequest.output) >= sizeof output) {
+            ErrorLine("loomcal: the current folder cannot be named");
+            free(positional);
+            return EXIT_FAILED;
+        }
+        strcat(output, PATH_SEPARATOR);
+        strcat(output, IcsRequest.output);
+        IcsRequest.output = output;
+    }
     if (dir && chdir(dir) != 0) {
         ErrorLine("loomcal: cannot enter the directory '%s'", ShownArg(dir));
         free(positional);
@@ -359,5 +398,6 @@ int main(int argc, char **argv)
     OutFlush();
     ReleaseEverything();
     free(positional);
-    return status;
+    int written = OutFinish();
+    return status == EXIT_OK ? written : status;
 }

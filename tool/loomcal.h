@@ -4,6 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include "../calendar/calendar.h"
+#include "../store/recordstore.h"
 
 // Exit statuses.
 enum {
@@ -19,6 +20,9 @@ void OutText(const char *gbk);
 void OutBytes(const char *gbk, size_t length);
 void OutFormat(const char *format, ...);
 void OutFlush();
+// Flushes and closes stdout; when anything written to it was lost (a full
+// disk, /dev/full, a closed pipe) one line on stderr and EXIT_FAILED.
+int OutFinish();
 // One line on stderr (GBK in, terminal encoding out); a newline is added.
 void ErrorLine(const char *format, ...);
 
@@ -34,8 +38,9 @@ const char *ShownArg(const char *arg);
 int DisplayWidth(const char *gbk);
 // Appends text cut to at most width columns, padded with blanks to width.
 void OutCell(const char *gbk, int width);
-// Appends text with line breaks shown as \n, tabs as \t and a backslash as
-// \\, so that it stays on one line and in one column and reads back unmistakably.
+// Appends text with a carriage return shown as \r, a line feed as \n, a tab
+// as \t, a backslash as \\ and a byte that is no GBK character as \xNN, so
+// that it stays on one line and in one column and reads back unmistakably.
 void OutEscaped(const char *gbk);
 
 // 1 when highlighting escapes may be written to stdout.
@@ -53,8 +58,11 @@ int ParseNumber(const char *text, int low, int high, int *out);
 // Reads "dlm.ini" into Settings, HolidayList and ReminderList as the program
 // does at start-up; returns the CONFIG_* result.
 int LoadConfigForTool();
-// Opens "dlm.db" as DayNoteStore.
+// Opens "dlm.db" as DayNoteStore and looks at every block (StoreVerify), so
+// that every command judges the file as 'check' does; what it found goes to
+// StoreBlocks.
 void OpenStoreForTool();
+extern StoreVerifyResult StoreBlocks;
 // Writes "dlm.ini"; 0 on success, one line on stderr and EXIT_FAILED otherwise.
 int SaveConfigForTool();
 // Closes DayNoteStore, writing it back only when write is set; the exit
@@ -67,7 +75,8 @@ int CloseStoreForTool(int write);
 int LockForChange();
 // How long a changing command waits for the data lock (--wait).
 extern int32_t ToolWaitMs;
-// One line on stderr and 1 when the file exists but cannot be read.
+// One line on stderr and 1 when the file exists but cannot be read (for
+// "dlm.db" also: it is not a note file, so none of its notes can be read).
 int RefuseUnreadableConfig(int configResult);
 int RefuseUnreadableStore();
 

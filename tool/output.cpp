@@ -3,6 +3,7 @@
 // on Windows), and the column arithmetic of GBK text.
 #include "loomcal.h"
 #include "../store/gbk.h"
+#include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -15,6 +16,15 @@
 #include <iconv.h>
 #include <unistd.h>
 #endif
+
+// The first error writing stdout; reported once, by OutFinish.
+static int stdoutError = 0;
+
+static void WriteStdout(const char *bytes, size_t length)
+{
+    if (length && fwrite(bytes, 1, length, stdout) != length && !stdoutError)
+        stdoutError = errno ? errno : EIO;
+}
 
 static char *outText = 0;
 static size_t outLength = 0;
@@ -88,22 +98,64 @@ static char *Convert(const char *to, const char *from, const char *text, size_t 
 }
 #endif
 
+#ifndef _WIN32
+// GBK (and its GB18030 four-byte sequences) to UTF-8. A byte the converter
+// refuses becomes \xNN on its own, so that one bad byte never changes how
+// the rest of the text is shown. The result is malloc'ed, or null.
+static char *ToUtf8(const char *gbk, size_t length, size_t *outLen)
+{
+    iconv_t cd = iconv_open("UTF-8", "GB18030");
+    if (cd == (iconv_t)-1)
+        return 0;
+    size_t capacity = length * 4 + 16;   // \xNN: four bytes for one
+    char *result = (char *)malloc(capacity);
+    if (!result) {
+        iconv_close(cd);
+        return 0;
+    }
+    char *in = (char *)gbk;
+    size_t inLeft = length;
+    char *out = result;
+    size_t outLeft = capacity - 1;
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) != (size_t)-1)
+            break;
+        if (errno == E2BIG)
+            break;   // cannot happen with four bytes out for each byte in
+        snprintf(out, outLeft, "\\x%02X", (unsigned char)*in);
+        out += 4;
+        outLeft -= 4;
+        in++;
+        inLeft--;
+        iconv(cd, 0, 0, 0, 0);
+    }
+    iconv_close(cd);
+    *out = 0;
+    *outLen = (size_t)(out - result);
+    return result;
+}
+#endif
+
 // Writes GBK text to a stream in the terminal's encoding.
 static void WriteTerminal(FILE *stream, const char *gbk, size_t length)
 {
     if (length == 0)
         return;
 #ifdef _WIN32
-    fwrite(gbk, 1, length, stream);
+    if (stream == stdout)
+        WriteStdout(gbk, length);
+    else
+        fwrite(gbk, 1, length, stream);
 #else
     size_t converted = 0;
-    char *utf8 = Convert("UTF-8", "GBK", gbk, length, &converted);
-    if (utf8) {
-        fwrite(utf8, 1, converted, stream);
-        free(utf8);
-    } else {
-        fwrite(gbk, 1, length, stream);   // not GBK after all: pass the bytes on untouched
-    }
+    char *utf8 = ToUtf8(gbk, length, &converted);
+    const char *bytes = utf8 ? utf8 : gbk;   // no converter at all: the bytes as they are
+    size_t n = utf8 ? converted : length;
+    if (stream == stdout)
+        WriteStdout(bytes, n);
+    else
+        fwrite(bytes, 1, n, stream);
+    free(utf8);
 #endif
 }
 
@@ -124,7 +176,8 @@ void OutFlush()
 {
     SetBinaryStreams();
     WriteTerminal(stdout, outText, outLength);
-    fflush(stdout);
+    if (fflush(stdout) != 0 && !stdoutError)
+        stdoutError = errno ? errno : EIO;
     free(outText);
     outText = 0;
     outLength = outCapacity = 0;
@@ -133,9 +186,25 @@ void OutFlush()
 void OutRaw(const char *bytes, size_t length)
 {
     SetBinaryStreams();
-    if (length)
-        fwrite(bytes, 1, length, stdout);
-    fflush(stdout);
+    WriteStdout(bytes, length);
+    if (fflush(stdout) != 0 && !stdoutError)
+        stdoutError = errno ? errno : EIO;
+}
+
+int OutFinish()
+{
+    // The close is where a file system that defers its errors reports them.
+    errno = 0;
+    if (fflush(stdout) != 0 && !stdoutError)
+        stdoutError = errno ? errno : EIO;
+    if (ferror(stdout) && !stdoutError)
+        stdoutError = EIO;
+    if (fclose(stdout) != 0 && !stdoutError)
+        stdoutError = errno ? errno : EIO;
+    if (!stdoutError)
+        return EXIT_OK;
+    ErrorLine("loomcal: the output could not be written: %s", strerror(stdoutError));
+    return EXIT_FAILED;
 }
 
 void ErrorLine(const char *format, ...)
@@ -228,10 +297,11 @@ void OutEscaped(const char *gbk)
 {
     const unsigned char *p = (const unsigned char *)(gbk ? gbk : "");
     while (*p) {
-        if (p[0] == '\r' && p[1] == '\n') {
-            OutBytes("\\n", 2);
-            p += 2;
-        } else if (p[0] == '\n' || p[0] == '\r') {
+        // each break as it is stored: CR LF, LF and CR alone all differ
+        if (p[0] == '\r') {
+            OutBytes("\\r", 2);
+            p++;
+        } else if (p[0] == '\n') {
             OutBytes("\\n", 2);
             p++;
         } else if (p[0] == '\t') {
@@ -242,9 +312,19 @@ void OutEscaped(const char *gbk)
             OutBytes("\\\\", 2);
             p++;
         } else {
-            size_t n = GbkCharLength((const char *)p);
-            OutBytes((const char *)p, n);
-            p += n;
+            size_t left = 1;   // a character is at most four bytes; the text ends at its NUL
+            while (left < 4 && p[left])
+                left++;
+            size_t n = GbkValidCharLength(p, left);
+            if (n == 0) {
+                char escape[8];
+                snprintf(escape, sizeof escape, "\\x%02X", p[0]);
+                OutBytes(escape, 4);
+                p++;
+            } else {
+                OutBytes((const char *)p, n);
+                p += n;
+            }
         }
     }
 }

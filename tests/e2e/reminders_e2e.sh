@@ -121,7 +121,7 @@ else
 fi
 if [ -x "$loomcal" ]; then
   out=$("$loomcal" memos list --dir "$run_dir" 2>&1)
-  if printf '%s\n' "$out" | grep -qF "${MEMO_LINE1}\\n${MEMO_LINE2}"; then
+  if printf '%s\n' "$out" | grep -qF "${MEMO_LINE1}\\r\\n${MEMO_LINE2}"; then
     pass "loomcal memos list shows the memo, line break included: $out"
   else
     fail "loomcal memos list shows: $out"

@@ -1,8 +1,10 @@
 // Start-up, shutdown, the resources' strings and the midnight check, with the
 // real program started inside the test process.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 #include <string>
+#include "dialog_testutil.h"
 #include "fixture.h"
 #include "../../app/shell.h"
 #include "../../calendar/calendar.h"
@@ -13,6 +15,7 @@
 #include "../../remind/remind.h"
 #include "../../store/config.h"
 #include "../../store/records.h"
+#include "../../store/recordstore.h"
 #include "../../store/settings.h"
 
 namespace {
@@ -151,6 +154,61 @@ TEST_F(Shutdown, AMovedWindowAloneLeavesTheFileByteForByte)
     SetWindowPos(MonthWindow, 0, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     StopProgram();
     EXPECT_EQ(std::string(ini), ProgramFile("dlm.ini"));
+}
+
+// A dialog's save writes the file at once; the exit then has nothing left to
+// write. It used to write again, over what loomcal had changed meanwhile.
+TEST_F(Shutdown, AfterASaveTheExitDoesNotWriteTheFileAgain)
+{
+    ASSERT_EQ(1, StartProgramInTempDir("[CONTROL]\nMonthPos=100,200,400,420,0\nControl=97\n"));
+    ASSERT_EQ(1, SaveConfigNow(MonthWindow));
+    EXPECT_EQ(0, ConfigChanged);
+    EXPECT_NE(std::string::npos, ProgramFile("dlm.ini").find("\nControl=97\r\n"));
+    // loomcal adds a memo while the program runs
+    const std::string later = "[CONTROL]\r\nMonthPos=100,200,400,420,0\r\nControl=97\r\n[REMIND]\r\n0=1,2,later\r\n";
+    char path[MAX_PATH * 2];
+    snprintf(path, sizeof path, "%s\\dlm.ini", ProgramDir());
+    FILE *f = fopen(path, "wb");
+    ASSERT_NE(nullptr, f);
+    fwrite(later.data(), 1, later.size(), f);
+    fclose(f);
+    StopProgram();
+    EXPECT_EQ(later, ProgramFile("dlm.ini"));
+}
+
+char KeptBoxText[512];
+
+int ReadTheKeptCopyBox()
+{
+    HWND box = FindDialogTitled("提示");
+    if (!box)
+        return 1;
+    MessageBoxText(box, KeptBoxText, sizeof KeptBoxText);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+void SaveTheNotes() { SaveNotesNow(MonthWindow); }
+
+// A note file that is not one (a changed first byte) is kept whole before the
+// first save replaces it, and the user learns where.
+TEST_F(Shutdown, ADamagedNoteFileIsKeptAndTheUserIsTold)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    StoreDiscard(DayNoteStore);
+    const std::string foreign(300, 'x');
+    FILE *f = fopen("dlm.db", "wb");   // the program's folder is the current one
+    ASSERT_NE(nullptr, f);
+    fwrite(foreign.data(), 1, foreign.size(), f);
+    fclose(f);
+    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    ASSERT_EQ(STORE_FILE_FOREIGN, DayNoteStore->fileState);
+    StoreSetData(StoreAddItem(&DayNoteStore->root, PACK_DATE(2024, 1, 1)), "abc", 4);
+    KeptBoxText[0] = 0;
+    EXPECT_EQ(1, RunModalScript(SaveTheNotes, ReadTheKeptCopyBox));
+    EXPECT_NE(nullptr, strstr(KeptBoxText, "dlm.db.damaged")) << KeptBoxText;
+    EXPECT_EQ(foreign, ProgramFile("dlm.db.damaged"));
+    StopProgram();
 }
 
 TEST_F(Shutdown, WithAChangeTheWindowPlacementIsWritten)

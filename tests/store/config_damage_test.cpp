@@ -63,6 +63,12 @@ TEST_F(ConfigDamageTest, DamagedFilesLoadAsBeforeAndAreKeptBeforeTheyAreReplaced
         {"indented", c + " [HOLIDAY]\n0=1,a\n", {}, 4},
         {"NUL", c + "[HOLIDAY]\n0=1,a" + std::string(1, '\0') + "b\n", {"a"}, 5},
         {"comment", c + "[HOLIDAY]\n; my list\n0=1,a\n", {"a"}, 5},
+        // read, but not whole: saving would keep the cut value
+        {"name cut", c + "[HOLIDAY]\n0=1," + std::string(992, 'n') + "\n", {std::string(991, 'n')}, 5},
+        {"memo text cut", c + "[REMIND]\n0=7e80101,ffffffff," + std::string(1200, 'm') + "\n", {}, 5},
+        {"date beyond 32 bits", c + "[REMIND]\n0=7ee01030000,ffffffff,x\n", {}, 5},
+        {"code beyond 32 bits", c + "[HOLIDAY]\n0=4294967297,a\n", {"a"}, 5},
+        {"position beyond 32 bits", "[CONTROL]\nMonthPos=250,0,600,250,99999999999\nControl=97\n", {}, 2},
     };
     for (const Damage &d : cases) {
         SCOPED_TRACE(d.what);
@@ -85,6 +91,16 @@ TEST_F(ConfigDamageTest, DamagedFilesLoadAsBeforeAndAreKeptBeforeTheyAreReplaced
         ASSERT_EQ(WriteConfigFile("dlm.ini"), SAVE_OK);
         EXPECT_FALSE(FileExists("dlm.ini.damaged2"));
     }
+}
+
+// The largest values the program itself writes are read whole.
+TEST_F(ConfigDamageTest, ValuesAtTheirLimitsAreSound)
+{
+    const std::string text = std::string(kControl) + "Color=ffffffff,0,0,0,0\n[HOLIDAY]\n0=-2147483648," +
+                             std::string(991, 'n') + "\n1=2147483647,b\n[REMIND]\n0=ffffffff,ffffffff," +
+                             std::string(983, 'm') + "\n";
+    WriteWholeFile("dlm.ini", text);
+    EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ) << ConfigProblems[0].why;
 }
 
 TEST_F(ConfigDamageTest, ALineTypedInAfterLoadingIsKeptToo)

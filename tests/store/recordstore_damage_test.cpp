@@ -40,7 +40,7 @@ TEST_F(StoreDamageTest, ForeignHeaderGivesAnEmptyStoreAndTheFileIsKept)
     WriteWholeFile("dlm.db", foreign);
 
     RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
-    EXPECT_EQ(store->fileState, STORE_FILE_NEW);
+    EXPECT_EQ(store->fileState, STORE_FILE_FOREIGN);
     EXPECT_EQ(store->root.children, nullptr);
     EXPECT_EQ(store->file, nullptr);
     EXPECT_EQ(store->header.dataEnd, 284);
@@ -48,7 +48,7 @@ TEST_F(StoreDamageTest, ForeignHeaderGivesAnEmptyStoreAndTheFileIsKept)
     EXPECT_EQ(ReadWholeFile("dlm.db"), foreign);   // unchanged: nothing to write
     EXPECT_FALSE(FileExists("dlm.db.damaged"));
 
-    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_NEW);
+    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_FOREIGN);
     EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), foreign);
     EXPECT_EQ(ReadNotes(), (NoteMap{{NEWKEY, Note("new", 1)}}));
 }
@@ -56,7 +56,7 @@ TEST_F(StoreDamageTest, ForeignHeaderGivesAnEmptyStoreAndTheFileIsKept)
 TEST_F(StoreDamageTest, IdentityIsCheckedAgainstAllThreeValues)
 {
     RecordStore *store = StoreOpen("dlm.db", 0, 0, 7);
-    EXPECT_EQ(store->fileState, STORE_FILE_NEW);
+    EXPECT_EQ(store->fileState, STORE_FILE_FOREIGN);
     EXPECT_EQ(store->header.id2, 7);
     StoreClose(store, "dlm.db");
     store = StoreOpen("dlm.db", 0, 0, 0);
@@ -67,7 +67,7 @@ TEST_F(StoreDamageTest, IdentityIsCheckedAgainstAllThreeValues)
 TEST_F(StoreDamageTest, FileShorterThanTheHeader)
 {
     WriteWholeFile("dlm.db", sound.substr(0, 100));
-    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_NEW);
+    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_FOREIGN);
     EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), sound.substr(0, 100));
     EXPECT_EQ(ReadNotes(), (NoteMap{{NEWKEY, Note("new", 1)}}));
 
@@ -240,6 +240,90 @@ TEST_F(StoreDamageTest, OverlappingSlotsAreSeparatedAtClose)
     NoteMap expected = three;
     expected[Date(2004, 1, 2)] = Note("two", 0);
     EXPECT_EQ(ReadNotes(), expected);
+}
+
+}   // namespace
+
+namespace {
+
+// Every header field and every count that can disagree with the rest of the
+// file makes it damaged, and the first save keeps it whole: lowering the note
+// count used to hide the last notes and the next save dropped them.
+TEST_F(StoreDamageTest, HeaderAndIndexThatDisagreeWithTheFileAreDamage)
+{
+    struct Case {
+        const char *what;
+        size_t offset;   // from the start, or from the index when fromIndex
+        bool fromIndex;
+        int32_t value;
+    };
+    const int32_t third = Date(2004, 1, 3);
+    const Case cases[] = {
+        {"note count one lower", 24, false, 2},
+        {"note count zero", 24, false, 0},
+        {"version", 4, false, 2},
+        {"live bytes beyond the data area", 20, false, 100000},
+        {"a child count where there are no children", 12, true, 1},
+        {"keys out of order", 20, true, third},   // second entry takes the third's date
+        {"a slot overlapping the next one", 20 + 8, true, 10},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove("dlm.db.damaged");
+        std::string bad = sound;
+        PutWord(bad, (c.fromIndex ? IndexAt() : 0) + c.offset, c.value);
+        WriteWholeFile("dlm.db", bad);
+        RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+        StoreVerify(store, nullptr);   // as loomcal and the first save look
+        EXPECT_EQ(store->fileState, STORE_FILE_DAMAGED);
+        EXPECT_NE(store->damage[0], 0);
+        StoreDiscard(store);
+        OpenAddClose(NEWKEY);   // the program: its first save looks at the blocks too
+        EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), bad);
+        store = StoreOpen("dlm.db", 0, 0, 0);
+        EXPECT_EQ(store->fileState, STORE_FILE_SOUND) << store->damage;
+        StoreClose(store, "dlm.db");
+    }
+    // entries after the index: a lowered count cannot hide them
+    std::string longer = sound;
+    IndexEntry extra = {Date(2004, 1, 9), 0, 0, 0, 1};
+    longer.append((const char *)&extra, sizeof extra);
+    WriteWholeFile("dlm.db", longer);
+    EXPECT_EQ(OpenAddClose(NEWKEY), STORE_FILE_DAMAGED);
+}
+
+// A slot cut short (its text's end lies beyond it) is found by the one look
+// at the blocks that check, loomcal and the program's first save share.
+TEST_F(StoreDamageTest, BlocksAreLookedAtBeforeTheFirstSave)
+{
+    std::string cut = sound;
+    PutWord(cut, IndexAt() + 40 + 8, 3);   // "three" and its NUL: 6 bytes, now 3
+    WriteWholeFile("dlm.db", cut);
+    RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+    EXPECT_EQ(store->fileState, STORE_FILE_SOUND) << "the index alone agrees";
+    StoreVerifyResult look;
+    StoreVerify(store, &look);
+    EXPECT_EQ(store->fileState, STORE_FILE_DAMAGED);
+    EXPECT_EQ(look.items, 3);
+    EXPECT_EQ(look.unterminated, 1);
+    EXPECT_EQ(look.firstUnterminated, Date(2004, 1, 3));
+    StoreDiscard(store);
+
+    // the program never calls StoreVerify itself: its first save does
+    store = StoreOpen("dlm.db", 0, 0, 0);
+    PutNote(store, NEWKEY, "new", 1);
+    EXPECT_EQ(StoreSave(store, "dlm.db"), SAVE_OK);
+    EXPECT_EQ(ReadWholeFile("dlm.db.damaged"), cut);
+    StoreClose(store, "dlm.db");
+
+    // text that is not GBK is reported, but it is the user's and not damage
+    MakeStore({{Date(2004, 1, 1), Note("ok \x80 bad", 0)}, {Date(2004, 1, 2), Note("\xC4\xEA", 0)}});
+    store = StoreOpen("dlm.db", 0, 0, 0);
+    StoreVerify(store, &look);
+    EXPECT_EQ(store->fileState, STORE_FILE_SOUND);
+    EXPECT_EQ(look.notGbk, 1);
+    EXPECT_EQ(look.firstNotGbk, Date(2004, 1, 1));
+    StoreDiscard(store);
 }
 
 }   // namespace

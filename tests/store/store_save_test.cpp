@@ -160,4 +160,62 @@ TEST_F(StoreSaveTest, TheMoveIsMadeDurableAndAFailureThereIsReported)
     EXPECT_EQ(results[results.size() - 3], SAVE_WRITE_FAILED);   // the new file is flushed and closed first
 }
 
+#ifndef _WIN32
+// A data file kept elsewhere through a symbolic link (a synced folder, say):
+// the save replaces the target in its own folder, and the link stays a link.
+// A file with a second hard link is not replaced at all: the other name
+// would keep the old content and never learn of the new.
+TEST_F(StoreSaveTest, LinksAreFollowedAndSeveralHardLinksRefused)
+{
+    std::filesystem::create_directories("synced/deeper");
+    MakeStore(Twelve(), "synced/deeper/notes.db");
+    // a relative link to a relative link, as people make them
+    std::filesystem::create_symlink("deeper/notes.db", "synced/link.db");
+    std::filesystem::create_symlink("synced/link.db", "dlm.db");
+    RecordStore *store = StoreOpen("dlm.db", 0, 0, 0);
+    PutNote(store, Date(2004, 5, 1), "changed", 1);
+    ASSERT_EQ(StoreClose(store, "dlm.db"), SAVE_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink("dlm.db"));
+    EXPECT_TRUE(std::filesystem::is_symlink("synced/link.db"));
+    NoteMap expected = Twelve();
+    expected[Date(2004, 5, 1)] = Note("changed", 1);
+    EXPECT_EQ(ReadNotes("synced/deeper/notes.db"), expected);
+    EXPECT_EQ(TemporaryFilesHere(), 0);
+
+    // a link whose target is not there yet: the new file is made there
+    std::filesystem::create_symlink("synced/new.db", "other.db");
+    store = StoreOpen("other.db", 0, 0, 0);
+    PutNote(store, Date(2004, 1, 1), "abc", 1);
+    ASSERT_EQ(StoreClose(store, "other.db"), SAVE_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink("other.db"));
+    EXPECT_EQ(ReadNotes("synced/new.db"), (NoteMap{{Date(2004, 1, 1), Note("abc", 1)}}));
+
+    // two hard links: refused, both names keep what they had
+    std::filesystem::remove("dlm.db");
+    MakeStore(Twelve());
+    std::filesystem::create_hard_link("dlm.db", "second.db");
+    const std::string before = ReadWholeFile("dlm.db");
+    store = StoreOpen("dlm.db", 0, 0, 0);
+    PutNote(store, Date(2004, 5, 1), "changed", 1);
+    EXPECT_EQ(StoreSave(store, "dlm.db"), SAVE_HARD_LINKED);
+    EXPECT_NE(std::string(SaveFailureText(SAVE_HARD_LINKED)).find("hard links"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile("dlm.db"), before);
+    EXPECT_EQ(ReadWholeFile("second.db"), before);
+    // the notes stay in memory: once the second name is gone the save goes through
+    std::filesystem::remove("second.db");
+    EXPECT_EQ(StoreClose(store, "dlm.db"), SAVE_OK);
+    EXPECT_EQ(ReadNotes(), expected);
+
+    // the same for every file written whole ("dlm.ini", the sticky note, an export)
+    WriteWholeFile("synced/dlm.ini", "old");
+    std::filesystem::create_symlink("synced/dlm.ini", "dlm.ini");
+    EXPECT_EQ(FileWriteComplete("dlm.ini", "new", 3), SAVE_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink("dlm.ini"));
+    EXPECT_EQ(ReadWholeFile("synced/dlm.ini"), "new");
+    std::filesystem::create_hard_link("synced/dlm.ini", "copy.ini");
+    EXPECT_EQ(FileWriteComplete("dlm.ini", "newer", 5), SAVE_HARD_LINKED);
+    EXPECT_EQ(ReadWholeFile("copy.ini"), "new");
+}
+#endif
+
 }   // namespace

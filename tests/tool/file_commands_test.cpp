@@ -28,7 +28,7 @@ TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
     ASSERT_EQ(Run({"notes", "set", "2004-01-05", "abc"}).status, 0);
     ASSERT_EQ(Run({"notes", "mark", "2030-12-31"}).status, 0);
     EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-05\t0\tabc\n"
-                                          "2024-02-10\t1\t年夜饭 之后\\n拜年\n"
+                                          "2024-02-10\t1\t年夜饭 之后\\r\\n拜年\n"
                                           "2030-12-31\t1\t\n");
 
     // the text is kept as the dialog keeps it: GBK, "\r\n", with its NUL
@@ -39,20 +39,20 @@ TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
     // the day summary and the month grid show note and mark
     run = Run({"day", "2024-02-10"});
     EXPECT_NE(run.out.find("标记\t是\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("备注\t年夜饭 之后\\n拜年\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("备注\t年夜饭 之后\\r\\n拜年\n"), std::string::npos) << run.out;
     EXPECT_NE(Run({"month", "2024-02"}).out.find("10*"), std::string::npos);
 
     // unmark keeps a note with text, and drops one that has nothing else
     ASSERT_EQ(Run({"notes", "unmark", "2024-02-10"}).status, 0);
     ASSERT_EQ(Run({"notes", "unmark", "2030-12-31"}).status, 0);
     EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-05\t0\tabc\n"
-                                          "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
+                                          "2024-02-10\t0\t年夜饭 之后\\r\\n拜年\n");
 
     // a longer text, a mark on a note with text, an empty set, a delete
     ASSERT_EQ(Run({"notes", "set", "2004-01-05", "a much longer text than before"}).status, 0);
     ASSERT_EQ(Run({"notes", "mark", "2004-01-05"}).status, 0);
     EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-05\t1\ta much longer text than before\n"
-                                          "2024-02-10\t0\t年夜饭 之后\\n拜年\n");
+                                          "2024-02-10\t0\t年夜饭 之后\\r\\n拜年\n");
     ASSERT_EQ(Run({"notes", "set", "2024-02-10", ""}).status, 0);
     ASSERT_EQ(Run({"notes", "delete", "2004-01-05"}).status, 0);
     EXPECT_EQ(Run({"notes", "list"}).out, "");
@@ -74,7 +74,7 @@ TEST_F(FileCommands, MemosRoundTripWithBlanksAndLineBreaks)
     std::vector<std::string> lines = SplitLines(run.out);
     std::sort(lines.begin(), lines.end());
     std::vector<std::string> expected = {
-        "2024-02-10\t08:30:00\t带 红包\\n早点出门",
+        "2024-02-10\t08:30:00\t带 红包\\r\\n早点出门",
         "[无]\t[无]\t喝水",
         "每月15日\t07:05:09\t交房租",
         "每周三\t[无]\t周会",

@@ -142,7 +142,8 @@ def expand(calendar, first, last):
 
 def day_listing(day):
     """Counter of (category, text, time) that `loomcal day` lists for a date."""
-    out = loomcal("day", day.isoformat()).decode("utf-8")
+    # loomcal shows a stored CR LF as \r\n; the calendar file has one line break for it
+    out = loomcal("day", day.isoformat()).decode("utf-8").replace("\\r\\n", "\\n")
     listed = collections.Counter()
     for line in out.split("\n"):
         fields = line.split("\t")
@@ -162,7 +163,7 @@ def day_listing(day):
 
 
 def check_range(first_year, last_year, notes):
-    args = ["ics", "--from", str(first_year), "--to", str(last_year), "-o", "cal.ics"]
+    args = ["ics", "--from", str(first_year), "--to", str(last_year), "-o", os.path.join(DATA, "cal.ics")]
     if notes:
         args.append("--notes")
     loomcal(*args)
@@ -203,7 +204,7 @@ def main():
         # a later export after the lists changed keeps every identity
         loomcal("memos", "add", "daily", "新加的")
         loomcal("holidays-add", "lunar", "03-03", "上巳")
-        loomcal("ics", "--from", "2023", "--to", "2025", "--notes", "-o", "later.ics")
+        loomcal("ics", "--from", "2023", "--to", "2025", "--notes", "-o", os.path.join(DATA, "later.ics"))
         later = Calendar.from_ical(open(os.path.join(DATA, "later.ics"), "rb").read())
         after = set(str(e["UID"]) for e in later.walk("VEVENT"))
         missing = before - after
