@@ -5,7 +5,7 @@
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The query that gives a new mail its subject.
-#define MAIL_SUBJECT_QUERY "?subject=About:[Dayloom]"
+#define MAIL_SUBJECT_QUERY "?subject=About:[Loomhouse]"
 // The two links as the shell is given them: the home page, and "mailto:",
 // the contact address and the subject query. False when a buffer is too small.
 BOOL HomePageLink(char *out, int size);

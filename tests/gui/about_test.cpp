@@ -46,7 +46,7 @@ TEST_F(AboutBoxTest, TheLinksShowTheContactPointsAndOpenThroughTheShell)
     EXPECT_FALSE(ShellOpens[0].directory);
     EXPECT_EQ(SW_SHOWNORMAL, ShellOpens[0].show);
     EXPECT_EQ("open", ShellOpens[1].verb);
-    EXPECT_EQ("mailto:" + address + "?subject=About:[Dayloom]", ShellOpens[1].file);
+    EXPECT_EQ("mailto:" + address + "?subject=About:[Loomhouse]", ShellOpens[1].file);
     EXPECT_EQ(SW_SHOWNORMAL, ShellOpens[1].show);
 
     // the links in blue on the dialog's face; the other statics as they are

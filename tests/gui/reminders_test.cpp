@@ -209,7 +209,7 @@ TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFi
     EXPECT_TRUE(GetWindowLongA(AlertWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(GetWindowLongA(AlertWindow, GWL_STYLE) & WS_CAPTION);
     EXPECT_EQ(MonthWindow, GetWindow(AlertWindow, GW_OWNER));
-    EXPECT_EQ("Dayloom提醒您", ControlText(AlertWindow, IDC_ALERT_TITLE));
+    EXPECT_EQ("Loomhouse提醒您", ControlText(AlertWindow, IDC_ALERT_TITLE));
 
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, GetWindowRgn(AlertWindow, region));
