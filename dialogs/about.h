@@ -11,6 +11,10 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 BOOL HomePageLink(char *out, int size);
 BOOL MailLink(char *out, int size);
 
+// The about box's word on a link that did not open, from ShellExecute's
+// result: empty above 32 (opened).
+const char *LinkFailureText(INT_PTR result);
+
 // ShellExecuteA; the tests put a recorder here, so that no browser opens.
 extern HINSTANCE(WINAPI *ShellOpen)(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                     LPCSTR directory, INT show);

@@ -82,6 +82,8 @@
 #define IDC_OPT_SOUND      1031
 #define IDC_WEB_LINK       1038
 #define IDC_MAIL_LINK      1039
+#define IDC_VERSION        1040   // the about box's version line
+#define IDC_LINK_STATUS    1041   // the about box: why a link did not open
 #define IDC_ALERT_TITLE    1044
 #define IDC_SOLAR_PICKER   1045
 #define IDC_LUNAR_PICKER   1046
@@ -101,6 +103,7 @@
 #define IDC_LUNAR_LEAP     1066
 #define IDC_LUNAR_DAY      1067
 #define IDC_EXPORT         1068
+#define IDC_MEMO_DAILY     1069
 
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275

@@ -400,6 +400,7 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
         {IDC_MEMO_MONTHLY, ".x......"},
         {IDC_MEMO_YEARLY, "...xx..."},
         {IDC_MEMO_LUNAR_YEARLY, ".....xxx"},
+        {IDC_MEMO_DAILY, "........"},
         {IDC_MEMO_DATED, "x......."},
     };
     for (const Mode &m : modes) {
@@ -412,7 +413,8 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
         EXPECT_EQ(m.shown, shown);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(editor, IDC_MEMO_TIME)));
         int checked = 0;
-        for (int id : {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY})
+        for (int id : {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY,
+                       IDC_MEMO_DAILY})
             checked += IsDlgButtonChecked(editor, id) == BST_CHECKED;
         EXPECT_EQ(1, checked);
     }
@@ -451,8 +453,8 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
     SYSTEMTIME at = TestClock;
     at.wMinute = 30;   // 09:30:00, still to come
 
-    // dated, with the date picker's box cleared: every day
-    SetPicker(IDC_MEMO_DATE, nullptr);
+    // every day by its own choice, whatever the date picker holds
+    Click(IDC_MEMO_DAILY);
     SetPicker(IDC_MEMO_TIME, &at);
     AddText("每天九点半");
     // weekly on Sunday, no time: not today, so no alert
@@ -467,7 +469,7 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
     SendDlgItemMessageA(editor, IDC_DAY, CB_SETCURSEL, 10, 0);
     AddText("今天的");
 
-    EXPECT_EQ("每月11日|每月31日|每周日|[无]|", Column(0));
+    EXPECT_EQ("每月11日|每月31日|每周日|每天|", Column(0));
     EXPECT_EQ("[无]|[无]|[无]|09:30:00|", Column(1));
     EXPECT_EQ("今天的|月底|周日|每天九点半|", Column(2));
     EXPECT_EQ("", ControlText(editor, IDC_NOTE_TEXT));
@@ -558,14 +560,21 @@ TEST_F(ReminderTest, TheYearlyModesStoreTheMonthTheDayAndTheLeapMonth)
 }
 
 // The export writes the holidays, terms and memos of this year and the next
-// two; a file that cannot be written is said so.
+// two and says how many and where; a file that cannot be written is said so.
 TEST_F(ReminderTest, TheExportWritesTheCalendarOrSaysItCouldNot)
 {
     Start(Ini(0, "[REMIND]\n0=40000c1e,70000,除夕\n"));
     OpenEditor();
     const std::string path = std::string(ProgramDir()) + "\\export.ics";
+    AnswerNextBox(editor, IDOK);
     EXPECT_EQ(1, ExportCalendarTo(editor, path.c_str()));
     const std::string ics = ProgramFile("export.ics");
+    size_t events = 0;
+    for (size_t at = ics.find("BEGIN:VEVENT"); at != std::string::npos; at = ics.find("BEGIN:VEVENT", at + 1))
+        events++;
+    EXPECT_EQ("导出日历: 已导出 " + std::to_string(events) + " 个事件（2026年至2028年的节日、节气和备忘）到：\r\n" +
+                  path,
+              BoxText);
     ASSERT_EQ(0u, ics.rfind("BEGIN:VCALENDAR\r\n", 0)) << ics.substr(0, 80);
     // the last day of the twelfth month of the lunar years 2025..2028, in 2026..2028
     size_t eves = 0;
@@ -592,16 +601,23 @@ TEST_F(ReminderTest, TheExportButtonAsksForTheFileName)
     char before[MAX_PATH] = "", after[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof before, before);
     static std::string target;
-    static bool seen;
+    static bool seen, reported;
     target = std::string(ProgramDir()) + "\\named.ics";
-    seen = false;
+    seen = reported = false;
     struct Saver {
         static void CALLBACK Answer(HWND, UINT, UINT_PTR id, DWORD)
         {
             HWND box = FindWindowA("#32770", "导出日历");
             if (!box)
                 return;
-            KillTimer(0, id);
+            if (GetDlgItem(box, 0xFFFF)) {   // the report of the export that followed
+                KillTimer(0, id);
+                reported = true;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            if (seen)
+                return;
             seen = true;
             // the file name box: a combo box in the explorer-style dialog, an edit in the older one
             HWND name = GetDlgItem(box, 0x47C);
@@ -615,6 +631,7 @@ TEST_F(ReminderTest, TheExportButtonAsksForTheFileName)
     Click(IDC_EXPORT);
     KillTimer(0, timer);
     EXPECT_TRUE(seen);
+    EXPECT_TRUE(reported);
     EXPECT_EQ(0u, ProgramFile("named.ics").rfind("BEGIN:VCALENDAR", 0));
     GetCurrentDirectoryA(sizeof after, after);
     EXPECT_STREQ(before, after);

@@ -15,6 +15,7 @@ std::vector<int> ChimeArmed;
 std::vector<ReminderEntry *> ChimeDisarmed;
 ChooserScript Chooser;
 std::vector<ShellOpenCall> ShellOpens;
+INT_PTR ShellOpenResult;
 
 void ReadIconPicture(HICON icon, TrayCall *into)
 {
@@ -96,7 +97,7 @@ static HINSTANCE WINAPI RecordShellOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR p
 {
     ShellOpens.push_back(
         {verb ? verb : "<null>", file ? file : "<null>", parameters != nullptr, directory != nullptr, show});
-    return (HINSTANCE)42;   // above 32: success
+    return (HINSTANCE)ShellOpenResult;
 }
 
 static void InstallRecorders()
@@ -106,6 +107,7 @@ static void InstallRecorders()
     ChimeDisarmed.clear();
     Chooser = ChooserScript();
     ShellOpens.clear();
+    ShellOpenResult = 42;   // above 32: success
     ShellNotifyIcon = RecordTrayCall;
     ArmChime = RecordArm;
     DisarmChime = RecordDisarm;
