@@ -17,6 +17,7 @@ HINSTANCE AppInstance;
 void(WINAPI *PauseSlide)(DWORD ms) = Sleep;
 HWND MonthWindow;
 int32_t ScreenWidth;
+UINT BringOutMessage;
 
 static HANDLE InstanceGuard;
 // WM_ENDSESSION runs the shutdown and a later WM_DESTROY may run it again.
@@ -64,8 +65,15 @@ static int RegisterMonthClass(HINSTANCE instance)
 
 int InitApplication(HINSTANCE instance)
 {
+    BringOutMessage = RegisterWindowMessageA(BRING_OUT_MESSAGE_NAME);
     HANDLE guard = CreateMutexA(0, FALSE, INSTANCE_MUTEX_NAME);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // A user who starts the program again is looking for the calendar:
+        // the running one comes out. Posted, so a busy first instance cannot
+        // hold this one up.
+        HWND running = FindWindowA(MONTH_CLASS, MONTH_TITLE);
+        if (running && BringOutMessage)
+            PostMessageA(running, BringOutMessage, 0, 0);
         // Only a test process ever gets here with the first instance alive in
         // it; closing this second handle keeps the first one the only owner.
         if (guard)
@@ -119,8 +127,9 @@ int InitApplication(HINSTANCE instance)
     SetTodayFromClock();
     UpdateTrayIcon(window, TodayDate.date);
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
-    // Still hidden, so nothing moves visibly: a docked window is seated at its edge.
-    SlideWindow(window, SLIDE_SHOW);
+    // Still hidden, so nothing moves visibly: a docked window is seated at its
+    // edge, and stays out for a while even if the mouse is elsewhere.
+    BringOutMonth(window);
     ShowWindow(window, SW_SHOWNA);
     if (Settings.flags & CTRL_NOTE_OPEN)
         OpenStickyNote(window);
