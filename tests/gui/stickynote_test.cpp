@@ -183,3 +183,55 @@ TEST_F(StickyNoteTest, OpenAtExitItReopensAtTheNextStartWhereItWas)
 }
 
 }   // namespace
+
+namespace {
+
+int CALLBACK CountFace(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
+{
+    ++*(int *)found;
+    return 1;
+}
+
+}   // namespace
+
+// The note's close box (a tool window's caption button) is the letter "r" of
+// Marlett, an X; a prefix without that font showed a plain "r" there.
+TEST_F(StickyNoteTest, TheCloseBoxFontDrawsAnX)
+{
+    HDC dc = CreateCompatibleDC(0);
+    LOGFONTA lf = {};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    strcpy(lf.lfFaceName, "Marlett");
+    int found = 0;
+    EnumFontFamiliesExA(dc, &lf, CountFace, (LPARAM)&found, 0);
+    EXPECT_GT(found, 0) << "no Marlett font in the prefix";
+
+    // the glyph drawn as the caption draws it: an X is its own mirror image, an r is not
+    HBITMAP bitmap = CreateCompatibleBitmap(GetDC(0), 32, 32);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT box = {0, 0, 32, 32};
+    FillRect(dc, &box, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    HFONT font = CreateFontA(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, "Marlett");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, "r", 1, &box, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    int left = 32, right = -1, ink = 0, mirrored = 0;
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 32; x++)
+            if (GetPixel(dc, x, y) == RGB(0, 0, 0)) {
+                ink++;
+                left = x < left ? x : left;
+                right = x > right ? x : right;
+            }
+    for (int y = 0; y < 32; y++)
+        for (int x = left; x <= right; x++)
+            mirrored += GetPixel(dc, x, y) == RGB(0, 0, 0) && GetPixel(dc, left + right - x, y) == RGB(0, 0, 0);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ASSERT_GT(ink, 20);
+    EXPECT_GE(mirrored * 10, ink * 9) << mirrored << " of " << ink << " inked pixels have a mirror image";
+}
