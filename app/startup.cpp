@@ -18,6 +18,7 @@ void(WINAPI *PauseSlide)(DWORD ms) = Sleep;
 HWND MonthWindow;
 int32_t ScreenWidth;
 UINT BringOutMessage;
+UINT ClockPeriod = CLOCK_PERIOD;
 
 static HANDLE InstanceGuard;
 // WM_ENDSESSION runs the shutdown and a later WM_DESTROY may run it again.
@@ -107,7 +108,7 @@ int InitApplication(HINSTANCE instance)
 
     AddChimeEntry();   // must head ReminderList before any memo is loaded
     LoadConfig();
-    SetTimer(window, TIMER_CLOCK, 1000, ClockTick);
+    SetTimer(window, TIMER_CLOCK, ClockPeriod, ClockTick);
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();
 

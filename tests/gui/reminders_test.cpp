@@ -21,6 +21,7 @@
 namespace {
 
 uint64_t TickClock;
+const UINT FAST_CLOCK = 200;   // ms, the clock timer's period in these tests
 uint64_t ReadTestTick() { return TickClock; }
 
 // Both clocks move on together, as they do outside the test.
@@ -95,6 +96,8 @@ class ReminderTest : public ::testing::Test {
         ReadTickClock = ReadTestTick;
         SetTestClock(2026, 3, 11, 9, 0, 0);   // a Wednesday, no holiday
         TickClock = 50000000;
+        // the tick clock is the test's: the timer need not wait real seconds
+        ClockPeriod = FAST_CLOCK;
     }
     void TearDown() override
     {
@@ -103,6 +106,7 @@ class ReminderTest : public ::testing::Test {
         StopProgram();
         ReadLocalClock = savedWall;
         ReadTickClock = savedTick;
+        ClockPeriod = CLOCK_PERIOD;
     }
     void Start(const std::string &ini) { ASSERT_EQ(1, StartProgramInTempDir(ini.c_str())); }
     // The memo editor, modeless so the test can drive it, shown like the modal one.
@@ -312,14 +316,14 @@ TEST_F(ReminderTest, ADueMemoAndTheChimeFireThroughTheClockTimer)
     SetTestClock(2026, 3, 11, 10, 59, 57);
     Start(Ini(CTRL_CHIME, "[REMIND]\n0=7ea030b,a3b3a,到点了\n1=ffffffff,a3b3a,同一秒\n"));
     ASSERT_EQ(nullptr, AlertWindow);
-    PumpMessages(1300);   // ticks, but nothing is due
+    PumpMessages(FAST_CLOCK * 13 / 10);   // ticks, but nothing is due
     EXPECT_EQ(nullptr, AlertWindow);
 
     // 10:59:58: both memos are due in the same second; they fire on two ticks.
     Advance(1);
     PumpUntilLines(1);
     EXPECT_EQ(1u, AlertLines().size());
-    PumpMessages(300);
+    PumpMessages(FAST_CLOCK * 3 / 10);
     EXPECT_EQ(1u, AlertLines().size());
     PumpUntilLines(2);
     // ReminderList holds them in the reverse of the file's order
