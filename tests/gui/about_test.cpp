@@ -100,7 +100,7 @@ TEST_F(AboutBoxTest, EnterAndEscCloseTheModalBox)
         SCOPED_TRACE(key);
         KeyToSend = key;
         BoxSeen = 0;
-        UINT_PTR timer = SetTimer(0, 0, 100, PressKeyInBox);
+        UINT_PTR timer = SetTimer(0, 0, 20, PressKeyInBox);
         DWORD start = GetTickCount();
         EXPECT_EQ(0, OpenAboutBox(MonthWindow));
         KillTimer(0, timer);

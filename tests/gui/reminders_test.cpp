@@ -184,7 +184,7 @@ void AnswerNextBox(HWND owner, int answer)
     BoxOwner = owner;
     BoxText.clear();
     BoxAnswer = answer;
-    SetTimer(0, 0, 100, AnswerBox);
+    SetTimer(0, 0, 20, AnswerBox);
 }
 
 const unsigned AUTO_CLOSE = CTRL_AUTO_CLOSE;
@@ -631,7 +631,7 @@ TEST_F(ReminderTest, TheExportButtonAsksForTheFileName)
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
     };
-    UINT_PTR timer = SetTimer(0, 0, 200, Saver::Answer);
+    UINT_PTR timer = SetTimer(0, 0, 40, Saver::Answer);
     Click(IDC_EXPORT);
     KillTimer(0, timer);
     EXPECT_TRUE(seen);
@@ -761,7 +761,7 @@ TEST_F(ReminderTest, TheMenuCommandOpensTheEditorModally)
             PostMessageA(dialog, WM_CLOSE, 0, 0);
         }
     };
-    UINT_PTR timer = SetTimer(0, 0, 100, Closer::Close);
+    UINT_PTR timer = SetTimer(0, 0, 20, Closer::Close);
     EXPECT_EQ(0, SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_REMINDERS, 0), 0));
     KillTimer(0, timer);
     EXPECT_EQ(nullptr, FindWindowA("#32770", "电子备忘录"));
