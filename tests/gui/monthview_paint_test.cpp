@@ -134,9 +134,11 @@ TEST_F(MonthViewTest, RestingTheMouseOnADayShowsItsTip)
     SetCursorPos(screen.x, screen.y);
     PumpMessages(50);
     EXPECT_FALSE(IsWindowVisible(MonthTooltip));
+    // the test need not wait out the half second of the usual initial delay
+    SendMessageA(MonthTooltip, TTM_SETDELAYTIME, TTDT_INITIAL, 50);
     SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
-    for (int waited = 0; waited < 3000 && !IsWindowVisible(MonthTooltip); waited += 50)
-        PumpMessages(50);
+    for (int waited = 0; waited < 3000 && !IsWindowVisible(MonthTooltip); waited += 20)
+        PumpMessages(20);
     ASSERT_TRUE(IsWindowVisible(MonthTooltip));
     TTTOOLINFOA tool = {};
     tool.cbSize = MONTH_TOOLINFO_SIZE;

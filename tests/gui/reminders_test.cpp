@@ -21,7 +21,7 @@
 namespace {
 
 uint64_t TickClock;
-const UINT FAST_CLOCK = 200;   // ms, the clock timer's period in these tests
+const UINT FAST_CLOCK = 100;   // ms, the clock timer's period in these tests
 uint64_t ReadTestTick() { return TickClock; }
 
 // Both clocks move on together, as they do outside the test.
