@@ -1,5 +1,6 @@
 // Start-up, shutdown and the one-second clock of the Windows program.
 #include "shell.h"
+#include "latebind.h"
 #include "tray.h"
 #include <commctrl.h>
 #include <string.h>
@@ -100,12 +101,6 @@ int InitApplication(HINSTANCE instance)
     SetTodayFromClock();
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
 
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof icc;
-    icc.dwICC =
-        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
-    InitCommonControlsEx(&icc);
-
     AddChimeEntry();   // must head ReminderList before any memo is loaded
     LoadConfig();
     SetTimer(window, TIMER_CLOCK, ClockPeriod, ClockTick);
@@ -119,19 +114,29 @@ int InitApplication(HINSTANCE instance)
     SetDockState(window, pos->dockState);
 
     CreateMonthSurfaces(window);
-    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
-    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
-    AddTrayIcon(window);
-
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     SetTodayFromClock();
-    UpdateTrayIcon(window, TodayDate.date);
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
     // Still hidden, so nothing moves visibly: a docked window is seated at its
     // edge, and stays out for a while even if the mouse is elsewhere.
     BringOutMonth(window);
     ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+
+    // The calendar is on the screen; now the libraries it did without so far
+    // (see latebind.h), the controls and the tray icon.
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = sizeof icc;
+    icc.dwICC =
+        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
+    LateInitCommonControlsEx(&icc);
+    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
+    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
+    AddTrayIcon(window);
+    UpdateTrayIcon(window, TodayDate.date);
+    // the same month again, now with its day tips
+    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
     if (Settings.flags & CTRL_NOTE_OPEN)
         OpenStickyNote(window);
     // Last: the alert of today's holidays and memos slides down for a sixth

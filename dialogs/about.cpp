@@ -4,12 +4,13 @@
 #include "about.h"
 #include <shellapi.h>
 #include <stdio.h>
+#include "../app/latebind.h"
 #include "../app/shell.h"
 #include "../app/version.h"
 #include "../resources/resource.h"
 
 HINSTANCE(WINAPI *ShellOpen)
-(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) = ShellExecuteA;
+(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) = LateShellExecuteA;
 
 #define LINK_COLOUR RGB(0, 0, 255)
 

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "../app/latebind.h"
 #include "../app/shell.h"
 #include "../calendar/ics.h"
 #include "../calendar/memo.h"
@@ -284,7 +285,7 @@ static void ExportCalendar(HWND dialog)
     // The program's data files are named relative to the current folder,
     // which the save dialog must leave alone.
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&ofn))
+    if (!LateGetSaveFileNameA(&ofn))
         return;
     ExportCalendarTo(dialog, path);
 }

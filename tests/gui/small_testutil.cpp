@@ -2,6 +2,7 @@
 #include <stdio.h>
 #include <algorithm>
 #include <string.h>
+#include "../../app/latebind.h"
 #include "../../app/shell.h"
 #include "../../app/tray.h"
 #include "../../dialogs/about.h"
@@ -133,8 +134,8 @@ void SmallWindowsTest::TearDown()
     ShellNotifyIcon = nullptr;
     ArmChime = ArmHourlyChime;
     DisarmChime = UnscheduleReminder;
-    PickColour = ChooseColorA;
-    ShellOpen = ShellExecuteA;
+    PickColour = LateChooseColorA;
+    ShellOpen = LateShellExecuteA;
     ReadLocalClock = savedClock;
 }
 
