@@ -1,5 +1,6 @@
 // Start-up, shutdown and the one-second clock of the Windows program.
 #include "shell.h"
+#include "latebind.h"
 #include "tray.h"
 #include <commctrl.h>
 #include <string.h>
@@ -19,6 +20,8 @@ HINSTANCE AppInstance;
 void(WINAPI *PauseSlide)(DWORD ms) = Sleep;
 HWND MonthWindow;
 int32_t ScreenWidth;
+UINT BringOutMessage;
+UINT ClockPeriod = CLOCK_PERIOD;
 
 static HANDLE InstanceGuard;
 // WM_ENDSESSION runs the shutdown and a later WM_DESTROY may run it again.
@@ -66,8 +69,15 @@ static int RegisterMonthClass(HINSTANCE instance)
 
 int InitApplication(HINSTANCE instance)
 {
+    BringOutMessage = RegisterWindowMessageA(BRING_OUT_MESSAGE_NAME);
     HANDLE guard = CreateMutexA(0, FALSE, INSTANCE_MUTEX_NAME);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // A user who starts the program again is looking for the calendar:
+        // the running one comes out. Posted, so a busy first instance cannot
+        // hold this one up.
+        HWND running = FindWindowA(MONTH_CLASS, MONTH_TITLE);
+        if (running && BringOutMessage)
+            PostMessageA(running, BringOutMessage, 0, 0);
         // Only a test process ever gets here with the first instance alive in
         // it; closing this second handle keeps the first one the only owner.
         if (guard)
@@ -93,16 +103,10 @@ int InitApplication(HINSTANCE instance)
     SetTodayFromClock();
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
 
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof icc;
-    icc.dwICC =
-        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
-    InitCommonControlsEx(&icc);
-
     AddChimeEntry();   // must head ReminderList before any memo is loaded
     LoadConfig();
     LoadOffDaysFile(OFFDAYS_FILE);   // beside dlm.ini: LoadConfig made the program's folder current
-    SetTimer(window, TIMER_CLOCK, 1000, ClockTick);
+    SetTimer(window, TIMER_CLOCK, ClockPeriod, ClockTick);
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();
 
@@ -113,18 +117,29 @@ int InitApplication(HINSTANCE instance)
     SetDockState(window, pos->dockState);
 
     CreateMonthSurfaces(window);
-    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
-    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
-    AddTrayIcon(window);
-
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     SetTodayFromClock();
-    UpdateTrayIcon(window, TodayDate.date);
     DrawMonth(window, MemoryDC, TodayDate.date, &rect);
-    // Still hidden, so nothing moves visibly: a docked window is seated at its edge.
-    SlideWindow(window, SLIDE_SHOW);
+    // Still hidden, so nothing moves visibly: a docked window is seated at its
+    // edge, and stays out for a while even if the mouse is elsewhere.
+    BringOutMonth(window);
     ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+
+    // The calendar is on the screen; now the libraries it did without so far
+    // (see latebind.h), the controls and the tray icon.
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = sizeof icc;
+    icc.dwICC =
+        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
+    LateInitCommonControlsEx(&icc);
+    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
+    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
+    AddTrayIcon(window);
+    UpdateTrayIcon(window, TodayDate.date);
+    // the same month again, now with its day tips
+    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
     if (Settings.flags & CTRL_NOTE_OPEN)
         OpenStickyNote(window);
     // Last: the alert of today's holidays and memos slides down for a sixth

@@ -1,5 +1,6 @@
 // The notification-area icon and its mouse actions.
 #include "tray.h"
+#include "latebind.h"
 #include "shell.h"
 #include "traylook.h"
 #include <stdio.h>
@@ -28,7 +29,7 @@ void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip)
     data.hIcon = icon;
     CutTrayTip(data.szTip, tip);
     // No taskbar, no icon: the program runs on without one.
-    (ShellNotifyIcon ? ShellNotifyIcon : Shell_NotifyIconA)(message, &data);
+    (ShellNotifyIcon ? ShellNotifyIcon : LateShell_NotifyIconA)(message, &data);
 }
 
 void AddTrayIcon(HWND window)

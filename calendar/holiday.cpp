@@ -136,15 +136,17 @@ const char *DescribeHolidayCode(HolidayCode code)
     return SharedTextBuffer;
 }
 
+// Only a new "dlm.ini" gets these: a file keeps the rules it holds, so the
+// earlier 植树节 of 14 March and 父亲节 of a fixed 15 June live on in old files.
 // clang-format off
 static const struct {
     int32_t code;
     const char *name;
 } BuiltInHolidays[30] = {
     {0x2101, "元旦"},       {0x220E, "情人节"},     {0x2308, "国际妇女节"},
-    {0x230E, "植树节"},     {0x230F, "消费者权益日"}, {0x2317, "世界气象日"},
+    {0x230C, "植树节"},     {0x230F, "消费者权益日"}, {0x2317, "世界气象日"},
     {0x2401, "愚人节"},     {0x2501, "国际劳动节"}, {0x2504, "青年节"},
-    {0x250C, "护士节"},     {0x2601, "儿童节"},     {0x260F, "父亲节"},
+    {0x250C, "护士节"},     {0x2601, "儿童节"},     {0x4630, "父亲节"},
     {0x2701, "建党节"},     {0x2801, "建军节"},     {0x290A, "教师节"},
     {0x2A01, "国庆节"},     {0x2A06, "老人节"},     {0x2A18, "联合国日"},
     {0x2C19, "圣诞节"},     {0x3101, "春节"},       {0x310F, "元宵节"},

@@ -132,6 +132,8 @@ const char *FormatMemoWhen(uint32_t when)
                  day);
         return SharedTextBuffer;
     }
+    if (when == REMIND_EVERY_DAY)
+        return "每天";
     const char *text = FormatPackedDate((PackedDate)when);
     return text ? text : "[无]";
 }

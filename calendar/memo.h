@@ -14,7 +14,7 @@
 // leap month in the regular month in years without that leap month).
 int MemoAppliesOn(uint32_t when, PackedDate date);
 // "每月%d日", "每周%s", "每年%02d月%02d日", "农历每年[闰]%d月%d日", "工作日", the date,
-// or "[无]" for every day; in the shared 500-byte buffer (or a constant),
+// "每天" for every day, or "[无]" for a `when` that is none of these; in the shared 500-byte buffer (or a constant),
 // valid until the next use of that buffer.
 const char *FormatMemoWhen(uint32_t when);
 

@@ -4,11 +4,13 @@
 #include "about.h"
 #include <shellapi.h>
 #include <stdio.h>
+#include "../app/latebind.h"
 #include "../app/shell.h"
+#include "../app/version.h"
 #include "../resources/resource.h"
 
 HINSTANCE(WINAPI *ShellOpen)
-(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) = ShellExecuteA;
+(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) = LateShellExecuteA;
 
 #define LINK_COLOUR RGB(0, 0, 255)
 
@@ -30,21 +32,43 @@ static INT_PTR InitAboutBox(HWND dialog)
         SetDlgItemTextA(dialog, IDC_WEB_LINK, text);
     if (LoadStringA(AppInstance, IDS_CONTACT_ADDRESS, text, sizeof text) > 0)
         SetDlgItemTextA(dialog, IDC_MAIL_LINK, text);
+    SetDlgItemTextA(dialog, IDC_VERSION, "版本 " LOOMHOUSE_VERSION);
     return TRUE;
+}
+
+// ShellExecute's result of 32 or less is an error; a click that opens
+// nothing must not pass for one that worked.
+const char *LinkFailureText(INT_PTR result)
+{
+    if (result > 32)
+        return "";
+    switch (result) {
+    case SE_ERR_NOASSOC:
+    case SE_ERR_ASSOCINCOMPLETE: return "无法打开链接：系统中没有打开它的程序。";
+    case 0:
+    case SE_ERR_OOM: return "无法打开链接：内存不足。";
+    default: return "无法打开链接：系统未能启动打开它的程序。";
+    }
 }
 
 static void OpenLink(HWND dialog, BOOL (*link)(char *, int))
 {
     char target[512];
-    // Nothing set up to open it: nothing happens, and nothing is said.
+    INT_PTR result = 0;
     if (link(target, sizeof target))
-        ShellOpen(dialog, "open", target, NULL, NULL, SW_SHOWNORMAL);
+        result = (INT_PTR)ShellOpen(dialog, "open", target, NULL, NULL, SW_SHOWNORMAL);
+    SetDlgItemTextA(dialog, IDC_LINK_STATUS, LinkFailureText(result));
 }
 
 // The two links in blue on the dialog's face; every other static as it is.
 static INT_PTR ColourStatic(HDC dc, HWND control)
 {
     int id = GetDlgCtrlID(control);
+    if (id == IDC_LINK_STATUS) {
+        SetTextColor(dc, RGB(192, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        return (INT_PTR)GetSysColorBrush(COLOR_BTNFACE);
+    }
     if (id != IDC_WEB_LINK && id != IDC_MAIL_LINK)
         return FALSE;
     SetTextColor(dc, LINK_COLOUR);

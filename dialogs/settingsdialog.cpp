@@ -5,6 +5,7 @@
 #include "settingsedit.h"
 #include <stdlib.h>
 #include <string.h>
+#include "../app/latebind.h"
 #include "../app/shell.h"
 #include "../app/tray.h"
 #include "../calendar/today.h"
@@ -13,7 +14,7 @@
 #include "../resources/resource.h"
 #include "../store/settings.h"
 
-BOOL(WINAPI *PickColour)(LPCHOOSECOLORA choice) = ChooseColorA;
+BOOL(WINAPI *PickColour)(LPCHOOSECOLORA choice) = LateChooseColorA;
 void (*ArmChime)(int announce) = ArmHourlyChime;
 void (*DisarmChime)(ReminderEntry *entry) = UnscheduleReminder;
 

@@ -12,6 +12,7 @@
 #include "../store/settings.h"
 
 HWND StickyNoteWindow;
+UINT NoteSaveDelay = NOTE_SAVE_DELAY;
 // Changes since the last save that reached the file.
 static int NoteUnsaved;
 
@@ -80,7 +81,7 @@ static void FitEdit(HWND note, LPARAM size)
 static void NoteChanged(HWND note)
 {
     if (!NoteUnsaved)
-        SetTimer(note, TIMER_NOTE_SAVE, NOTE_SAVE_DELAY, NULL);
+        SetTimer(note, TIMER_NOTE_SAVE, NoteSaveDelay, NULL);
     NoteUnsaved = 1;
 }
 

@@ -11,6 +11,7 @@ POINT DragAnchor;
 int DockWindowActive;
 // Where the dragged window was when the drag began.
 static WindowPos DragStart;
+ShowHold MonthHold;
 
 int32_t GetDockState(HWND window) { return (int32_t)GetWindowLongPtrA(window, GWLP_USERDATA); }
 
@@ -80,11 +81,20 @@ void AutoHideCheck(HWND window)
     GetCursorPos(&cursor);
     GetWindowRect(window, &r);
     DockPoint p = {(int32_t)cursor.x, (int32_t)cursor.y};
+    if (window == MonthWindow && HoldKeepsShown(&MonthHold, ToDockRect(r), p, GetTickCount()))
+        return;
     if (!ShouldAutoHide(ToDockRect(r), p, DockWindowActive))
         return;
     // an undocked window does not slide, so for it this just stops the timer
     KillTimer(window, TIMER_AUTOHIDE);
     SlideWindow(window, SLIDE_HIDE);
+}
+
+void BringOutMonth(HWND window)
+{
+    SlideWindow(window, SLIDE_SHOW);
+    MonthHold.since = GetTickCount();
+    MonthHold.active = 1;
 }
 
 LRESULT BeginDockDrag(HWND window)

@@ -120,8 +120,20 @@ int PlanSlide(int32_t state, DockRect w, int direction, int32_t screenWidth, Sli
     return 1;
 }
 
+static int Inside(DockRect w, DockPoint p) { return p.x >= w.left && p.x < w.right && p.y >= w.top && p.y < w.bottom; }
+
 int ShouldAutoHide(DockRect w, DockPoint cursor, int windowActive)
 {
-    int inside = cursor.x >= w.left && cursor.x < w.right && cursor.y >= w.top && cursor.y < w.bottom;
-    return !inside && windowActive != 1;
+    return !Inside(w, cursor) && windowActive != 1;
+}
+
+int HoldKeepsShown(ShowHold *hold, DockRect window, DockPoint cursor, uint32_t now)
+{
+    if (!hold->active)
+        return 0;
+    if (Inside(window, cursor) || now - hold->since >= SHOW_HOLD_MS) {
+        hold->active = 0;
+        return 0;
+    }
+    return 1;
 }

@@ -11,6 +11,7 @@
 #define SLIDE_STEPS     20
 #define SLIDE_PAUSE_MS  5
 #define AUTOHIDE_PERIOD 500   // ms, TIMER_AUTOHIDE
+#define SHOW_HOLD_MS    4000  // a start shows the calendar at least this long
 
 struct DockRect {
     int32_t left, top, right, bottom;
@@ -38,3 +39,15 @@ int PlanSlide(int32_t state, DockRect window, int direction, int32_t screenWidth
 // outside its rectangle, right and bottom exclusive, and neither docking
 // window active).
 int ShouldAutoHide(DockRect window, DockPoint cursor, int windowActive);
+
+// A start (and a second start's call) shows the calendar and holds it out
+// until the mouse has been over it (from then on the auto-hide check alone
+// decides) or SHOW_HOLD_MS have passed; without it a docked calendar was gone
+// half a second after the start, before anyone saw it.
+struct ShowHold {
+    uint32_t since;   // tick of the start
+    int32_t active;
+};
+// 1 while the hold keeps the window out; ends the hold once the cursor is
+// inside the window or the time is up (tick counts wrap).
+int HoldKeepsShown(ShowHold *hold, DockRect window, DockPoint cursor, uint32_t now);

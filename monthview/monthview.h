@@ -6,6 +6,7 @@
 #include "../calendar/calendar.h"
 #include "../store/settings.h"
 #include "daycolour.h"
+#include "dockcalc.h"
 
 #define HEADER_HEIGHT       26
 
@@ -54,6 +55,10 @@ extern int DockWindowActive;
 int SnapWhileMoving(HWND window, RECT *rect);
 void SlideWindow(HWND window, int direction);
 void AutoHideCheck(HWND window);
+// Slides the month window in and holds it out for a while (see ShowHold):
+// every start, and a second start's call.
+void BringOutMonth(HWND window);
+extern ShowHold MonthHold;
 // A docking window's screen rectangle and DockState, as MonthPos and NotePos keep them.
 WindowPos WindowPlacement(HWND window);
 // The window's DockState, kept in GWLP_USERDATA.

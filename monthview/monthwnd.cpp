@@ -119,6 +119,10 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     // a registered message has no fixed number to be a case label
     if (message == TaskbarCreatedMessage && message != 0)
         return OnTaskbarCreated(window);
+    if (message == BringOutMessage && message != 0) {
+        BringOutMonth(window);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE: return 0;
     case WM_DESTROY: ShutdownApplication(window); return 0;

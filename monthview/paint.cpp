@@ -25,7 +25,30 @@ enum {
     MONTH_MARK_PART = 3,
     YEAR_MARK_PART = 5,
     MARK_WHOLE = 16,
+    // The small texts (weekday band, captions) reach at least 3:1 on what
+    // they are drawn on, the contrast of the default white on its blue;
+    // a user's colour that does not is darkened or lightened until it does.
+    SMALL_TEXT_CONTRAST = 300,
+    TODAY_FRAME_WIDTH = 2,
 };
+
+static COLORREF SmallTextColour(COLORREF text, COLORREF under)
+{
+    return ReadableColour(text, under, SMALL_TEXT_CONTRAST);
+}
+
+// Today keeps a frame whichever day is selected, in the default text colour
+// made to stand out on the cell.
+static void FrameToday(HDC dc, const RECT *cell, COLORREF under)
+{
+    HBRUSH brush = CreateSolidBrush(SmallTextColour(Settings.colorDefault, under));
+    RECT r = *cell;
+    for (int i = 0; i < TODAY_FRAME_WIDTH; i++) {
+        FrameRect(dc, &r, brush);
+        InflateRect(&r, -1, -1);
+    }
+    DeleteObject(brush);
+}
 
 static void HorizontalLine(HDC dc, int left, int right, int y, COLORREF colour)
 {
@@ -98,12 +121,12 @@ static void DrawOffDayMark(HDC dc, RECT cell, int kind)
 static void DrawWeekdayBand(HDC dc, const RECT *R, int colW)
 {
     const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS;
-    SetTextColor(dc, Settings.colorDefault);
+    SetTextColor(dc, SmallTextColour(Settings.colorDefault, Settings.colorBackground));
     for (int c = 1; c <= 5; c++) {
         RECT box = {R->left + c * colW, R->top, R->left + c * colW + colW, R->top + HEADER_HEIGHT};
         DrawCentred(dc, WeekdayName(c), box, format);
     }
-    SetTextColor(dc, Settings.colorWeekend);
+    SetTextColor(dc, SmallTextColour(Settings.colorWeekend, Settings.colorBackground));
     const int weekend[2] = {0, 6};
     for (int c : weekend) {
         RECT box = {R->left + c * colW, R->top, R->left + c * colW + colW, R->top + HEADER_HEIGHT};
@@ -240,7 +263,9 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
     if (withTools)
         RemoveDayTools();
 
-    HBRUSH selectedFill = CreateSolidBrush((~Settings.colorBackground) & 0xFFFFFF);
+    // Not the inverse of the background: that put pink under white text on green.
+    const COLORREF selectedColour = SelectionFill(Settings.colorBackground, Settings.colorDefault);
+    HBRUSH selectedFill = CreateSolidBrush(selectedColour);
     for (int day = 1; day <= days; day++) {
         const int k = first + day - 1;
         d.day = day;
@@ -256,9 +281,13 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
         HolidayEntry *holidays = HolidaysOn(d.packed, withTerms);
         const char *caption = DayCaption(d.packed, holidays);
 
+        const COLORREF under = day == selected ? selectedColour : Settings.colorBackground;
         if (day == selected)
             FillRect(dc, &cell, selectedFill);
-        SetTextColor(dc, DayColourOf(d.packed, d.weekday, holidays != NULL));
+        if (d.packed == TodayDate.date)
+            FrameToday(dc, &cell, under);
+        const COLORREF colour = DayColourOf(d.packed, d.weekday, holidays != NULL);
+        SetTextColor(dc, colour);
         SelectObject(dc, bigFont);
         char number[12];
         snprintf(number, sizeof number, "%d", day);
@@ -267,6 +296,7 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
         DrawOffDayMark(dc, cell, OffDayOn(d.packed, 0));
         if (caption) {
             SelectObject(dc, smallFont);
+            SetTextColor(dc, SmallTextColour(colour, under));
             cell.top = cell.bottom - SMALL_FONT_HEIGHT;
             DrawCentred(dc, caption, cell, DT_SINGLELINE | DT_CENTER | DT_BOTTOM | DT_WORD_ELLIPSIS);
         }

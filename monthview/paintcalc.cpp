@@ -1,4 +1,5 @@
 #include "paintcalc.h"
+#include <math.h>
 
 int32_t FitFontWidth(int32_t fontWidth, int32_t room, MeasureAtWidth widestAt, void *context)
 {
@@ -54,4 +55,71 @@ MonthMarkPlan PlanMonthMark(MarkBox grid)
     plan.month = MarkBox{grid.left, top, grid.right, top + monthHeight};
     plan.year = MarkBox{grid.left, top + monthHeight, grid.right, top + monthHeight + yearHeight};
     return plan;
+}
+
+// sRGB channel to linear light, times 10000, by table: the paint of a month
+// asks for a few hundred of these.
+static int32_t LinearChannel(uint32_t c)
+{
+    static int32_t table[256];
+    static int ready;
+    if (!ready) {
+        for (int i = 0; i < 256; i++) {
+            double s = i / 255.0;
+            double v = s <= 0.04045 ? s / 12.92 : pow((s + 0.055) / 1.055, 2.4);
+            table[i] = (int32_t)(v * 10000.0 + 0.5);
+        }
+        ready = 1;
+    }
+    return table[c & 0xFF];
+}
+
+// Relative luminance times 10000.
+static int32_t Luminance(uint32_t colour)
+{
+    return (2126 * LinearChannel(colour) + 7152 * LinearChannel(colour >> 8) +
+            722 * LinearChannel(colour >> 16) + 5000) /
+           10000;
+}
+
+int32_t ContrastRatio100(uint32_t a, uint32_t b)
+{
+    int32_t la = Luminance(a), lb = Luminance(b);
+    if (la < lb) {
+        int32_t t = la;
+        la = lb;
+        lb = t;
+    }
+    return (int32_t)((int64_t)(la + 500) * 100 / (lb + 500));
+}
+
+uint32_t ReadableColour(uint32_t text, uint32_t background, int32_t minRatio100)
+{
+    text &= 0xFFFFFF;
+    if (ContrastRatio100(text, background) >= minRatio100)
+        return text;
+    for (int32_t part = 1; part <= 16; part++) {
+        uint32_t darker = BlendColour(text, 0x000000, part, 16);
+        if (ContrastRatio100(darker, background) >= minRatio100)
+            return darker;
+        uint32_t lighter = BlendColour(text, 0xFFFFFF, part, 16);
+        if (ContrastRatio100(lighter, background) >= minRatio100)
+            return lighter;
+    }
+    return ContrastRatio100(0, background) >= ContrastRatio100(0xFFFFFF, background) ? 0x000000 : 0xFFFFFF;
+}
+
+// How far the selection fill must stand from the background to be seen.
+#define SELECTION_MIN_STEP 120
+
+uint32_t SelectionFill(uint32_t background, uint32_t text)
+{
+    background &= 0xFFFFFF;
+    const uint32_t away = Luminance(text) > Luminance(background) ? 0x000000 : 0xFFFFFF;
+    const uint32_t fill = BlendColour(background, away, 1, 4);
+    // A background at the end of the scale (white under black text) has no
+    // room that way: the fill goes the other way, where the text has plenty.
+    if (ContrastRatio100(fill, background) >= SELECTION_MIN_STEP)
+        return fill;
+    return BlendColour(background, away ^ 0xFFFFFF, 1, 4);
 }

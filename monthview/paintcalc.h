@@ -28,3 +28,18 @@ struct MonthMarkPlan {
     MarkBox month, year;
 };
 MonthMarkPlan PlanMonthMark(MarkBox grid);
+
+// Legibility of one colour on another (0x00BBGGRR both): the contrast ratio
+// of their relative luminances (sRGB), times 100: 100 for equal luminance up
+// to 2100 for black on white.
+int32_t ContrastRatio100(uint32_t a, uint32_t b);
+// text itself when it reaches minRatio100 on background; otherwise the
+// nearest blend of it towards black or white (sixteenths) that does, the
+// darker one where both take as many steps; black or white when none does.
+uint32_t ReadableColour(uint32_t text, uint32_t background, int32_t minRatio100);
+// The selected day's cell: the background a quarter of the way towards black
+// when the text is lighter than the background, towards white otherwise, so
+// the text stands out more on it than on the background, whatever the colours;
+// the other way where that leaves it too close to the background (white
+// under black text), where the text keeps plenty of contrast.
+uint32_t SelectionFill(uint32_t background, uint32_t text);

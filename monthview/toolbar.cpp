@@ -2,6 +2,7 @@
 // the per-day tooltips.
 #include <stdio.h>
 #include "monthview.h"
+#include "../app/latebind.h"
 #include "../app/shell.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
@@ -22,10 +23,10 @@ static const int ToolbarCommands[7] = {
 
 static HIMAGELIST LoadToolbarImages(int bitmapId)
 {
-    HIMAGELIST list = ImageList_Create(16, 15, ILC_MASK | ILC_COLOR16, 0, 5);
+    HIMAGELIST list = LateImageList_Create(16, 15, ILC_MASK | ILC_COLOR16, 0, 5);
     HBITMAP bitmap = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(bitmapId));
     if (list && bitmap)
-        ImageList_AddMasked(list, bitmap, CLR_DEFAULT);
+        LateImageList_AddMasked(list, bitmap, CLR_DEFAULT);
     if (bitmap)
         DeleteObject(bitmap);
     return list;

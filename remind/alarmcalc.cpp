@@ -283,6 +283,8 @@ uint32_t MemoWhenFrom(int mode, int hasDate, PackedDate date, int dayIndex, int 
         return REMIND_WEEKLY | (uint32_t)weekdayIndex;
     if (mode == MEMO_MONTHLY)
         return REMIND_MONTHLY | (uint32_t)(dayIndex + 1);
+    if (mode == MEMO_DAILY)
+        return REMIND_EVERY_DAY;
     return hasDate ? (uint32_t)date : REMIND_EVERY_DAY;
 }
 

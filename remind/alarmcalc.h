@@ -101,11 +101,14 @@ void FormatAlertLine(char *out, size_t size, const char *text);
 
 // ---- the memo editor ----
 
-enum { MEMO_DATED = 0, MEMO_MONTHLY = 1, MEMO_WEEKLY = 2, MEMO_YEARLY = 3, MEMO_LUNAR_YEARLY = 4, MEMO_WORKDAYS = 5 };
-// The `when` of a new memo from the editor's mode and pickers: the date (or
-// every day when the date picker's box is cleared), the day list's index
-// (0 = day 1) or the weekday list's index (0 = Sunday); every working day in
-// the workday mode.
+enum {
+    MEMO_DATED = 0, MEMO_MONTHLY = 1, MEMO_WEEKLY = 2, MEMO_YEARLY = 3, MEMO_LUNAR_YEARLY = 4, MEMO_WORKDAYS = 5,
+    MEMO_DAILY = 6
+};
+// The `when` of a new memo from the editor's mode and pickers: every day in
+// the daily mode, the date (or every day when the date picker's box is
+// cleared), the day list's index (0 = day 1) or the weekday list's index
+// (0 = Sunday); every working day in the workday mode.
 uint32_t MemoWhenFrom(int mode, int hasDate, PackedDate date, int dayIndex, int weekdayIndex);
 // The `when` of a new yearly memo from the month list's index (0 = the first
 // month), the day list's index (0 = day 1) and, for a lunar one, the leap box.

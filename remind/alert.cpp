@@ -3,6 +3,7 @@
 // the top edge and, with auto-close on, away again ten seconds after the last line.
 #include "remind.h"
 #include <mmsystem.h>
+#include "../app/latebind.h"
 #include "../app/shell.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
@@ -122,5 +123,5 @@ void ShowAlert(const char *text)
     CountdownSeconds = ALERT_COUNTDOWN;
     // A new alert restarts the sound; a failure to play is no reason to stop.
     if (Settings.flags & CTRL_SOUND)
-        PlaySoundA(MAKEINTRESOURCEA(IDW_ALARM), AppInstance, SND_RESOURCE | SND_ASYNC);
+        LatePlaySoundA(MAKEINTRESOURCEA(IDW_ALARM), AppInstance, SND_RESOURCE | SND_ASYNC);
 }

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "../app/latebind.h"
 #include "../app/shell.h"
 #include "../calendar/ics.h"
 #include "../calendar/memo.h"
@@ -38,13 +39,14 @@ static ListNode *RowNode(HWND list, int row)
     return (ListNode *)item.lParam;
 }
 
-// The six mode buttons in the order of the MEMO_* modes.
-static const int ModeRadios[6] = {IDC_MEMO_DATED,  IDC_MEMO_MONTHLY,      IDC_WEEKLY,
-                                  IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY, IDC_MEMO_WORKDAYS};
+// The seven mode buttons in the order of the MEMO_* modes.
+static const int ModeRadios[7] = {IDC_MEMO_DATED,        IDC_MEMO_MONTHLY,  IDC_WEEKLY,    IDC_MEMO_YEARLY,
+                                  IDC_MEMO_LUNAR_YEARLY, IDC_MEMO_WORKDAYS, IDC_MEMO_DAILY};
 
 // Dated mode shows the date picker, monthly the day list, weekly the weekday
 // list, yearly the month and day lists, lunar yearly the lunar month list,
-// the leap box and the lunar day list; the workday mode shows none of them.
+// the leap box and the lunar day list; the workday and daily modes need none
+// of them.
 static void ShowMemoMode(HWND dialog, int radio)
 {
     static const struct {
@@ -176,7 +178,7 @@ static INT_PTR InitMemoEditor(HWND dialog)
 
 static int MemoMode(HWND dialog)
 {
-    for (int mode = MEMO_WORKDAYS; mode > MEMO_DATED; mode--)
+    for (int mode = MEMO_DAILY; mode > MEMO_DATED; mode--)
         if (IsDlgButtonChecked(dialog, ModeRadios[mode]) == BST_CHECKED)
             return mode;
     return MEMO_DATED;
@@ -285,7 +287,7 @@ static void ExportCalendar(HWND dialog)
     // The program's data files are named relative to the current folder,
     // which the save dialog must leave alone.
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&ofn))
+    if (!LateGetSaveFileNameA(&ofn))
         return;
     ExportCalendarTo(dialog, path);
 }
@@ -294,8 +296,14 @@ int ExportCalendarTo(HWND owner, const char *path)
 {
     const int year = DATE_YEAR(TodayDate.date);
     int32_t events = 0;
-    if (ExportIcsFile(path, year, year + 2, 0, &events) == SAVE_OK)
+    if (ExportIcsFile(path, year, year + 2, 0, &events) == SAVE_OK) {
+        // A file written without a word looks like nothing happened.
+        char done[MAX_PATH + 160];
+        snprintf(done, sizeof done, "已导出 %d 个事件（%d年至%d年的节日、节气和备忘）到：\r\n%s", (int)events,
+                 year, year + 2, path);
+        MessageBoxA(owner, done, "导出日历", MB_OK | MB_ICONINFORMATION);
         return 1;
+    }
     MessageBoxA(owner, "导出日历时出现错误，文件未能保存！", LoadProgramString(IDS_ERROR),
                 MB_OK | MB_ICONERROR);
     return 0;
@@ -377,7 +385,8 @@ static INT_PTR MemoCommand(HWND dialog, int id, int code)
     case IDC_WEEKLY:
     case IDC_MEMO_YEARLY:
     case IDC_MEMO_LUNAR_YEARLY:
-    case IDC_MEMO_WORKDAYS: ShowMemoMode(dialog, id); return TRUE;
+    case IDC_MEMO_WORKDAYS:
+    case IDC_MEMO_DAILY: ShowMemoMode(dialog, id); return TRUE;
     case IDC_YEARLY_MONTH:
         if (code == CBN_SELCHANGE)
             FillYearlyDays(dialog);

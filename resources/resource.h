@@ -85,6 +85,8 @@
 #define IDC_OPT_MEAN_TERMS 1032
 #define IDC_WEB_LINK       1038
 #define IDC_MAIL_LINK      1039
+#define IDC_VERSION        1040   // the about box's version line
+#define IDC_LINK_STATUS    1041   // the about box: why a link did not open
 #define IDC_ALERT_TITLE    1044
 #define IDC_SOLAR_PICKER   1045
 #define IDC_LUNAR_YEAR     1046   // the date information dialog's; it shares IDC_LUNAR_MONTH and IDC_LUNAR_DAY
@@ -111,6 +113,7 @@
 #define IDC_OFFDAY_LIST    1073
 #define IDC_OFFDAY_NOTE    1074
 #define IDC_MEMO_WORKDAYS  1075
+#define IDC_MEMO_DAILY     1076
 
 // ---- timers and private messages ----
 #define TIMER_AUTOHIDE     275

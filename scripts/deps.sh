@@ -11,6 +11,8 @@ packages=(
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
   locales fonts-wqy-microhei
+  # Marlett: Wine draws the caption buttons (the sticky note's close box) with it
+  fonts-wine
   python3-icalendar python3-dateutil
 )
 # node and npm for the data generators, from Debian unless already there

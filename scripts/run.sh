@@ -2,6 +2,8 @@
 # `make run`: builds the Windows program and starts it under Wine from a folder
 # of its own (build/run/, where "dlm.ini" and "dlm.db" appear). Without a usable
 # display it runs on a virtual one, saves build/run/screenshot.png and ends.
+# Once the program has ended nothing of Wine is left running: the server of
+# the prefix lingers a few seconds and then ends with Wine's services.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 LOOM_ROOT=$(pwd)
@@ -14,17 +16,21 @@ mkdir -p build/run
 cp build/win/Loomhouse.exe build/run/Loomhouse.exe
 
 source scripts/wine-env.sh
+LINGER_SECONDS=3
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  loom_start_wine
+  loom_start_wine $LINGER_SECONDS
   echo "run: Loomhouse starts on $DISPLAY; it sits docked at the top edge of the screen."
   echo "     Right-click it for the menu; 退出 ends it."
-  cd build/run && exec wine Loomhouse.exe
+  (cd build/run && wine Loomhouse.exe)
+  status=$?
+  loom_wait_wine
+  exit $status
 fi
 
 # no display: a virtual one, a screenshot, and an orderly end
 unset DISPLAY
 loom_start_display || exit 1
-loom_start_wine
+loom_start_wine $LINGER_SECONDS
 (cd build/run && exec wine Loomhouse.exe >/dev/null 2>&1) &
 pid=$!
 window=
@@ -56,5 +62,6 @@ fi
 for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill $pid 2>/dev/null
 wait $pid 2>/dev/null
+loom_wait_wine
 loom_stop_display
 exit $status

@@ -2,7 +2,7 @@
 # Builds everything and runs every test: the native suites, the same suites
 # under AddressSanitizer and UndefinedBehaviorSanitizer, a bounded fuzzing run
 # (LOOM_FUZZ_SECONDS per target, 0 to skip), and the Windows build's suites
-# under Wine on a virtual display.
+# under Wine on a virtual display; last, the release archive of `make dist`.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 LOOM_ROOT=$(pwd)
@@ -83,6 +83,13 @@ if build build/win -DCMAKE_TOOLCHAIN_FILE="$LOOM_ROOT/cmake/mingw-w64.cmake" -DC
   loom_stop_display
 else
   summary+=("windows: build failed"); failed=$((failed + 1))
+fi
+
+# the release archive of `make dist`, built and checked
+if archive=$(bash scripts/dist.sh) && python3 tests/dist_check.py "$archive"; then
+  passed=$((passed + 1)); summary+=("dist: $(basename "$archive") built and checked")
+else
+  failed=$((failed + 1)); summary+=("dist: FAILED")
 fi
 
 echo

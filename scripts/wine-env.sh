@@ -70,15 +70,27 @@ loom_wine_settings() {
 
 # Makes the prefix once, then starts a persistent wineserver and imports the
 # settings (also the one trivial program that makes later processes not wait
-# on Wine's background services).
+# on Wine's background services). With an argument the server lingers only
+# that many seconds after the last program of the prefix has ended, and takes
+# Wine's services with it: `make run` leaves nothing running that way.
 loom_start_wine() {
+  local linger=${1:-}
   mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: creating the prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
-  wineserver -p >/dev/null 2>&1 </dev/null
+  # Wine draws caption buttons (the sticky note's close box) as letters of
+  # Marlett; Debian's fonts-wine has the font, but a prefix sees it only in
+  # its own Fonts folder, and without it the close box reads "r".
+  local font
+  for font in marlett.ttf; do
+    if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ]; then
+      cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/$font"
+    fi
+  done
+  wineserver -p"$linger" >/dev/null 2>&1 </dev/null
   local reg
   reg=$(mktemp /tmp/loomhouse-settings.XXXXXX)
   # regedit reads a version 5 file as UTF-16 with a byte order mark
@@ -90,4 +102,10 @@ loom_start_wine() {
 
 loom_stop_wine() {
   wineserver -k 2>/dev/null || true
+}
+
+# After a run started with loom_start_wine SECONDS: waits (at most a minute)
+# for the server of the prefix, and so its services, to end by themselves.
+loom_wait_wine() {
+  timeout 60 wineserver -w 2>/dev/null || true
 }

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "../app/version.h"
 #include "../calendar/offdays.h"
 #include "../calendar/today.h"
 #include "../store/config.h"
@@ -215,6 +216,7 @@ void PrintUsage()
             "                               导出 iCalendar 日历（节日、节气、备忘；--notes 含日期备注）\n"
             "                               默认今年起三年，默认写到标准输出\n"
             "  help                         本说明\n"
+            "  --version                    版本号\n"
             "\n"
             "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n"
             "--wait 秒: 修改命令等待其他写入者的最长时间（默认 10 秒）\n"
@@ -333,6 +335,11 @@ int main(int argc, char **argv)
             positional[count++] = (char *)arg;
         } else if (!endOfOptions && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
             positional[count++] = (char *)"help";
+        } else if (!endOfOptions && strcmp(arg, "--version") == 0) {
+            OutText("loomcal (Loomhouse) " LOOMHOUSE_VERSION "\n");
+            OutFlush();
+            free(positional);
+            return EXIT_OK;
         } else if (!endOfOptions && strncmp(arg, "--", 2) == 0) {
             ErrorLine("loomcal: unknown option '%s' (see 'loomcal help')", ShownArg(arg));
             free(positional);

@@ -1,6 +1,7 @@
 // Holiday rules: the lookup of a date's holidays, this year's date of a rule,
 // the rule descriptions and the built-in list.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -178,6 +179,27 @@ TEST_F(HolidayRulesTest, EveryBuiltInRuleFallsOnItsDateThisYear)
     EXPECT_EQ(count, 30);
     EXPECT_STREQ(((HolidayEntry *)HolidayList->record)->name, "元旦");
     EXPECT_STREQ(((HolidayEntry *)HolidayList->next->record)->name, "美国感恩节");
+}
+
+TEST_F(HolidayRulesTest, ArborDayAndFathersDayOfTheBuiltInList)
+{
+    AddBuiltInHolidays();
+    const struct {
+        PackedDate date;
+        const char *name;
+        bool holds;
+    } cases[] = {
+        {D(2026, 3, 12), "植树节", true},  {D(2026, 3, 14), "植树节", false},
+        // the third Sunday of June, however the month begins
+        {D(2024, 6, 16), "父亲节", true},  {D(2025, 6, 15), "父亲节", true},
+        {D(2026, 6, 21), "父亲节", true},  {D(2026, 6, 15), "父亲节", false},
+        {D(2026, 6, 14), "父亲节", false}, {D(2026, 6, 28), "父亲节", false},
+    };
+    for (const auto &c : cases) {
+        const std::vector<std::string> names = ChainNames(c.date);
+        const bool found = std::find(names.begin(), names.end(), c.name) != names.end();
+        EXPECT_EQ(found, c.holds) << c.name << " " << std::hex << c.date;
+    }
 }
 
 TEST(HolidayDescriptionTest, RuleTexts)

@@ -125,11 +125,11 @@ TEST_F(DateReportTest, MemoSection)
     AddReminder(REMIND_EVERY_DAY, REMIND_NO_TIME, "每天");
     EXPECT_EQ(MemoSection(D(2024, 2, 21)),   // a Wednesday
               "\r\n\r\n==========◆备忘事件◆=========="
-              "\r\n\r\n日期：[无]\r\n时间：[无]\r\n提醒：每天"
+              "\r\n\r\n日期：每天\r\n时间：[无]\r\n提醒：每天"
               "\r\n\r\n日期：每周三\r\n时间：08:30:00\r\n提醒：周三 例会"
               "\r\n\r\n日期：每月21日\r\n时间：[无]\r\n提醒：月中");
     EXPECT_EQ(MemoSection(D(2024, 2, 22)), "\r\n\r\n==========◆备忘事件◆=========="
-                                           "\r\n\r\n日期：[无]\r\n时间：[无]\r\n提醒：每天"
+                                           "\r\n\r\n日期：每天\r\n时间：[无]\r\n提醒：每天"
                                            "\r\n\r\n日期：2024-02-22\r\n时间：[无]\r\n提醒：明天");
     ListFreeAll(&ReminderList);
     AddChimeEntry();
@@ -162,7 +162,7 @@ TEST(MemoWhenTest, Texts)
     EXPECT_STREQ(FormatMemoWhen(REMIND_WEEKLY | 0), "每周日");
     EXPECT_STREQ(FormatMemoWhen(REMIND_WEEKLY | 6), "每周六");
     EXPECT_STREQ(FormatMemoWhen(PACK_DATE(2004, 1, 1)), "2004-01-01");
-    EXPECT_STREQ(FormatMemoWhen(REMIND_EVERY_DAY), "[无]");
+    EXPECT_STREQ(FormatMemoWhen(REMIND_EVERY_DAY), "每天");
     EXPECT_STREQ(FormatMemoWhen(0), "[无]");
 }
 

@@ -84,7 +84,7 @@ count_pixels() {
 DARK='r < 60 && g < 60 && b < 60'
 BACKGROUND='r >= 118 && r <= 138 && g >= 118 && g <= 138 && b >= 245'   # the default 0xFF8080
 
-ALERT_TITLE=Dayloom提醒您
+ALERT_TITLE=Loomhouse提醒您
 # Waits for the alert windows to slide away by themselves (ten seconds after
 # their last line). A click would close one at once, but it makes the
 # calendar its owner the active window, which then no longer slides away.

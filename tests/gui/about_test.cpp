@@ -2,6 +2,7 @@
 #include "small_testutil.h"
 #include <string.h>
 #include "../../app/shell.h"
+#include "../../app/version.h"
 #include "../../dialogs/about.h"
 #include "../../dialogs/dialogs.h"
 #include "../../resources/resource.h"
@@ -46,8 +47,21 @@ TEST_F(AboutBoxTest, TheLinksShowTheContactPointsAndOpenThroughTheShell)
     EXPECT_FALSE(ShellOpens[0].directory);
     EXPECT_EQ(SW_SHOWNORMAL, ShellOpens[0].show);
     EXPECT_EQ("open", ShellOpens[1].verb);
-    EXPECT_EQ("mailto:" + address + "?subject=About:[Dayloom]", ShellOpens[1].file);
+    EXPECT_EQ("mailto:" + address + "?subject=About:[Loomhouse]", ShellOpens[1].file);
     EXPECT_EQ(SW_SHOWNORMAL, ShellOpens[1].show);
+    EXPECT_EQ("", Text(GetDlgItem(box, IDC_LINK_STATUS)));
+    EXPECT_EQ("版本 " LOOMHOUSE_VERSION, Text(GetDlgItem(box, IDC_VERSION)));
+
+    // a link the system cannot open says so, and a later one that opens clears the word
+    ShellOpenResult = SE_ERR_NOASSOC;
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_MAIL_LINK, STN_CLICKED), (LPARAM)mail);
+    EXPECT_EQ("无法打开链接：系统中没有打开它的程序。", Text(GetDlgItem(box, IDC_LINK_STATUS)));
+    ShellOpenResult = ERROR_FILE_NOT_FOUND;
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_LINK, STN_CLICKED), (LPARAM)web);
+    EXPECT_EQ("无法打开链接：系统未能启动打开它的程序。", Text(GetDlgItem(box, IDC_LINK_STATUS)));
+    ShellOpenResult = 42;
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_LINK, STN_CLICKED), (LPARAM)web);
+    EXPECT_EQ("", Text(GetDlgItem(box, IDC_LINK_STATUS)));
 
     // the links in blue on the dialog's face; the other statics as they are
     HDC dc = CreateCompatibleDC(0);
@@ -86,7 +100,7 @@ TEST_F(AboutBoxTest, EnterAndEscCloseTheModalBox)
         SCOPED_TRACE(key);
         KeyToSend = key;
         BoxSeen = 0;
-        UINT_PTR timer = SetTimer(0, 0, 100, PressKeyInBox);
+        UINT_PTR timer = SetTimer(0, 0, 20, PressKeyInBox);
         DWORD start = GetTickCount();
         EXPECT_EQ(0, OpenAboutBox(MonthWindow));
         KillTimer(0, timer);

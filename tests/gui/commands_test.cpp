@@ -147,7 +147,12 @@ HWND ForegroundWhileOpen;
 void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
     // The popup menu window of the system's class "#32768".
+    // tried every 30 ms until the menu shows, for 3 s at most
+    static int tries;
     HWND popup = FindWindowA("#32768", nullptr);
+    if (!(popup && IsWindowVisible(popup)) && ++tries < 100)
+        return;
+    tries = 0;
     if (popup && IsWindowVisible(popup))
         MenuWasOpen = 1;
     ForegroundWhileOpen = GetForegroundWindow();
@@ -164,7 +169,7 @@ TEST_F(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
     POINT cursor = {400, 100};
     SetCursorPos(cursor.x, cursor.y);
     MenuWasOpen = 0;
-    UINT_PTR timer = SetTimer(0, 0, 300, CloseOpenMenu);
+    UINT_PTR timer = SetTimer(0, 0, 30, CloseOpenMenu);
     ASSERT_NE(0u, timer);
     DWORD start = GetTickCount();
     EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
@@ -188,7 +193,7 @@ TEST_F(Commands, ThePopupMenuTracksWithTheCalendarInTheForeground)
     SetCursorPos(400, 100);
     MenuWasOpen = 0;
     ForegroundWhileOpen = 0;
-    UINT_PTR timer = SetTimer(0, 0, 300, CloseOpenMenu);
+    UINT_PTR timer = SetTimer(0, 0, 30, CloseOpenMenu);
     ASSERT_NE(0u, timer);
     EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
     KillTimer(0, timer);

@@ -7,7 +7,8 @@
 
 // Creates a fresh temporary directory, writes iniText there as "dlm.ini" when
 // it is not null, makes the program believe its executable lives there and
-// runs InitApplication. Returns 1 on success.
+// runs InitApplication. Returns 1 on success. Without a test clock set, the
+// program runs on 2026-03-11 09:30 (TestClock) until StopProgram.
 int StartProgramInTempDir(const char *iniText);
 // Destroys the month window (which runs the shutdown and saves), pumps the
 // remaining messages and releases the single-instance guard for the next start.

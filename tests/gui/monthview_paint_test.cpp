@@ -9,6 +9,7 @@
 #include "../../calendar/calendar.h"
 #include "../../calendar/daytext.h"
 #include "../../calendar/offdays.h"
+#include "../../calendar/today.h"
 #include "../../store/recordstore.h"
 #include "../../monthview/paintcalc.h"
 
@@ -147,9 +148,11 @@ TEST_F(MonthViewTest, RestingTheMouseOnADayShowsItsTip)
     SetCursorPos(screen.x, screen.y);
     PumpMessages(50);
     EXPECT_FALSE(IsWindowVisible(MonthTooltip));
+    // the test need not wait out the half second of the usual initial delay
+    SendMessageA(MonthTooltip, TTM_SETDELAYTIME, TTDT_INITIAL, 50);
     SendMessageA(MonthWindow, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
-    for (int waited = 0; waited < 3000 && !IsWindowVisible(MonthTooltip); waited += 50)
-        PumpMessages(50);
+    for (int waited = 0; waited < 3000 && !IsWindowVisible(MonthTooltip); waited += 20)
+        PumpMessages(20);
     ASSERT_TRUE(IsWindowVisible(MonthTooltip));
     TTTOOLINFOA tool = {};
     tool.cbSize = MONTH_TOOLINFO_SIZE;
@@ -223,22 +226,63 @@ TEST_F(MonthViewTest, BackgroundBevelAndShadow)
     DeleteDC(dc);
 }
 
-TEST_F(MonthViewTest, SelectedCellIsFilledWithTheInverseOfTheBackground)
+TEST_F(MonthViewTest, SelectedCellIsFilledWithTheSelectionFillAndTodayKeepsItsFrame)
 {
+    TodayDate.date = PACK_DATE(2015, 8, 10);
     Draw(PACK_DATE(2015, 8, 10));   // k = 15: column 1, row 2
-    RECT selected = Cell(15, 37);
-    EXPECT_EQ(0x007F7Fu, GetPixel(MemoryDC, selected.left + 1, selected.bottom - 2));
-    EXPECT_EQ(0x007F7Fu, GetPixel(MemoryDC, selected.right - 2, selected.top + 1));
-    RECT next = Cell(16, 37);
-    EXPECT_EQ(Settings.colorBackground, GetPixel(MemoryDC, next.left + 1, next.bottom - 2));
+    RECT selected = Cell(15, 37), next = Cell(16, 37);
+    const COLORREF fill = SelectionFill(Settings.colorBackground, Settings.colorDefault);
+    // the frame of today runs round the cell's edge, the fill inside it
+    EXPECT_EQ(fill, GetPixel(MemoryDC, selected.left + 3, selected.bottom - 4));
+    EXPECT_EQ(fill, GetPixel(MemoryDC, selected.right - 4, selected.top + 3));
+    EXPECT_EQ(Settings.colorDefault, GetPixel(MemoryDC, selected.left, selected.top + 3));
+    EXPECT_EQ(Settings.colorBackground, GetPixel(MemoryDC, next.left + 3, next.bottom - 4));
 
-    // another background colour: render it and redraw
+    // another background colour, and another day selected: today keeps its
+    // frame, and the fill is no pink under white on green
     Settings.colorBackground = RGB(10, 200, 30);
     RECT r = DrawingRect();
     RenderBackground(MemoryDC, &r, Settings.colorBackground);
     Draw(PACK_DATE(2015, 8, 11));
-    EXPECT_EQ(RGB(245, 55, 225), GetPixel(MemoryDC, next.left + 1, next.bottom - 2));
-    EXPECT_EQ(RGB(10, 200, 30), GetPixel(MemoryDC, selected.left + 1, selected.bottom - 2));
+    const COLORREF green = SelectionFill(RGB(10, 200, 30), Settings.colorDefault);
+    EXPECT_EQ(green, GetPixel(MemoryDC, next.left + 3, next.bottom - 4));
+    EXPECT_NE(RGB(245, 55, 225), green);
+    EXPECT_EQ(RGB(10, 200, 30), GetPixel(MemoryDC, selected.left + 3, selected.bottom - 4));
+    // white reads too faintly on this green: the frame is darkened to 3:1
+    const COLORREF frame = ReadableColour(Settings.colorDefault, RGB(10, 200, 30), 300);
+    EXPECT_GE(ContrastRatio100(frame, RGB(10, 200, 30)), 300);
+    for (POINT p : {POINT{selected.left, selected.top + 10}, POINT{selected.left + 1, selected.top + 10},
+                    POINT{selected.right - 1, selected.top + 10}, POINT{selected.left + 10, selected.bottom - 1}})
+        EXPECT_EQ(frame, GetPixel(MemoryDC, p.x, p.y)) << p.x << "," << p.y;
+    EXPECT_EQ(0, CountPixels(Rect(next.left, next.top, next.left + 2, next.bottom), frame));
+}
+
+// The 日 and 六 headers and the captions of weekend days are drawn in the
+// weekend colour made readable on the background: the default red on the
+// default blue is not.
+TEST_F(MonthViewTest, WeekendHeadersAndCaptionsReadOnTheDefaultColours)
+{
+    ASSERT_EQ(0xFF8080u, Settings.colorBackground);
+    ASSERT_LT(ContrastRatio100(Settings.colorWeekend, Settings.colorBackground), 200);
+    Draw(PACK_DATE(2022, 1, 20));   // 2 January 2022, an ordinary Sunday (k 7, rows of 37)
+    auto mostContrast = [](RECT box) {
+        int32_t best = 100;
+        for (int y = box.top; y < box.bottom; y++)
+            for (int x = box.left; x < box.right; x++) {
+                int32_t c = ContrastRatio100(GetPixel(MemoryDC, x, y), Settings.colorBackground);
+                best = c > best ? c : best;
+            }
+        return best;
+    };
+    // Smoothed small text never shows its full colour: the measure is the
+    // white of the weekdays, which reads, drawn the same way.
+    const int32_t white = mostContrast(Rect(50, 6, 100, 26));
+    EXPECT_GE(white, 200) << "一";
+    EXPECT_GE(mostContrast(Rect(0, 6, 50, 26)) * 10, white * 9) << "日";
+    EXPECT_GE(mostContrast(Rect(300, 6, 350, 26)) * 10, white * 9) << "六";
+    RECT sunday = Cell(7, 37);
+    EXPECT_GE(mostContrast(Rect(sunday.left, sunday.bottom - 12, sunday.right, sunday.bottom)) * 10, white * 9)
+        << "the caption of a Sunday";
 }
 
 TEST_F(MonthViewTest, DayColoursPaintedIntoTheCells)

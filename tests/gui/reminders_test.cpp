@@ -21,6 +21,7 @@
 namespace {
 
 uint64_t TickClock;
+const UINT FAST_CLOCK = 100;   // ms, the clock timer's period in these tests
 uint64_t ReadTestTick() { return TickClock; }
 
 // Both clocks move on together, as they do outside the test.
@@ -95,6 +96,8 @@ class ReminderTest : public ::testing::Test {
         ReadTickClock = ReadTestTick;
         SetTestClock(2026, 3, 11, 9, 0, 0);   // a Wednesday, no holiday
         TickClock = 50000000;
+        // the tick clock is the test's: the timer need not wait real seconds
+        ClockPeriod = FAST_CLOCK;
     }
     void TearDown() override
     {
@@ -103,6 +106,7 @@ class ReminderTest : public ::testing::Test {
         StopProgram();
         ReadLocalClock = savedWall;
         ReadTickClock = savedTick;
+        ClockPeriod = CLOCK_PERIOD;
     }
     void Start(const std::string &ini) { ASSERT_EQ(1, StartProgramInTempDir(ini.c_str())); }
     // The memo editor, modeless so the test can drive it, shown like the modal one.
@@ -180,7 +184,7 @@ void AnswerNextBox(HWND owner, int answer)
     BoxOwner = owner;
     BoxText.clear();
     BoxAnswer = answer;
-    SetTimer(0, 0, 100, AnswerBox);
+    SetTimer(0, 0, 20, AnswerBox);
 }
 
 const unsigned AUTO_CLOSE = CTRL_AUTO_CLOSE;
@@ -209,7 +213,7 @@ TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFi
     EXPECT_TRUE(GetWindowLongA(AlertWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(GetWindowLongA(AlertWindow, GWL_STYLE) & WS_CAPTION);
     EXPECT_EQ(MonthWindow, GetWindow(AlertWindow, GW_OWNER));
-    EXPECT_EQ("Dayloom提醒您", ControlText(AlertWindow, IDC_ALERT_TITLE));
+    EXPECT_EQ("Loomhouse提醒您", ControlText(AlertWindow, IDC_ALERT_TITLE));
 
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, GetWindowRgn(AlertWindow, region));
@@ -312,14 +316,14 @@ TEST_F(ReminderTest, ADueMemoAndTheChimeFireThroughTheClockTimer)
     SetTestClock(2026, 3, 11, 10, 59, 57);
     Start(Ini(CTRL_CHIME, "[REMIND]\n0=7ea030b,a3b3a,到点了\n1=ffffffff,a3b3a,同一秒\n"));
     ASSERT_EQ(nullptr, AlertWindow);
-    PumpMessages(1300);   // ticks, but nothing is due
+    PumpMessages(FAST_CLOCK * 13 / 10);   // ticks, but nothing is due
     EXPECT_EQ(nullptr, AlertWindow);
 
     // 10:59:58: both memos are due in the same second; they fire on two ticks.
     Advance(1);
     PumpUntilLines(1);
     EXPECT_EQ(1u, AlertLines().size());
-    PumpMessages(300);
+    PumpMessages(FAST_CLOCK * 3 / 10);
     EXPECT_EQ(1u, AlertLines().size());
     PumpUntilLines(2);
     // ReminderList holds them in the reverse of the file's order
@@ -401,6 +405,7 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
         {IDC_MEMO_YEARLY, "...xx..."},
         {IDC_MEMO_LUNAR_YEARLY, ".....xxx"},
         {IDC_MEMO_WORKDAYS, "........"},
+        {IDC_MEMO_DAILY, "........"},
         {IDC_MEMO_DATED, "x......."},
     };
     for (const Mode &m : modes) {
@@ -414,7 +419,7 @@ TEST_F(ReminderTest, TheEditorStartsInDatedModeAndSwitchesWhatItShows)
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(editor, IDC_MEMO_TIME)));
         int checked = 0;
         for (int id : {IDC_MEMO_DATED, IDC_MEMO_MONTHLY, IDC_WEEKLY, IDC_MEMO_YEARLY, IDC_MEMO_LUNAR_YEARLY,
-                       IDC_MEMO_WORKDAYS})
+                       IDC_MEMO_WORKDAYS, IDC_MEMO_DAILY})
             checked += IsDlgButtonChecked(editor, id) == BST_CHECKED;
         EXPECT_EQ(1, checked);
     }
@@ -453,8 +458,8 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
     SYSTEMTIME at = TestClock;
     at.wMinute = 30;   // 09:30:00, still to come
 
-    // dated, with the date picker's box cleared: every day
-    SetPicker(IDC_MEMO_DATE, nullptr);
+    // every day by its own choice, whatever the date picker holds
+    Click(IDC_MEMO_DAILY);
     SetPicker(IDC_MEMO_TIME, &at);
     AddText("每天九点半");
     // weekly on Sunday, no time: not today, so no alert
@@ -469,7 +474,7 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
     SendDlgItemMessageA(editor, IDC_DAY, CB_SETCURSEL, 10, 0);
     AddText("今天的");
 
-    EXPECT_EQ("每月11日|每月31日|每周日|[无]|", Column(0));
+    EXPECT_EQ("每月11日|每月31日|每周日|每天|", Column(0));
     EXPECT_EQ("[无]|[无]|[无]|09:30:00|", Column(1));
     EXPECT_EQ("今天的|月底|周日|每天九点半|", Column(2));
     EXPECT_EQ("", ControlText(editor, IDC_NOTE_TEXT));
@@ -582,14 +587,21 @@ TEST_F(ReminderTest, TheWorkdayModeStoresAWorkdayMemo)
 }
 
 // The export writes the holidays, terms and memos of this year and the next
-// two; a file that cannot be written is said so.
+// two and says how many and where; a file that cannot be written is said so.
 TEST_F(ReminderTest, TheExportWritesTheCalendarOrSaysItCouldNot)
 {
     Start(Ini(0, "[REMIND]\n0=40000c1e,70000,除夕\n"));
     OpenEditor();
     const std::string path = std::string(ProgramDir()) + "\\export.ics";
+    AnswerNextBox(editor, IDOK);
     EXPECT_EQ(1, ExportCalendarTo(editor, path.c_str()));
     const std::string ics = ProgramFile("export.ics");
+    size_t events = 0;
+    for (size_t at = ics.find("BEGIN:VEVENT"); at != std::string::npos; at = ics.find("BEGIN:VEVENT", at + 1))
+        events++;
+    EXPECT_EQ("导出日历: 已导出 " + std::to_string(events) + " 个事件（2026年至2028年的节日、节气和备忘）到：\r\n" +
+                  path,
+              BoxText);
     ASSERT_EQ(0u, ics.rfind("BEGIN:VCALENDAR\r\n", 0)) << ics.substr(0, 80);
     // the last day of the twelfth month of the lunar years 2025..2028, in 2026..2028
     size_t eves = 0;
@@ -616,16 +628,23 @@ TEST_F(ReminderTest, TheExportButtonAsksForTheFileName)
     char before[MAX_PATH] = "", after[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof before, before);
     static std::string target;
-    static bool seen;
+    static bool seen, reported;
     target = std::string(ProgramDir()) + "\\named.ics";
-    seen = false;
+    seen = reported = false;
     struct Saver {
         static void CALLBACK Answer(HWND, UINT, UINT_PTR id, DWORD)
         {
             HWND box = FindWindowA("#32770", "导出日历");
             if (!box)
                 return;
-            KillTimer(0, id);
+            if (GetDlgItem(box, 0xFFFF)) {   // the report of the export that followed
+                KillTimer(0, id);
+                reported = true;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            if (seen)
+                return;
             seen = true;
             // the file name box: a combo box in the explorer-style dialog, an edit in the older one
             HWND name = GetDlgItem(box, 0x47C);
@@ -635,10 +654,11 @@ TEST_F(ReminderTest, TheExportButtonAsksForTheFileName)
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
     };
-    UINT_PTR timer = SetTimer(0, 0, 200, Saver::Answer);
+    UINT_PTR timer = SetTimer(0, 0, 40, Saver::Answer);
     Click(IDC_EXPORT);
     KillTimer(0, timer);
     EXPECT_TRUE(seen);
+    EXPECT_TRUE(reported);
     EXPECT_EQ(0u, ProgramFile("named.ics").rfind("BEGIN:VCALENDAR", 0));
     GetCurrentDirectoryA(sizeof after, after);
     EXPECT_STREQ(before, after);
@@ -764,7 +784,7 @@ TEST_F(ReminderTest, TheMenuCommandOpensTheEditorModally)
             PostMessageA(dialog, WM_CLOSE, 0, 0);
         }
     };
-    UINT_PTR timer = SetTimer(0, 0, 100, Closer::Close);
+    UINT_PTR timer = SetTimer(0, 0, 20, Closer::Close);
     EXPECT_EQ(0, SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_REMINDERS, 0), 0));
     KillTimer(0, timer);
     EXPECT_EQ(nullptr, FindWindowA("#32770", "电子备忘录"));

@@ -230,7 +230,7 @@ void CALLBACK CancelSettings(HWND, UINT, UINT_PTR id, DWORD)
 TEST_F(SettingsTest, TheCommandOpensTheDialogModallyUntilItIsClosed)
 {
     SeenDialog = nullptr;
-    UINT_PTR timer = SetTimer(0, 0, 100, CancelSettings);
+    UINT_PTR timer = SetTimer(0, 0, 20, CancelSettings);
     EXPECT_EQ(0, SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0));
     KillTimer(0, timer);
     ASSERT_NE(nullptr, SeenDialog);

@@ -2,6 +2,7 @@
 #include <stdio.h>
 #include <algorithm>
 #include <string.h>
+#include "../../app/latebind.h"
 #include "../../app/shell.h"
 #include "../../app/tray.h"
 #include "../../dialogs/about.h"
@@ -15,6 +16,7 @@ std::vector<int> ChimeArmed;
 std::vector<ReminderEntry *> ChimeDisarmed;
 ChooserScript Chooser;
 std::vector<ShellOpenCall> ShellOpens;
+INT_PTR ShellOpenResult;
 
 void ReadIconPicture(HICON icon, TrayCall *into)
 {
@@ -96,7 +98,7 @@ static HINSTANCE WINAPI RecordShellOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR p
 {
     ShellOpens.push_back(
         {verb ? verb : "<null>", file ? file : "<null>", parameters != nullptr, directory != nullptr, show});
-    return (HINSTANCE)42;   // above 32: success
+    return (HINSTANCE)ShellOpenResult;
 }
 
 static void InstallRecorders()
@@ -106,6 +108,7 @@ static void InstallRecorders()
     ChimeDisarmed.clear();
     Chooser = ChooserScript();
     ShellOpens.clear();
+    ShellOpenResult = 42;   // above 32: success
     ShellNotifyIcon = RecordTrayCall;
     ArmChime = RecordArm;
     DisarmChime = RecordDisarm;
@@ -131,8 +134,8 @@ void SmallWindowsTest::TearDown()
     ShellNotifyIcon = nullptr;
     ArmChime = ArmHourlyChime;
     DisarmChime = UnscheduleReminder;
-    PickColour = ChooseColorA;
-    ShellOpen = ShellExecuteA;
+    PickColour = LateChooseColorA;
+    ShellOpen = LateShellExecuteA;
     ReadLocalClock = savedClock;
 }
 

@@ -52,6 +52,8 @@ struct ShellOpenCall {
     INT show;
 };
 extern std::vector<ShellOpenCall> ShellOpens;
+// What the recorder answers: above 32 for an opened link (the default), or an error.
+extern INT_PTR ShellOpenResult;
 
 struct SmallWindowsTest : public ::testing::Test {
     void (*savedClock)(SYSTEMTIME *) = nullptr;

@@ -128,12 +128,44 @@ TEST_F(Startup, ADockedWindowSlidAwayAtExitComesBackFlushWithItsEdge)
     EXPECT_EQ(1, (int)GetWindowLongPtrA(MonthWindow, GWLP_USERDATA));
 }
 
-TEST_F(Startup, ASecondStartWhileTheFirstRunsEndsAndLeavesTheFirstAlone)
+// The first start showed a one-pixel line: the auto-hide check took the
+// calendar away half a second after it came, with the mouse elsewhere.
+TEST_F(Startup, TheCalendarStaysOutUntilTheMouseWasOverItOrForAWhile)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    SetCursorPos(900, 700);
+    SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
+    EXPECT_RECT(WindowRect(), 250, 0, 600, 250);
+    // the time is up: the next check slides it away
+    MonthHold.since -= SHOW_HOLD_MS;
+    SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
+    EXPECT_EQ(-249, WindowRect().top);
+    StopProgram();
+
+    // the mouse came and went: away at once
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    SetCursorPos(400, 100);
+    SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
+    SetCursorPos(900, 700);
+    SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
+    EXPECT_EQ(-249, WindowRect().top);
+}
+
+TEST_F(Startup, ASecondStartBringsTheRunningCalendarOutAndEnds)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     HWND first = MonthWindow;
+    SetCursorPos(900, 700);
+    MonthHold.active = 0;
+    SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
+    ASSERT_EQ(-249, WindowRect().top);
     EXPECT_EQ(0, InitApplication(GetModuleHandleA(0)));
     EXPECT_EQ(first, MonthWindow);
+    PumpMessages(50);
+    EXPECT_RECT(WindowRect(), 250, 0, 600, 250);
+    // and held out like a start
+    SendMessageA(MonthWindow, WM_TIMER, TIMER_AUTOHIDE, 0);
+    EXPECT_EQ(0, WindowRect().top);
     EXPECT_TRUE(IsWindowVisible(first));
     HANDLE probe = CreateMutexA(0, FALSE, INSTANCE_MUTEX_NAME);
     EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());

@@ -275,4 +275,31 @@ TEST(ShouldAutoHide, CursorOutsideAndNoWindowActive)
     EXPECT_EQ(ShouldAutoHide(r, DockPoint{700, 600}, 1), 0);   // an active window stays
 }
 
+TEST(HoldKeepsShown, UntilTheMouseCameOrTheTimeIsUp)
+{
+    DockRect r = Rect(250, 0, 350, 250);
+    const DockPoint away = {700, 600}, over = {300, 100};
+    const struct {
+        uint32_t since, now;
+        DockPoint cursor;
+        int keeps;
+    } cases[] = {
+        {1000, 1000, away, 1},
+        {1000, 1000 + SHOW_HOLD_MS - 1, away, 1},
+        {1000, 1000 + SHOW_HOLD_MS, away, 0},
+        {1000, 1500, over, 0},   // the mouse came: the auto-hide check decides from now on
+        {0xFFFFFF00u, 0x100, away, 1},                  // the tick count wrapped
+        {0xFFFFFF00u, SHOW_HOLD_MS, away, 0},
+    };
+    for (const auto &c : cases) {
+        ShowHold hold = {c.since, 1};
+        EXPECT_EQ(c.keeps, HoldKeepsShown(&hold, r, c.cursor, c.now)) << c.since << " " << c.now;
+        EXPECT_EQ(c.keeps, hold.active);
+        // once over, it stays over, even with the mouse away and the time back
+        EXPECT_EQ(c.keeps, HoldKeepsShown(&hold, r, away, c.since));
+    }
+    ShowHold none = {1000, 0};
+    EXPECT_EQ(0, HoldKeepsShown(&none, r, away, 1000));
+}
+
 }   // namespace

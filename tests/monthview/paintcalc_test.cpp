@@ -148,3 +148,64 @@ TEST(PlanMonthMark, TheMonthAboveTheYearCentredInsideTheGrid)
 }
 
 }   // namespace
+
+namespace {
+
+// 0x00BBGGRR, as the settings hold colours
+constexpr uint32_t Bgr(uint32_t r, uint32_t g, uint32_t b) { return b << 16 | g << 8 | r; }
+const uint32_t DefaultBlue = 0xFF8080, White = 0xFFFFFF, Black = 0, Red = 0x0000FF, Yellow = 0x00FFFF;
+
+TEST(Contrast, RatiosOfKnownPairs)
+{
+    const struct {
+        uint32_t a, b;
+        int32_t low, high;   // the ratio times 100 lies in [low, high]
+    } cases[] = {
+        {Black, White, 2100, 2100}, {White, Black, 2100, 2100}, {DefaultBlue, DefaultBlue, 100, 100},
+        {White, DefaultBlue, 320, 330},   // the default text on the default background
+        {Red, DefaultBlue, 115, 130},     // the default weekend colour: hard to read
+        {Bgr(119, 119, 119), White, 445, 460},
+    };
+    for (const auto &c : cases) {
+        const int32_t ratio = ContrastRatio100(c.a, c.b);
+        EXPECT_GE(ratio, c.low) << std::hex << c.a << " on " << c.b;
+        EXPECT_LE(ratio, c.high) << std::hex << c.a << " on " << c.b;
+    }
+}
+
+TEST(Contrast, ReadableColourKeepsWhatReadsAndMovesTheRestTheShortWay)
+{
+    // readable already: unchanged
+    EXPECT_EQ(White, ReadableColour(White, DefaultBlue, 300));
+    EXPECT_EQ(Yellow, ReadableColour(Yellow, DefaultBlue, 300));
+    // the weekend red on the default blue: a darker red, no other hue
+    const uint32_t red = ReadableColour(Red, DefaultBlue, 300);
+    EXPECT_GE(ContrastRatio100(red, DefaultBlue), 300);
+    EXPECT_EQ(0u, red & 0xFFFF00) << std::hex << red;
+    EXPECT_LT(red & 0xFF, 0xFFu);
+    EXPECT_GE(red & 0xFF, 0x60u) << "no darker than it has to be";
+    // light green on white goes dark; dark blue on black goes light
+    const uint32_t cases[][2] = {{Bgr(144, 238, 144), White}, {Bgr(0, 0, 139), Black}, {Red, Bgr(255, 0, 0)}};
+    for (const auto &c : cases)
+        EXPECT_GE(ContrastRatio100(ReadableColour(c[0], c[1], 450), c[1]), 450) << std::hex << c[0];
+    // out of reach (grey needs 21:1): the better of black and white
+    EXPECT_EQ(Black, ReadableColour(Bgr(200, 200, 200), Bgr(200, 200, 200), 2100 + 1));
+}
+
+TEST(Contrast, TheSelectionFillReadsBetterThanTheBackgroundWithAnyColours)
+{
+    const uint32_t pairs[][2] = {
+        {DefaultBlue, White},             // the defaults
+        {Bgr(10, 200, 30), White},        // white on green, where the inverse fill was pink
+        {White, Black}, {Black, White}, {Bgr(255, 255, 0), Bgr(0, 0, 128)},
+        {Bgr(128, 128, 128), Bgr(128, 128, 128)},
+    };
+    for (const auto &p : pairs) {
+        const uint32_t fill = SelectionFill(p[0], p[1]);
+        EXPECT_GE(ContrastRatio100(p[0], fill), 120) << "seen apart from the background " << std::hex << p[0];
+        const int32_t before = ContrastRatio100(p[1], p[0]);
+        EXPECT_GE(ContrastRatio100(p[1], fill), before < 450 ? before : 450) << std::hex << p[0] << " " << p[1];
+    }
+}
+
+}   // namespace

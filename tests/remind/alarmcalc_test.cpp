@@ -491,6 +491,7 @@ TEST(MemoEditorCalc, WhenAndTimeFromTheControls)
         {MEMO_MONTHLY, 0, 0, 0, 5, 0x20000001},
         {MEMO_WEEKLY, 1, PACK_DATE(2004, 1, 1), 30, 0, 0x10000000},
         {MEMO_WEEKLY, 1, PACK_DATE(2004, 1, 1), 30, 6, 0x10000006},
+        {MEMO_DAILY, 1, PACK_DATE(2004, 1, 1), 30, 6, REMIND_EVERY_DAY},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.when, MemoWhenFrom(c.mode, c.hasDate, c.date, c.dayIndex, c.weekdayIndex));

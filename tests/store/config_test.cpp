@@ -140,6 +140,9 @@ TEST_F(ConfigFileTest, NoFileGivesDefaultsAndBuiltInHolidays)
               AsWritten("[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\n"
                         "Color=ff8080,ffffff,ffff,ff,ff00\nControl=97\n"));
     EXPECT_NE(file.find(AsWritten("[HOLIDAY]\n0=8449,元旦\n1=19316,美国感恩节\n")), std::string::npos);
+    // a new file gets 植树节 on 12 March and 父亲节 on the third Sunday of June
+    EXPECT_NE(file.find(AsWritten("=8972,植树节\n")), std::string::npos);
+    EXPECT_NE(file.find(AsWritten("=17968,父亲节\n")), std::string::npos);
     EXPECT_EQ(file.substr(file.size() - AsWritten("29=8718,情人节\n[REMIND]\n").size()),
               AsWritten("29=8718,情人节\n[REMIND]\n"));
 }
@@ -307,7 +310,9 @@ TEST_F(ConfigFileTest, PurgeExpiredMemos)
 TEST_F(ConfigFileTest, AnOlderFileLoadsExactlyAsBefore)
 {
     const std::string head = "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\n"
-                             "Color=ff8080,ffffff,ffff,ff,ff00\nControl=b7\n[HOLIDAY]\n0=8449,元旦\n";
+                             "Color=ff8080,ffffff,ffff,ff,ff00\nControl=b7\n[HOLIDAY]\n0=8449,元旦\n"
+                             // 植树节 on 14 March stays as it is
+                             "1=8974,植树节\n";
     Put("dlm.ini", AsWritten(head + "[REMIND]\n0=7e8060f,ffffffff,dated\n1=ffffffff,81e00,every day\n"
                                     "2=2000001f,0,monthly\n3=10000000,ffffffff,weekly\n"));
     ASSERT_EQ(ReadConfigFile("dlm.ini"), CONFIG_READ);

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include "tool_harness.h"
+#include "app/version.h"
 #include "calendar/solarterm.h"
 #include "tests/reference/reference.h"
 
@@ -91,6 +92,14 @@ TEST_F(CalendarCommands, MonthCaptionsOnFirstLunarDaysAndLongNames)
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(Cell(lines[10], 2), "28");
     EXPECT_EQ(lines[11].substr(20, 10), "很长很长  ") << "cut on a character boundary to the column";
+}
+
+TEST_F(CalendarCommands, VersionIsTheProgramsOwn)
+{
+    ToolRun run = RunTool(dir, {"--version"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "loomcal (Loomhouse) " LOOMHOUSE_VERSION "\n");
+    EXPECT_EQ(run.err, "");
 }
 
 TEST_F(CalendarCommands, MonthWithoutArgumentIsTheCurrentMonth)

@@ -72,7 +72,7 @@ Figures RunWriters(const ScratchDir &dir, int writers, int rounds, int notes, in
                 lines.push_back(day + "\t0\t" + text);
             } else {
                 running.push_back(StartTool(dir, {"memos", "add", "daily", text}));
-                lines.push_back("[无]\t[无]\t" + text);
+                lines.push_back("每天\t[无]\t" + text);
             }
             isNote.push_back(note);
         }
@@ -98,7 +98,7 @@ Figures RunWriters(const ScratchDir &dir, int writers, int rounds, int notes, in
         figures.untouchedLost += haveNotes.count(Day(i) + "\t" + std::to_string(i % 2) + "\tuntouched note " +
                                                  std::to_string(i)) == 0;
     for (int i = 0; i < memos; i++)
-        figures.untouchedLost += haveMemos.count("[无]\t[无]\tuntouched memo " + std::to_string(i)) == 0;
+        figures.untouchedLost += haveMemos.count("每天\t[无]\tuntouched memo " + std::to_string(i)) == 0;
 
     ToolRun check = RunTool(dir, {"check"});
     EXPECT_EQ(check.status, 0) << check.out;

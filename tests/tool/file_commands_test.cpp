@@ -75,7 +75,7 @@ TEST_F(FileCommands, MemosRoundTripWithBlanksAndLineBreaks)
     std::sort(lines.begin(), lines.end());
     std::vector<std::string> expected = {
         "2024-02-10\t08:30:00\t带 红包\\r\\n早点出门",
-        "[无]\t[无]\t喝水",
+        "每天\t[无]\t喝水",
         "每月15日\t07:05:09\t交房租",
         "每周三\t[无]\t周会",
     };

@@ -1,0 +1,23 @@
+// The system libraries the calendar needs only once it is on the screen, or
+// only when the user asks for them: common controls (tooltip, toolbar, the
+// dialogs' controls), the shell (tray icon, links), common dialogs (colour
+// chooser, save dialog) and sound. A library a program imports is loaded
+// before its first line runs, and under Wine these four cost about as much
+// as everything else the calendar does before it shows. Each function loads
+// its library at its first call and behaves as the function it stands for;
+// where the library cannot be loaded it fails as that function fails.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+BOOL LateInitCommonControlsEx(const INITCOMMONCONTROLSEX *icc);
+HIMAGELIST LateImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
+int LateImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask);
+BOOL WINAPI LateChooseColorA(LPCHOOSECOLORA choice);
+BOOL LateGetSaveFileNameA(LPOPENFILENAMEA ofn);
+HINSTANCE WINAPI LateShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                                   INT show);
+BOOL WINAPI LateShell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
+BOOL LatePlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
