@@ -48,7 +48,7 @@ if wait_until 180 has_window; then
   shot 01-running
   [ -n "$(run_processes)" ] && pass "Wine runs in the run's prefix while the program does" ||
     fail "no process of the run's prefix was found while the program runs"
-  menu_choose 7
+  menu_choose 8   # 退出
   if wait_until 30 run_ended; then pass "the program ended from its menu and make run returned"; else fail "make run did not return"; fi
   if nothing_left; then pass "nothing of Wine is left running"; else
     fail "left running after the program ended:"; run_processes | sed 's/^/    /'
