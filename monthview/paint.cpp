@@ -293,7 +293,10 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
         snprintf(number, sizeof number, "%d", day);
         DrawCentred(dc, number, cell, DT_SINGLELINE | DT_CENTER);
         SelectObject(dc, smallFont);
-        DrawOffDayMark(dc, cell, OffDayOn(d.packed, 0));
+        RECT tagCell = cell;
+        if (d.packed == TodayDate.date)   // the tag sits inside today's frame, not over it
+            InflateRect(&tagCell, -TODAY_FRAME_WIDTH, -TODAY_FRAME_WIDTH);
+        DrawOffDayMark(dc, tagCell, OffDayOn(d.packed, 0));
         if (caption) {
             SelectObject(dc, smallFont);
             SetTextColor(dc, SmallTextColour(colour, under));
