@@ -117,6 +117,17 @@ int InitApplication(HINSTANCE instance)
     SetDockState(window, pos->dockState);
 
     CreateMonthSurfaces(window);
+    // The common controls load here, at the first use of latebind.h's
+    // functions. The tooltip and the toolbar must exist before the window is
+    // shown: made after it, under Wine they end the calendar's first drag
+    // after its first step.
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = sizeof icc;
+    icc.dwICC =
+        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
+    LateInitCommonControlsEx(&icc);
+    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
+    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     SetTodayFromClock();
@@ -127,19 +138,9 @@ int InitApplication(HINSTANCE instance)
     ShowWindow(window, SW_SHOWNA);
     UpdateWindow(window);
 
-    // The calendar is on the screen; now the libraries it did without so far
-    // (see latebind.h), the controls and the tray icon.
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof icc;
-    icc.dwICC =
-        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
-    LateInitCommonControlsEx(&icc);
-    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
-    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
+    // The calendar is on the screen; the shell's library comes with the tray icon.
     AddTrayIcon(window);
     UpdateTrayIcon(window, TodayDate.date);
-    // the same month again, now with its day tips
-    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
     if (Settings.flags & CTRL_NOTE_OPEN)
         OpenStickyNote(window);
     // Last: the alert of today's holidays and memos slides down for a sixth
