@@ -904,6 +904,12 @@ static int MakeBlobs(RecordList list, int memos, RecordBlobs *r)
 static int Rebuild(RecordList *list, int memos, const RecordBlobs *ours, const RecordBlobs *theirs,
                    const MergePick *picks, int32_t n)
 {
+    // Nothing of theirs and nothing of ours dropped: the list stays as it is, in its order.
+    int32_t fromOurs = 0;
+    for (int32_t i = 0; i < n; i++)
+        fromOurs += picks[i].from == MERGE_FROM_OURS;
+    if (fromOurs == n && n == ours->count)
+        return 0;
     ListNode *head = memos ? *list : 0, *tail = head;
     int changed = 0;
     char *picked = (char *)calloc((size_t)ours->count + 1, 1);

@@ -251,7 +251,8 @@ TEST_F(TwoWriters, TakingInKeepsWhatTheProgramHasNotSaved)
     EXPECT_EQ(ConfigTakeIn("dlm.ini"), 0) << "nothing new the second time";
     // The unsaved memo and colour reach the file with the next save.
     ASSERT_EQ(WriteConfigFile("dlm.ini"), SAVE_OK);
-    const std::string file = ReadWholeFile("dlm.ini");
+    std::string file = ReadWholeFile("dlm.ini");
+    file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());   // text mode on Windows
     EXPECT_NE(file.find("unsaved"), std::string::npos);
     EXPECT_NE(file.find("theirs"), std::string::npos);
     EXPECT_NE(file.find("Color=ff8080,ffffff,ffff,ff,ff\n"), std::string::npos) << file;
