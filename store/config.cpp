@@ -997,6 +997,8 @@ static int MergeWithFile(const char *name, int keepPlacements)
     if (state == CONFIG_MISSING || strcmp(name, BaseName) != 0) {
         ListFreeAll(&fileHolidays);
         ListFreeAll(&fileMemos);
+        if (state == CONFIG_MISSING)
+            FileStampOf(name, &BaseStamp);   // the next tick does not look again
     } else if (state != CONFIG_UNREADABLE) {
         for (int k = 0; k < CONTROL_KEYS; k++) {
             MergeBlob base = SettingBytes(&BaseSettings, k), ours = SettingBytes(&Settings, k),
