@@ -5,11 +5,13 @@
 #include <stdio.h>
 #include <string.h>
 #include <string>
+#include "dialog_testutil.h"
 #include "fixture.h"
 #include "../../app/shell.h"
 #include "../../calendar/calendar.h"
 #include "../../calendar/today.h"
 #include "../../remind/alarmcalc.h"
+#include "../../resources/resource.h"
 #include "../../store/records.h"
 #include "../../store/recordstore.h"
 #include "../../store/settings.h"
@@ -94,6 +96,45 @@ TEST_F(OtherWriterTest, TheClockTakesInNotesMemosAndSettingsAndTheExitKeepsThem)
     EXPECT_NE(nullptr, TreeFind(file->root.children, PACK_DATE(2026, 3, 13)));
     EXPECT_NE(nullptr, TreeFind(file->root.children, PACK_DATE(2026, 3, 14)));
     StoreDiscard(file);
+}
+
+// While a dialog is open the program takes nothing in (the dialog may hold
+// records or unsaved input); once it is closed, the next tick does.
+std::string DbPath;
+int Ticks;
+bool TakenInWhileOpen;
+
+int WriteWhileTheDialogIsOpen()
+{
+    HWND d = FindDialogTitled("日期信息");
+    if (!d)
+        return 1;
+    if (Ticks++ == 0) {
+        RecordStore *store = StoreOpen(DbPath.c_str(), 0, 0, 0);
+        StoreItem *item = StoreAddItem(&store->root, PACK_DATE(2026, 3, 20));
+        StoreSetData(item, "x", 2);
+        StoreClose(store, DbPath.c_str());
+    }
+    TakenInWhileOpen |= FindDayNote(PACK_DATE(2026, 3, 20)) != nullptr;
+    if (Ticks < 60)   // about 1.8 s: the clock ticks at least once
+        return 1;
+    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+}
+
+void OpenDateInfo() { SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_DATE_INFO, 0), 0); }
+
+TEST_F(OtherWriterTest, NothingIsTakenInWhileADialogIsOpen)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    DbPath = Path("dlm.db");
+    Ticks = 0;
+    TakenInWhileOpen = false;
+    EXPECT_EQ(1, RunModalScript(OpenDateInfo, WriteWhileTheDialogIsOpen));
+    EXPECT_GE(Ticks, 60);
+    EXPECT_FALSE(TakenInWhileOpen);
+    PumpMessages(1500);
+    EXPECT_NE(nullptr, FindDayNote(PACK_DATE(2026, 3, 20)));
 }
 
 }   // namespace
