@@ -6,9 +6,14 @@
 #include <stdio.h>
 #include "../store/config.h"
 #include "../store/fileio.h"
+#include "../store/notesync.h"
 #include "../store/recordstore.h"
 #include "../store/settings.h"
 #include "../monthview/monthview.h"
+#include "../dialogs/settingsdialog.h"
+#include "../remind/remind.h"
+#include "tray.h"
+#include "../calendar/today.h"
 
 static int SaveFailed(HWND owner)
 {
@@ -40,6 +45,7 @@ int SaveConfigNow(HWND owner)
     FileKeptCopyName[0] = 0;
     int written = WriteConfigFile("dlm.ini") == 0;
     Settings.MonthPos = drawing;
+    ApplyTakenIn(written ? ConfigTakenIn : 0);
     TellKeptCopy(owner);
     if (!written)
         return SaveFailed(owner);
@@ -48,9 +54,65 @@ int SaveConfigNow(HWND owner)
     return 1;
 }
 
+static FileStamp OffDaysSeen;
+
+void NoteOffDaysFileSeen()
+{
+    FileStampOf(OFFDAYS_FILE, &OffDaysSeen);
+}
+
 int SaveOffDaysNow(HWND owner)
 {
-    return SaveOffDaysFile(OFFDAYS_FILE) == SAVE_OK ? 1 : SaveFailed(owner);
+    if (SaveOffDaysFile(OFFDAYS_FILE) != SAVE_OK)
+        return SaveFailed(owner);
+    NoteOffDaysFileSeen();
+    return 1;
+}
+
+static void RedrawMonth()
+{
+    if (!MonthWindow || !MemoryDC)
+        return;
+    RECT r = DrawingRect();
+    DrawMonth(MonthWindow, MemoryDC, ShownDate, &r);
+    UpdateTrayIcon(MonthWindow, TodayDate.date);
+}
+
+void ApplyTakenIn(int took)
+{
+    // memos the merge dropped are freed: the queue is built anew before the next tick reads it
+    if (took & CONFIG_TOOK_MEMOS)
+        RequeueReminders();
+    if (took & CONFIG_TOOK_SETTINGS)
+        ApplySettings();
+    else if (took & CONFIG_TOOK_HOLIDAYS)
+        RedrawMonth();
+}
+
+void TakeInOtherWriters()
+{
+    if (OpenModalDialog())
+        return;
+    int redraw = 0;
+    if (DayNoteStore && NotesFileChanged("dlm.db") && NotesSync("dlm.db", 0) == SAVE_OK)
+        redraw = 1;
+    if (ConfigFileChanged("dlm.ini")) {
+        int took = ConfigTakeIn("dlm.ini");
+        ApplyTakenIn(took);
+        if (took & CONFIG_TOOK_SETTINGS)
+            redraw = 0;   // ApplySettings has drawn the month
+    }
+    FileStamp offDays;
+    FileStampOf(OFFDAYS_FILE, &offDays);
+    if (!FileStampsEqual(&offDays, &OffDaysSeen)) {
+        OffDaysSeen = offDays;
+        LoadOffDaysFile(OFFDAYS_FILE);
+        // the workday memos follow the days off
+        RequeueReminders();
+        redraw = 1;
+    }
+    if (redraw)
+        RedrawMonth();
 }
 
 int SaveNotesNow(HWND owner)
@@ -58,7 +120,9 @@ int SaveNotesNow(HWND owner)
     if (!DayNoteStore)
         return SaveFailed(owner);
     FileKeptCopyName[0] = 0;
-    int saved = StoreSave(DayNoteStore, "dlm.db") == 0;
+    int saved = NotesSync("dlm.db", 1) == 0;
+    // the merge may have brought other writers' notes: the month shows them
+    RedrawMonth();
     TellKeptCopy(owner);
     return saved ? 1 : SaveFailed(owner);
 }

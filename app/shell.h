@@ -41,6 +41,16 @@ int SaveConfigNow(HWND owner);   // "dlm.ini"; ConfigChanged stays set only when
 void TellKeptCopy(HWND owner);
 int SaveNotesNow(HWND owner);    // "dlm.db"
 int SaveOffDaysNow(HWND owner);  // the days-off file
+// Other writers (loomcal) change the files while the program runs. The
+// one-second clock looks at each file's size and time (one system call each)
+// and takes in what changed: notes and holidays redraw the month, memos are
+// queued again, settings apply. While a dialog is open this waits: the
+// dialog may hold records being edited, and its own save merges anyway.
+void TakeInOtherWriters();
+// What a merge brought in from the file (CONFIG_TOOK_*) takes effect.
+void ApplyTakenIn(int took);
+// The days-off file as the program last read or wrote it.
+void NoteOffDaysFileSeen();
 
 // The midnight check of the one-second clock: when the local date is no
 // longer TodayDate, do what a change of the system time does. 1 if it did.

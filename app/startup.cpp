@@ -106,6 +106,7 @@ int InitApplication(HINSTANCE instance)
     AddChimeEntry();   // must head ReminderList before any memo is loaded
     LoadConfig();
     LoadOffDaysFile(OFFDAYS_FILE);   // beside dlm.ini: LoadConfig made the program's folder current
+    NoteOffDaysFileSeen();
     SetTimer(window, TIMER_CLOCK, ClockPeriod, ClockTick);
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();

@@ -7,6 +7,8 @@
 #include "calendar/holiday.h"
 #include "calendar/today.h"
 #include "store/config.h"
+#include "store/fileio.h"
+#include "store/notesync.h"
 #include "store/records.h"
 #include "store/settings.h"
 
@@ -103,5 +105,79 @@ static void BM_LoadLargeConfig(benchmark::State &state)
     rmdir(dir);
 }
 BENCHMARK(BM_LoadLargeConfig)->Unit(benchmark::kMillisecond);
+
+// What the one-second clock costs the program to notice another writer: the
+// size and write time of its three files.
+static void BM_OtherWritersCheck(benchmark::State &state)
+{
+    char dir[] = "/tmp/loombench.XXXXXX";
+    char previous[4096];
+    if (!mkdtemp(dir) || !getcwd(previous, sizeof previous) || chdir(dir) != 0) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    FILE *f = fopen("dlm.ini", "w");
+    fprintf(f, "[CONTROL]\nControl=97\n[HOLIDAY]\n[REMIND]\n");
+    fclose(f);
+    f = fopen("offdays.txt", "w");
+    fclose(f);
+    ResetLists();
+    ReadConfigFile("dlm.ini");
+    NotesOpen("dlm.db");
+    FileStamp offDays;
+    int changed = 0;
+    for (auto _ : state) {
+        changed += ConfigFileChanged("dlm.ini");
+        changed += NotesFileChanged("dlm.db");
+        FileStampOf("offdays.txt", &offDays);
+    }
+    benchmark::DoNotOptimize(changed);
+    NotesDiscard();
+    ResetLists();
+    remove("dlm.ini");
+    remove("offdays.txt");
+    if (chdir(previous) != 0)
+        state.SkipWithError("could not return");
+    rmdir(dir);
+}
+BENCHMARK(BM_OtherWritersCheck);
+
+// A save that merges: 1000 memos in memory, one of them new, over a file to
+// which another writer added one.
+static void BM_MergingSave1000Memos(benchmark::State &state)
+{
+    char dir[] = "/tmp/loombench.XXXXXX";
+    char previous[4096];
+    if (!mkdtemp(dir) || !getcwd(previous, sizeof previous) || chdir(dir) != 0) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    ResetLists();
+    TodayDate.date = PACK_DATE(2024, 6, 15);
+    for (int i = 0; i < 1000; i++) {
+        char text[64];
+        snprintf(text, sizeof text, "memo %d", i);
+        AddReminder(REMIND_EVERY_DAY, REMIND_NO_TIME, text);
+    }
+    WriteConfigFile("dlm.ini");
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FILE *f = fopen("dlm.ini", "a");
+        fprintf(f, "%d=ffffffff,ffffffff,theirs %d\n", 100000 + n, n);
+        fclose(f);
+        char text[64];
+        snprintf(text, sizeof text, "ours %d", n++);
+        AddReminder(REMIND_EVERY_DAY, REMIND_NO_TIME, text);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(WriteConfigFile("dlm.ini"));
+    }
+    ResetLists();
+    remove("dlm.ini");
+    if (chdir(previous) != 0)
+        state.SkipWithError("could not return");
+    rmdir(dir);
+}
+BENCHMARK(BM_MergingSave1000Memos)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

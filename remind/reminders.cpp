@@ -60,4 +60,5 @@ void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
     // replaces it. A calendar left running overnight would otherwise keep
     // yesterday as today and never raise the new day's reminders.
     CheckDateChange(window);
+    TakeInOtherWriters();
 }

@@ -2,6 +2,8 @@
 #include "datalock.h"
 #include "fileio.h"
 #include "gbk.h"
+#include "merge.h"
+#include "notesync.h"
 #include "progdir.h"
 #include "records.h"
 #include "recordstore.h"
@@ -796,15 +798,262 @@ static int LoadAndCheck(const char *name, SettingsRecord *settings, int addEntri
     return ConfigProblemCount ? CONFIG_DAMAGED : CONFIG_READ;
 }
 
+// ---- merging with the file on the disk ----
+
+// "dlm.ini" as the program last read or wrote it. BaseMemos, like
+// ReminderList, has the chime entry at its head.
+static SettingsRecord BaseSettings;
+static RecordList BaseHolidays, BaseMemos;
+static FileStamp BaseStamp;
+static char BaseName[4096];   // the file they are of: without a base, a save writes what it holds
+int ConfigTakenIn;
+
+static void CopyRecords(RecordList from, RecordList *to)
+{
+    ListFreeAll(to);
+    for (const ListNode *node = from; node; node = node->next)
+        ListAdd(to, node->record, node->size);
+}
+
+static void TakeConfigBase(const char *name)
+{
+    BaseSettings = Settings;
+    CopyRecords(HolidayList, &BaseHolidays);
+    CopyRecords(ReminderList, &BaseMemos);
+    FileStampOf(name, &BaseStamp);
+    snprintf(BaseName, sizeof BaseName, "%s", name);
+}
+
+int ConfigFileChanged(const char *name)
+{
+    FileStamp now;
+    FileStampOf(name, &now);
+    return !FileStampsEqual(&now, &BaseStamp);
+}
+
+// The one line per key of [CONTROL], each as the bytes of its fields.
+static MergeBlob SettingBytes(const SettingsRecord *s, int key)
+{
+    MergeBlob b;
+    switch (key) {
+    case 0: b.bytes = &s->MonthPos; b.size = sizeof s->MonthPos; break;
+    case 1: b.bytes = &s->NotePos; b.size = sizeof s->NotePos; break;
+    case 2: b.bytes = &s->colorBackground; b.size = 5 * sizeof(uint32_t); break;
+    default: b.bytes = &s->flags; b.size = sizeof s->flags; break;
+    }
+    return b;
+}
+
+// A record as the file holds it: the numbers, then the text (no NUL).
+struct RecordBlobs {
+    MergeBlob *blobs;
+    ListNode **nodes;
+    int32_t count;
+};
+
+static void FreeBlobs(RecordBlobs *r)
+{
+    for (int32_t i = 0; i < r->count; i++)
+        free((void *)r->blobs[i].bytes);
+    free(r->blobs);
+    free(r->nodes);
+    memset(r, 0, sizeof *r);
+}
+
+static int MakeBlobs(RecordList list, int memos, RecordBlobs *r)
+{
+    memset(r, 0, sizeof *r);
+    int32_t count = 0;
+    for (const ListNode *node = list; node; node = node->next)
+        count++;
+    r->blobs = (MergeBlob *)malloc(((size_t)count + 1) * sizeof *r->blobs);
+    r->nodes = (ListNode **)malloc(((size_t)count + 1) * sizeof *r->nodes);
+    if (!r->blobs || !r->nodes) {
+        FreeBlobs(r);
+        return 0;
+    }
+    const size_t fixed = memos ? REMINDER_FIXED_SIZE : HOLIDAY_FIXED_SIZE;
+    for (ListNode *node = memos && list ? list->next : list; node; node = node->next) {
+        size_t room = node->size > fixed ? node->size - fixed : 0;
+        const char *text = (const char *)node->record + fixed;
+        size_t length = room ? strnlen(text, room) : 0;
+        size_t numbers = memos ? 8 : 4;
+        char *bytes = (char *)malloc(numbers + length + 1);
+        if (!bytes) {
+            FreeBlobs(r);
+            return 0;
+        }
+        if (memos) {
+            const ReminderEntry *e = (const ReminderEntry *)node->record;
+            memcpy(bytes, &e->when, 4);
+            memcpy(bytes + 4, &e->time, 4);
+        } else {
+            memcpy(bytes, &((const HolidayEntry *)node->record)->code, 4);
+        }
+        memcpy(bytes + numbers, text, length);
+        r->blobs[r->count].bytes = bytes;
+        r->blobs[r->count].size = (uint32_t)(numbers + length);
+        r->nodes[r->count++] = node;
+    }
+    return 1;
+}
+
+// Makes *list the merged records: our nodes stay where they are picked (a
+// memo in the alarm queue keeps its address), theirs are copied in; our
+// nodes not picked are freed. 1 when the list changed.
+static int Rebuild(RecordList *list, int memos, const RecordBlobs *ours, const RecordBlobs *theirs,
+                   const MergePick *picks, int32_t n)
+{
+    // Nothing of theirs and nothing of ours dropped: the list stays as it is, in its order.
+    int32_t fromOurs = 0;
+    for (int32_t i = 0; i < n; i++)
+        fromOurs += picks[i].from == MERGE_FROM_OURS;
+    if (fromOurs == n && n == ours->count)
+        return 0;
+    ListNode *head = memos ? *list : 0, *tail = head;
+    int changed = 0;
+    char *picked = (char *)calloc((size_t)ours->count + 1, 1);
+    if (!picked)
+        return 0;
+    for (int32_t i = 0; i < ours->count; i++)
+        ListUnlink(ours->nodes[i]);
+    for (int32_t i = 0; i < n; i++) {
+        ListNode *node;
+        if (picks[i].from == MERGE_FROM_OURS) {
+            node = ours->nodes[picks[i].index];
+            picked[picks[i].index] = 1;
+        } else {
+            const ListNode *from = theirs->nodes[picks[i].index];
+            node = 0;
+            if (ListAdd(&node, from->record, from->size))
+                continue;
+            if (memos) {
+                ((ReminderEntry *)node->record)->queueNext = 0;
+                ((ReminderEntry *)node->record)->dueTick = 0;
+            }
+            changed = 1;
+        }
+        if (!tail)
+            head = node;
+        else
+            ListInsertAfter(tail, node);
+        tail = node;
+    }
+    for (int32_t i = 0; i < ours->count; i++)
+        if (!picked[i]) {
+            ListFreeNode(ours->nodes[i]);
+            changed = 1;
+        }
+    free(picked);
+    *list = head;
+    return changed;
+}
+
+static int MergeList(RecordList *list, RecordList base, RecordList theirs, int memos)
+{
+    RecordBlobs b, o, t;
+    if (!MakeBlobs(base, memos, &b))
+        return -1;
+    if (!MakeBlobs(*list, memos, &o)) {
+        FreeBlobs(&b);
+        return -1;
+    }
+    if (!MakeBlobs(theirs, memos, &t)) {
+        FreeBlobs(&b);
+        FreeBlobs(&o);
+        return -1;
+    }
+    int result = -1;
+    MergePick *picks = (MergePick *)malloc(((size_t)o.count + t.count + 1) * sizeof *picks);
+    int32_t n = picks ? MergeRecordLists(b.blobs, b.count, o.blobs, o.count, t.blobs, t.count, picks) : -1;
+    if (n >= 0)
+        result = Rebuild(list, memos, &o, &t, picks, n);
+    free(picks);
+    FreeBlobs(&b);
+    FreeBlobs(&o);
+    FreeBlobs(&t);
+    return result;
+}
+
+// Reads the file as it is now and merges what the program changed since its
+// base over it, into the program's settings and lists. The base becomes the
+// file as read. With keepPlacements the window placements of the file are
+// not taken over (the running windows own theirs). The CONFIG_* state of
+// the file; CONFIG_UNREADABLE changes nothing.
+static int MergeWithFile(const char *name, int keepPlacements)
+{
+    SettingsRecord file = BaseSettings;   // a key the file lacks counts as unchanged
+    RecordList holidays = HolidayList, memos = ReminderList;
+    HolidayList = 0;
+    ReminderList = 0;
+    AddChimeEntry();
+    int state = LoadAndCheck(name, &file, 1);
+    RecordList fileHolidays = HolidayList, fileMemos = ReminderList;
+    HolidayList = holidays;
+    ReminderList = memos;
+    ConfigTakenIn = 0;
+    // A file that is gone, or one the program has no base for, holds
+    // nothing to keep: the program writes all it holds, as at first.
+    if (state == CONFIG_MISSING || strcmp(name, BaseName) != 0) {
+        ListFreeAll(&fileHolidays);
+        ListFreeAll(&fileMemos);
+        if (state == CONFIG_MISSING)
+            FileStampOf(name, &BaseStamp);   // the next tick does not look again
+    } else if (state != CONFIG_UNREADABLE) {
+        for (int k = 0; k < CONTROL_KEYS; k++) {
+            MergeBlob base = SettingBytes(&BaseSettings, k), ours = SettingBytes(&Settings, k),
+                      theirs = SettingBytes(&file, k);
+            if (!MergeBlobsEqual(&ours, &base) || MergeBlobsEqual(&ours, &theirs) || (keepPlacements && k < 2))
+                continue;
+            memcpy((void *)ours.bytes, theirs.bytes, ours.size);
+            ConfigTakenIn |= CONFIG_TOOK_SETTINGS;
+        }
+        if (MergeList(&HolidayList, BaseHolidays, fileHolidays, 0) > 0)
+            ConfigTakenIn |= CONFIG_TOOK_HOLIDAYS;
+        if (MergeList(&ReminderList, BaseMemos, fileMemos, 1) > 0)
+            ConfigTakenIn |= CONFIG_TOOK_MEMOS;
+        BaseSettings = file;
+        ListFreeAll(&BaseHolidays);
+        ListFreeAll(&BaseMemos);
+        BaseHolidays = fileHolidays;
+        BaseMemos = fileMemos;
+        FileStampOf(name, &BaseStamp);
+    } else {
+        ListFreeAll(&fileHolidays);
+        ListFreeAll(&fileMemos);
+    }
+    return state;
+}
+
+int ConfigTakeIn(const char *name)
+{
+    char folder[4096];
+    FileFolderOf(name, folder, sizeof folder);
+    if (DataLockAcquire(folder, DataLockWaitMs) != DATALOCK_OK)
+        return 0;
+    static ConfigProblem problems[CONFIG_PROBLEMS_KEPT];
+    int32_t problemCount = ConfigProblemCount;
+    memcpy(problems, ConfigProblems, sizeof problems);
+    MergeWithFile(name, 1);
+    ConfigProblemCount = problemCount;
+    memcpy(ConfigProblems, problems, sizeof problems);
+    DataLockRelease(folder);
+    return ConfigTakenIn;
+}
+
 int ReadConfigFile(const char *name)
 {
     // Memos go in after the chime entry, which must be there first.
     if (!ReminderList)
         AddChimeEntry();
     int result = LoadAndCheck(name, &Settings, 1);
+    // The records read are the base of later merges; defaults are the
+    // program's own additions, which its first save writes.
+    TakeConfigBase(name);
     // Without a file that can be read the program runs on its defaults.
     if (result == CONFIG_MISSING || result == CONFIG_UNREADABLE)
         LoadDefaults();
+    BaseSettings = Settings;
     return result;
 }
 
@@ -864,7 +1113,7 @@ static int WriteContent(FILE *f)
 
 static int WriteContentTo(FILE *f, void *context) { return WriteContent(f); }
 
-static int WriteLocked(const char *name)
+static int WriteLocked(const char *given, const char *name)
 {
     if (FileIsReadOnly(name))
         return SAVE_READ_ONLY;
@@ -876,7 +1125,7 @@ static int WriteLocked(const char *name)
     int32_t problemCount = ConfigProblemCount;
     memcpy(problems, ConfigProblems, sizeof problems);
     memcpy(readError, ConfigReadError, sizeof readError);
-    int state = CheckConfigFile(name);
+    int state = MergeWithFile(given, 0);
     if (state == CONFIG_UNREADABLE)
         snprintf(FileErrorText, sizeof FileErrorText, "%s", ConfigReadError);
     ConfigProblemCount = problemCount;
@@ -891,7 +1140,10 @@ static int WriteLocked(const char *name)
     // The new content goes to a file beside the old one and replaces it in
     // one step once it is on the disk, so a failure or a crash at any point
     // leaves either the old file or the new one, never a part of either.
-    return FileWriteCompleteBy(name, 1, WriteContentTo, 0);
+    int result = FileWriteCompleteBy(name, 1, WriteContentTo, 0);
+    if (result == SAVE_OK)
+        TakeConfigBase(given);
+    return result;
 }
 
 int WriteConfigFile(const char *name)
@@ -906,7 +1158,7 @@ int WriteConfigFile(const char *name)
     char target[4096];
     int result = FileResolveForReplace(name, target, sizeof target);
     if (result == SAVE_OK)
-        result = WriteLocked(target);
+        result = WriteLocked(name, target);
     DataLockRelease(folder);
     return result;
 }
@@ -934,7 +1186,7 @@ int LoadConfig()
     // From here until SaveConfig loomcal can tell that the program runs.
     DataLockMarkProgram("");
     ReadConfigFile("dlm.ini");
-    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    NotesOpen("dlm.db");
     return 0;
 }
 
@@ -949,10 +1201,9 @@ int SaveConfig()
     if (DayNoteStore) {
         // A store that could not be saved stays open with its changes, so
         // that calling SaveConfig again can still save them.
-        int stored = DayNoteStore->storeChanged ? StoreSave(DayNoteStore, "dlm.db") : SAVE_OK;
+        int stored = DayNoteStore->storeChanged ? NotesSync("dlm.db", 1) : SAVE_OK;
         if (stored == SAVE_OK) {
-            StoreClose(DayNoteStore, "dlm.db");
-            DayNoteStore = 0;
+            NotesDiscard();
         } else if (result == SAVE_OK) {
             result = stored;
         }

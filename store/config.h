@@ -28,6 +28,21 @@ enum {
 };
 int ReadConfigFile(const char *name);
 int WriteConfigFile(const char *name);
+// Other writers (loomcal) change the file while the program runs. Every
+// WriteConfigFile merges: under the lock it reads the file again and writes
+// the program's changes since it last read or wrote it over what is there,
+// per key of [CONTROL] and per record of [HOLIDAY] and [REMIND]; what others
+// changed stays, and where both changed the same thing the program's (the
+// later save) wins. ConfigTakenIn tells what the last merge took from the
+// file (CONFIG_TOOK_*); memos it dropped are freed, so the alarm queue is
+// built again after it.
+enum { CONFIG_TOOK_SETTINGS = 1, CONFIG_TOOK_HOLIDAYS = 2, CONFIG_TOOK_MEMOS = 4 };
+extern int ConfigTakenIn;
+// 1 when the file is not the one the program last read or wrote.
+int ConfigFileChanged(const char *name);
+// Takes in what others wrote, keeping the program's unsaved changes (and
+// its window placements); CONFIG_TOOK_* of what changed.
+int ConfigTakeIn(const char *name);
 // Reads the file as ReadConfigFile does, but changes nothing in the program.
 int CheckConfigFile(const char *name);
 

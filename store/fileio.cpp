@@ -263,6 +263,31 @@ int FileRename(const char *from, const char *to)
 #endif
 }
 
+void FileStampOf(const char *name, FileStamp *stamp)
+{
+    memset(stamp, 0, sizeof *stamp);
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(name, GetFileExInfoStandard, &data))
+        return;
+    stamp->exists = 1;
+    stamp->size = ((int64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    stamp->writeTime = ((int64_t)data.ftLastWriteTime.dwHighDateTime << 32) | data.ftLastWriteTime.dwLowDateTime;
+#else
+    struct stat st;
+    if (stat(name, &st) != 0)
+        return;
+    stamp->exists = 1;
+    stamp->size = (int64_t)st.st_size;
+    stamp->writeTime = (int64_t)st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec;
+#endif
+}
+
+int FileStampsEqual(const FileStamp *a, const FileStamp *b)
+{
+    return a->exists == b->exists && a->size == b->size && a->writeTime == b->writeTime;
+}
+
 int FileExists(const char *name)
 {
 #ifdef _WIN32

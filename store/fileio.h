@@ -18,6 +18,17 @@ int FileRemove(const char *name);                    // 0 on success
 int FileRename(const char *from, const char *to);    // fails when to exists; 0 on success
 int FileExists(const char *name);                    // any kind of file; never opens it
 
+// What tells a file's versions apart cheaply: its size and its last write
+// time (in the platform's finest unit); all zero for a missing file. One
+// system call, never opens the file.
+struct FileStamp {
+    int64_t size;
+    int64_t writeTime;
+    int32_t exists;
+};
+void FileStampOf(const char *name, FileStamp *stamp);
+int FileStampsEqual(const FileStamp *a, const FileStamp *b);
+
 // Opens an existing regular file for reading (binary). A missing file gives
 // null with *missing set; anything else that is not a readable regular file
 // (a folder, a FIFO, no permission) gives null with *missing 0 and the

@@ -155,9 +155,8 @@ int LockForChange()
         ErrorLine("loomcal: the lock file %s cannot be used: %s", DATALOCK_FILE, FileErrorText);
         return EXIT_FAILED;
     }
-    if (DataLockProgramRunning("") == 1)
-        ErrorLine("loomcal: warning: the calendar program is running; it keeps its data in memory and may "
-                  "overwrite this change when it next saves");
+    // A running program merges its own saves over this change and takes it
+    // in: there is nothing to warn about.
     return EXIT_OK;
 }
 
@@ -220,7 +219,7 @@ void PrintUsage()
             "\n"
             "--dir 目录: dlm.ini 与 dlm.db 所在的目录（默认当前目录）\n"
             "--wait 秒: 修改命令等待其他写入者的最长时间（默认 10 秒）\n"
-            "日历程序运行时用 loomcal 所做的修改，可能被程序下次保存时覆盖。\n");
+            "日历程序运行时也可修改：程序每次保存都先合并文件里的新内容，不会覆盖这些修改。\n");
 }
 
 struct CommandEntry {

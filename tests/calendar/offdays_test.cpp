@@ -185,3 +185,29 @@ TEST_F(OffDays, TheUsersFileOverridesAndKeepsWhatItCannotRead)
 }
 
 }   // namespace
+
+// Another writer (loomcal) changed the file since the program read it: the
+// program's save keeps their days and writes its own over them, per day.
+TEST_F(OffDays, ASaveMergesWithAnotherWritersDays)
+{
+    Put("# mine\r\n2031-01-02 休 a\r\n2031-01-03 休 b\r\n2031-01-04 休 c\r\n");
+    ASSERT_EQ(0, LoadOffDaysFile(path.c_str()));
+    // theirs: b edited, c deleted, a new day
+    Put("# mine\r\n2031-01-02 休 a\r\n2031-01-03 班 b theirs\r\n2031-01-09 休 new\r\n");
+    // ours: a deleted, c edited (their deletion does not undo it), a day of our own
+    EXPECT_EQ(1, DeleteUserOffDay(D(2031, 1, 2)));
+    ASSERT_EQ(0, SetUserOffDay(D(2031, 1, 4), OFFDAY_WORK, "c ours"));
+    ASSERT_EQ(0, SetUserOffDay(D(2031, 1, 10), OFFDAY_REST, "ours"));
+    ASSERT_EQ(0, SaveOffDaysFile(path.c_str()));
+    EXPECT_EQ(Slurp(), "# mine\r\n2031-01-03 班 b theirs\r\n2031-01-09 休 new\r\n2031-01-04 班 c ours\r\n"
+                       "2031-01-10 休 ours\r\n");
+    EXPECT_EQ(OFFDAY_WORK, OffDayOn(D(2031, 1, 3), 0)) << "the program holds the merged days";
+    EXPECT_EQ(OFFDAY_NONE, OffDayOn(D(2031, 1, 2), 0));
+
+    // both change one day: the later save (the program's) wins
+    Put("# mine\r\n2031-01-03 休 b again\r\n2031-01-09 休 new\r\n2031-01-04 班 c ours\r\n2031-01-10 休 ours\r\n");
+    ASSERT_EQ(0, SetUserOffDay(D(2031, 1, 3), OFFDAY_REST, "b ours"));
+    ASSERT_EQ(0, SaveOffDaysFile(path.c_str()));
+    EXPECT_EQ(Slurp(), "# mine\r\n2031-01-09 休 new\r\n2031-01-04 班 c ours\r\n2031-01-10 休 ours\r\n"
+                       "2031-01-03 休 b ours\r\n");
+}

@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# End to end, the program and loomcal on one folder at the same time: with the
+# program running, loomcal adds a marked note and a memo due 20 seconds later;
+# the month shows the mark within 2 seconds, the memo raises its alert at its
+# time, a note saved through the date information dialog joins loomcal's, and
+# after 退出 the files hold everything.
+#
+#   bash tests/e2e/twowriters_e2e.sh path/to/Loomhouse.exe [artifacts-dir]
+#
+# loomcal is the native build: $LOOMCAL, else build/native/loomcal.
+set -u
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_begin "$@"
+
+loomcal=${LOOMCAL:-$E2E_ROOT/build/native/loomcal}
+case "$loomcal" in *.exe) loomcal=$E2E_ROOT/build/native/loomcal ;; esac
+[ -x "$loomcal" ] || { echo "e2e: no native loomcal at $loomcal (build build/native first)"; exit 1; }
+
+GREEN='r < 80 && g > 200 && b < 80'      # the default mark colour 0x00FF00
+YELLOW='r > 200 && g > 200 && b < 80'    # the default holiday colour 0x00FFFF
+# The small caption is smoothed into the blue background: yellow there keeps
+# its blue channel well below the background's 255, white never does.
+YELLOWISH='r > 200 && g > 200 && b < 200'
+
+# The month window as it comes up: today's month, 350 x 250, a 26-pixel band,
+# seven 50-pixel columns. cell DAY sets CX CY (the cell's top left on the
+# screen) and CH (its height) for a day of this month.
+month=$(date +%Y-%m)
+today=$(date +%-d)
+first=$(date -d "$month-01" +%w)
+length=$(date -d "$month-01 +1 month -1 day" +%-d)
+rows=$(( (first + length + 6) / 7 ))
+CH=$(( (250 - 26) / rows ))
+cell() {
+  local k=$((first + $1 - 1))
+  CX=$((X + k % 7 * 50)); CY=$((Y + 26 + k / 7 * CH))
+}
+# loomcal's line for a day: date weekday ... lunarMonth lunarDay isLeapMonth ... term
+day_facts() { "$loomcal" days "$1" "$1" | tail -1; }
+
+# A weekday of this month that is not today, has no holiday or solar term,
+# lies in a regular lunar month, and is not $1.
+plain_day() {
+  local skip=${1:-0} d f
+  for d in $(seq 1 "$length"); do
+    [ "$d" = "$today" ] || [ "$d" = "$skip" ] && continue
+    # date weekday dayOfYear weekOfYear daysInMonth lunarValid lunarYear
+    # lunarMonth lunarDay isLeapMonth lunarMonthDays leapMonth ... term
+    read -r -a f <<<"$(day_facts "$month-$(printf %02d "$d")")"
+    [ "${f[1]}" -ge 1 ] && [ "${f[1]}" -le 5 ] && [ "${f[5]}" = 1 ] && [ "${f[9]}" = 0 ] && [ "${f[16]}" = -1 ] ||
+      continue
+    [ -z "$("$loomcal" --dir "$run_dir" holidays "$month-$(printf %02d "$d")")" ] || continue
+    echo "$d"
+    return 0
+  done
+  return 1
+}
+
+# The month window shown, at y = 0 (it may slide away between two steps).
+month_shown() {
+  local i
+  for i in 1 2 3; do
+    show_month
+    geometry "$W"
+    [ "$Y" = 0 ] && return 0
+  done
+  fail "the month window did not come in (y = $Y)"
+  return 1
+}
+
+start_program || exit 1
+month_shown || exit 1
+D1=$(plain_day 0) || { fail "no plain day in $month"; exit 1; }
+D2=$(plain_day "$D1") || { fail "no second plain day in $month"; exit 1; }
+date1=$month-$(printf %02d "$D1")
+date2=$month-$(printf %02d "$D2")
+# the pointer rests in the margin below the grid, so that the calendar stays in
+xdotool mousemove $((X + 340)) $((Y + 240)); sleep 0.5
+shot 01-before
+cell "$D1"
+before=$(count_pixels "$art/01-before.png" "50x${CH}+$CX+$CY" "$GREEN")
+
+# ---- loomcal writes while the program runs ----
+# a memo today, 20 s ahead (not across midnight: then it waits for the next minute)
+while [ "$(date +%H%M)" = 2359 ]; do sleep 1; done
+due_epoch=$(( $(date +%s) + 20 ))
+due=$(date -d "@$due_epoch" +%H:%M:%S)
+out=$("$loomcal" --dir "$run_dir" --wait 5 notes set "$date1" "loomcal note" --mark 2>&1) ||
+  fail "loomcal notes set failed: $out"
+[ -z "$out" ] && pass "loomcal saved a marked note on $date1 without a warning" ||
+  fail "loomcal said: $out"
+added=$(date +%s%N)
+out=$("$loomcal" --dir "$run_dir" --wait 5 memos add "$(date +%Y-%m-%d)" "$due" "loomcal memo" 2>&1) ||
+  fail "loomcal memos add failed: $out"
+
+# ---- within 2 s the month shows the mark ----
+mark_shown() {
+  shot 02-mark
+  geometry "$W"
+  cell "$D1"
+  n=$(count_pixels "$art/02-mark.png" "50x${CH}+$CX+$CY" "$GREEN")
+  [ "$n" -ge 20 ]
+}
+if wait_until 2 mark_shown; then
+  pass "$((($(date +%s%N) - added) / 1000000)) ms after loomcal's save $date1 is drawn in the mark colour ($n pixels, $before before)"
+else
+  fail "2 s after loomcal's save $date1 shows $n pixels of the mark colour ($before before)"
+fi
+
+# ---- the memo raises its alert at its time ----
+if wait_window_titled "$ALERT_TITLE" 40; then
+  now=$(date +%s)
+  shot 03-alert
+  if [ "$now" -ge $((due_epoch - 1)) ] && [ "$now" -le $((due_epoch + 3)) ]; then
+    pass "loomcal's memo raised the alert at $(date -d "@$now" +%T), due $due"
+  else
+    fail "the alert came at $(date -d "@$now" +%T), the memo was due at $due"
+  fi
+else
+  fail "no alert for loomcal's memo due at $due"; shot 03-no-alert
+fi
+wait_until 15 bash -c "! xdotool search --onlyvisible --name '^$ALERT_TITLE\$' >/dev/null 2>&1" ||
+  fail "the alert window stayed open"
+
+# ---- a note through the date information dialog ----
+month_shown || exit 1
+cell "$D2"
+xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+if wait_window_titled "日期信息" 10; then
+  sleep 0.5
+  # five tabs to the mark, one more to the note (as in dateinfo_e2e.sh)
+  for _ in 1 2 3 4 5; do xdotool key Tab; sleep 0.1; done
+  xdotool key space; sleep 0.2
+  xdotool key Tab; sleep 0.1
+  xdotool type --delay 40 "program note"; sleep 0.3
+  xdotool key Tab; sleep 0.1; xdotool key Return   # 保存信息
+  sleep 0.5
+  shot 04-dateinfo-saved
+  xdotool key Escape
+  wait_until 5 bash -c '! xdotool search --onlyvisible --name "^日期信息\$" >/dev/null 2>&1' ||
+    fail "the dialog did not close on Esc after the save"
+else
+  fail "no date information dialog after a double click on $date2"; shot 04-no-dialog
+fi
+listed=$("$loomcal" --dir "$run_dir" notes list)
+if echo "$listed" | grep -qx "$date1	1	loomcal note" && echo "$listed" | grep -qx "$date2	1	program note"; then
+  pass "loomcal notes list shows both notes while the program runs"
+else
+  fail "loomcal notes list shows: ${listed:-nothing}"
+fi
+
+# ---- after 退出 the files hold everything ----
+month_shown
+menu_choose 8
+wait_until 30 app_gone || fail "the program did not end after 退出"
+app_pid=
+listed=$("$loomcal" --dir "$run_dir" notes list)
+memos=$("$loomcal" --dir "$run_dir" memos list)
+if echo "$listed" | grep -qx "$date1	1	loomcal note" && echo "$listed" | grep -qx "$date2	1	program note"; then
+  pass "after 退出 dlm.db holds both notes"
+else
+  fail "after 退出 dlm.db holds: ${listed:-nothing}"
+fi
+if echo "$memos" | grep -q "loomcal memo"; then
+  pass "after 退出 dlm.ini holds loomcal's memo"
+else
+  fail "after 退出 dlm.ini holds the memos: ${memos:-nothing}"
+fi
+check=$("$loomcal" --dir "$run_dir" check 2>&1) && pass "loomcal check finds the files sound" ||
+  fail "loomcal check: $check"
+
+e2e_end

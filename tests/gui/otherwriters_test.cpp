@@ -1,0 +1,140 @@
+// The running program and another writer (loomcal) on its folder: the clock
+// timer takes in what the other wrote, and the program's saves keep it.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include "dialog_testutil.h"
+#include "fixture.h"
+#include "../../app/shell.h"
+#include "../../calendar/calendar.h"
+#include "../../calendar/today.h"
+#include "../../remind/alarmcalc.h"
+#include "../../resources/resource.h"
+#include "../../store/records.h"
+#include "../../store/recordstore.h"
+#include "../../store/settings.h"
+
+namespace {
+
+struct OtherWriterTest : public ProgramTest {
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        ReadLocalClock = ReadTestClock;
+        SetTestClock(2026, 3, 11, 9, 0, 0);   // a Wednesday, no holiday
+    }
+    std::string Path(const char *name) { return std::string(ProgramDir()) + "\\" + name; }
+    void WriteIni(const std::string &text)
+    {
+        FILE *f = fopen(Path("dlm.ini").c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+    }
+    void OtherNote(int32_t date, const char *text, int32_t mark)
+    {
+        RecordStore *store = StoreOpen(Path("dlm.db").c_str(), 0, 0, 0);
+        ASSERT_NE(nullptr, store);
+        StoreItem *item = StoreAddItem(&store->root, date);
+        StoreSetData(item, text, (uint32_t)strlen(text) + 1);
+        StoreSetUserValue(item, mark);
+        ASSERT_EQ(0, StoreClose(store, Path("dlm.db").c_str()));
+    }
+};
+
+const char kControl[] = "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\n";
+
+ReminderEntry *MemoNamed(const char *text)
+{
+    for (ListNode *n = ReminderList ? ReminderList->next : 0; n; n = n->next)
+        if (!strcmp(((ReminderEntry *)n->record)->text, text))
+            return (ReminderEntry *)n->record;
+    return nullptr;
+}
+
+TEST_F(OtherWriterTest, TheClockTakesInNotesMemosAndSettingsAndTheExitKeepsThem)
+{
+    ASSERT_EQ(1, StartProgramInTempDir((std::string(kControl) +
+                                        "Color=ff8080,ffffff,ffff,ff,ff00\nControl=97\n[HOLIDAY]\n[REMIND]\n"
+                                        "0=ffffffff,ffffffff,mine\n")
+                                           .c_str()));
+    const int32_t tomorrow = PACK_DATE(2026, 3, 12);
+    ASSERT_EQ(nullptr, FindDayNote(tomorrow));
+    OtherNote(tomorrow, "from loomcal", 1);
+    char later[64];
+    snprintf(later, sizeof later, "1=%x,%x,later today\n", (unsigned)PACK_DATE(2026, 3, 11),
+             (unsigned)PACK_TIME(23, 0, 0));
+    WriteIni(std::string(kControl) + "Color=123456,ffffff,ffff,ff,ff00\nControl=97\n[HOLIDAY]\n0=8449,E2E\n"
+                                     "[REMIND]\n0=ffffffff,ffffffff,mine\n" + later);
+    PumpMessages(1500);   // at least one tick of the one-second clock
+
+    StoreItem *note = FindDayNote(tomorrow);
+    ASSERT_NE(nullptr, note);
+    EXPECT_EQ(1, note->entry.userValue);
+    EXPECT_STREQ("from loomcal", StoreGetData(note));
+    ReminderEntry *memo = MemoNamed("later today");
+    ASSERT_NE(nullptr, memo);
+    EXPECT_TRUE(IsQueued(memo)) << "the new memo is armed";
+    EXPECT_NE(nullptr, MemoNamed("mine"));
+    EXPECT_EQ(0x123456u, Settings.colorBackground);
+    ASSERT_NE(nullptr, HolidayList);
+
+    // Another note by the other writer while the program holds its own unsaved one.
+    OtherNote(PACK_DATE(2026, 3, 13), "second", 0);
+    StoreItem *own = StoreAddItem(&DayNoteStore->root, PACK_DATE(2026, 3, 14));
+    StoreSetData(own, "own", 4);
+    PumpMessages(1500);
+    ASSERT_NE(nullptr, FindDayNote(PACK_DATE(2026, 3, 13)));
+    ASSERT_NE(nullptr, FindDayNote(PACK_DATE(2026, 3, 14))) << "the program's unsaved note stays";
+
+    StopProgram();
+    RecordStore *file = StoreOpen(Path("dlm.db").c_str(), 0, 0, 0);
+    ASSERT_NE(nullptr, file);
+    EXPECT_NE(nullptr, TreeFind(file->root.children, tomorrow));
+    EXPECT_NE(nullptr, TreeFind(file->root.children, PACK_DATE(2026, 3, 13)));
+    EXPECT_NE(nullptr, TreeFind(file->root.children, PACK_DATE(2026, 3, 14)));
+    StoreDiscard(file);
+}
+
+// While a dialog is open the program takes nothing in (the dialog may hold
+// records or unsaved input); once it is closed, the next tick does.
+std::string DbPath;
+int Ticks;
+bool TakenInWhileOpen;
+
+int WriteWhileTheDialogIsOpen()
+{
+    HWND d = FindDialogTitled("日期信息");
+    if (!d)
+        return 1;
+    if (Ticks++ == 0) {
+        RecordStore *store = StoreOpen(DbPath.c_str(), 0, 0, 0);
+        StoreItem *item = StoreAddItem(&store->root, PACK_DATE(2026, 3, 20));
+        StoreSetData(item, "x", 2);
+        StoreClose(store, DbPath.c_str());
+    }
+    TakenInWhileOpen |= FindDayNote(PACK_DATE(2026, 3, 20)) != nullptr;
+    if (Ticks < 60)   // about 1.8 s: the clock ticks at least once
+        return 1;
+    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+}
+
+void OpenDateInfo() { SendMessageA(MonthWindow, WM_COMMAND, MAKEWPARAM(IDM_DATE_INFO, 0), 0); }
+
+TEST_F(OtherWriterTest, NothingIsTakenInWhileADialogIsOpen)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
+    DbPath = Path("dlm.db");
+    Ticks = 0;
+    TakenInWhileOpen = false;
+    EXPECT_EQ(1, RunModalScript(OpenDateInfo, WriteWhileTheDialogIsOpen));
+    EXPECT_GE(Ticks, 60);
+    EXPECT_FALSE(TakenInWhileOpen);
+    PumpMessages(1500);
+    EXPECT_NE(nullptr, FindDayNote(PACK_DATE(2026, 3, 20)));
+}
+
+}   // namespace
