@@ -105,6 +105,8 @@ int InitApplication(HINSTANCE instance)
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();
 
+    // A place saved on a monitor that is gone comes back on the nearest one.
+    Settings.MonthPos = PlaceOnMonitors(Settings.MonthPos);
     WindowPos *pos = &Settings.MonthPos;
     SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
                  SWP_NOACTIVATE | SWP_NOSENDCHANGING);

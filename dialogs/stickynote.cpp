@@ -55,6 +55,8 @@ static INT_PTR InitStickyNote(HWND note)
     if (pos.right == 0 || pos.bottom == 0)
         pos =
             WindowPos{NOTE_DEFAULT_LEFT, NOTE_DEFAULT_TOP, NOTE_DEFAULT_RIGHT, NOTE_DEFAULT_BOTTOM, DOCK_TOP};
+    // a place on a monitor that is gone comes back on the nearest one
+    pos = PlaceOnMonitors(pos);
     SetWindowPos(note, HWND_TOPMOST, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
                  SWP_NOACTIVATE);
     SetWindowLongA(note, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
@@ -159,6 +161,7 @@ INT_PTR CALLBACK StickyNoteProc(HWND note, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE: return NoteActivation(note, wParam);
     case WM_NCMOUSEMOVE: MouseOverNoteFrame(note); return FALSE;
     case WM_TIMER: NoteTimer(note, wParam); return TRUE;
+    case WM_DISPLAYCHANGE: ReseatOnMonitors(note); return TRUE;
     case WM_MOVING: SnapWhileMoving(note, (RECT *)lParam); return TRUE;
     case WM_ENTERSIZEMOVE: BeginDockDrag(note); return TRUE;
     case WM_EXITSIZEMOVE: EndNoteDrag(note); return TRUE;

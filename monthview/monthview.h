@@ -6,6 +6,7 @@
 #include "../calendar/calendar.h"
 #include "../store/settings.h"
 #include "daycolour.h"
+#include "screencalc.h"
 
 #define HEADER_HEIGHT       26
 
@@ -66,3 +67,12 @@ LRESULT EndDockDrag(HWND window);
 // 1 when the window's place or dock state differs from the drag's start: a
 // click that only pressed and released moved nothing and saves nothing.
 int DragMovedWindow(HWND window);
+
+// The monitors of the desktop, at most max of them; the count. A test may
+// put a layout of its own here.
+extern int (*ReadMonitors)(ScreenMonitor *monitors, int max);
+// Where a saved or current place belongs on today's monitors (ReseatWindow).
+WindowPos PlaceOnMonitors(WindowPos pos);
+// WM_DISPLAYCHANGE: a window the monitors no longer show comes back docked
+// at the top of the nearest one.
+void ReseatOnMonitors(HWND window);

@@ -130,6 +130,7 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ENDSESSION: EndSession(window, wParam); return 0;
     case WM_CLOSE: QuitProgram(window); return 0;
     case WM_TIMECHANGE: OnTimeChange(window); return 0;
+    case WM_DISPLAYCHANGE: ReseatOnMonitors(window); return 0;
     case WM_NOTIFY: return MonthNotify((NMHDR *)lParam, lParam);
     case WM_COMMAND: return OnMonthCommand(window, LOWORD(wParam), HIWORD(wParam), lParam);
     case WM_TIMER: AutoHideCheck(window); return 0;

@@ -4,18 +4,22 @@
 #include "remind.h"
 #include <mmsystem.h>
 #include "../app/shell.h"
+#include "../monthview/monthview.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
 
 HWND AlertWindow;
 static HBRUSH AlertBrush;
 static int32_t CountdownSeconds;
+// The top of the alert at rest; it slides in from just above it.
+static int32_t AlertRestTop;
 
 void SlideAlertWindow(HWND window, int direction)
 {
     RECT r;
     GetWindowRect(window, &r);
-    AlertSlide plan = PlanAlertSlide(r.top, r.bottom, direction);
+    AlertSlide plan = PlanAlertSlide(r.top - AlertRestTop, r.bottom - AlertRestTop, direction);
+    plan.finalY += AlertRestTop;
     int32_t top = r.top;
     for (int i = 0; i < ALERT_SLIDE_STEPS; i++) {
         top += plan.step;
@@ -41,8 +45,15 @@ static INT_PTR InitAlertWindow(HWND dialog)
     GetClientRect(dialog, &client);
     const int32_t w = client.right, h = client.bottom;
     SetWindowRgn(dialog, CreateRoundRectRgn(0, 0, w, h, ALERT_CORNER, ALERT_CORNER), FALSE);
-    // just above the visible screen, centred
-    SetWindowPos(dialog, HWND_TOPMOST, AlertLeft(ScreenWidth, w), -h, w, h, SWP_NOACTIVATE);
+    // Just above its place at the top of the calendar's monitor: centred
+    // unless that would cover the calendar.
+    ScreenMonitor monitors[SCREEN_MONITORS_MAX];
+    int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
+    DockPoint rest = {AlertLeft(ScreenWidth, w), 0};
+    if (count > 0)
+        rest = PlaceAlert(monitors, count, WindowPlacement(MonthWindow), w, h);
+    AlertRestTop = rest.y;
+    SetWindowPos(dialog, HWND_TOPMOST, rest.x, rest.y - h, w, h, SWP_NOACTIVATE);
     ShowWindow(dialog, SW_SHOWNOACTIVATE);
     SlideAlertWindow(dialog, ALERT_SLIDE_IN);
     if (Settings.flags & CTRL_AUTO_CLOSE) {

@@ -189,7 +189,7 @@ const unsigned AUTO_CLOSE = CTRL_AUTO_CLOSE;
 
 // ---- the alert window ----
 
-TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFirst)
+TEST_F(ReminderTest, TheAlertWindowSlidesInBesideTheCalendarRoundedAndListsTheNewestLineFirst)
 {
     Start(Ini(AUTO_CLOSE | CTRL_SOUND));
     ASSERT_EQ(nullptr, AlertWindow);
@@ -204,7 +204,14 @@ TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFi
     GetWindowRect(AlertWindow, &r);
     GetClientRect(AlertWindow, &client);
     EXPECT_EQ(0, r.top);
-    EXPECT_EQ((ScreenWidth - client.right) / 2, r.left);
+    // beside the calendar docked at the top, on the screen, not over it
+    RECT calendar, both;
+    GetWindowRect(MonthWindow, &calendar);
+    calendar.top = 0;
+    calendar.bottom = 1;
+    EXPECT_FALSE(IntersectRect(&both, &r, &calendar));
+    EXPECT_GE(r.left, 0);
+    EXPECT_LE(r.right, ScreenWidth);
     EXPECT_EQ(client.right, r.right - r.left);   // no border
     EXPECT_TRUE(GetWindowLongA(AlertWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(GetWindowLongA(AlertWindow, GWL_STYLE) & WS_CAPTION);
