@@ -112,6 +112,7 @@ int InitApplication(HINSTANCE instance)
                  SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     SetDockState(window, pos->dockState);
+    MonthDpi = WindowDpi(window);
 
     CreateMonthSurfaces(window);
     MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
@@ -149,7 +150,7 @@ int ShutdownApplication(HWND window)
     if (ShutdownDone)
         return 0;
     ShutdownDone = 1;
-    Settings.MonthPos = WindowPlacement(window);
+    Settings.MonthPos = StoredPlacement(window);
     while (SaveConfig() != 0 && AskToRetrySave() == IDRETRY) {
     }
 

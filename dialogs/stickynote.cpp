@@ -114,7 +114,7 @@ static void EndNoteDrag(HWND note)
     EndDockDrag(note);
     if (!DragMovedWindow(note))
         return;
-    Settings.NotePos = WindowPlacement(note);
+    Settings.NotePos = StoredPlacement(note);
     SaveConfigNow(note);
 }
 
@@ -134,7 +134,7 @@ static void CloseStickyNote(HWND note)
 // its slid-away place and hidden bit; the next start slides it in.
 static void StickyNoteDestroyed(HWND note)
 {
-    Settings.NotePos = WindowPlacement(note);
+    Settings.NotePos = StoredPlacement(note);
     SaveNoteText(note);
     KillTimer(note, TIMER_NOTE_SAVE);
     NoteUnsaved = 0;

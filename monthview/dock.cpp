@@ -4,6 +4,7 @@
 #include "monthview.h"
 #include <string.h>
 #include "dockcalc.h"
+#include "dpicalc.h"
 #include "../app/shell.h"
 #include "../resources/resource.h"
 
@@ -92,19 +93,44 @@ static DockArea AreaOfRect(DockRect r)
     return DockAreaOf(monitors, count, MonitorOfRect(monitors, count, r));
 }
 
-WindowPos PlaceOnMonitors(WindowPos pos)
+typedef UINT(WINAPI *DpiForWindowFn)(HWND);
+
+int32_t WindowDpi(HWND window)
+{
+    static int looked;
+    static DpiForWindowFn fn;
+    if (!looked) {
+        looked = 1;
+        // Windows 10 1607 and later; before, the program runs unscaled
+        HMODULE user32 = GetModuleHandleA("user32.dll");
+        if (user32)
+            fn = (DpiForWindowFn)(void *)GetProcAddress(user32, "GetDpiForWindow");
+    }
+    UINT dpi = fn && window ? fn(window) : 0;
+    return dpi ? (int32_t)dpi : BASE_DPI;
+}
+
+WindowPos StoredPlacement(HWND window) { return ScreenToStored(WindowPlacement(window), WindowDpi(window)); }
+
+WindowPos PlaceOnMonitors(WindowPos stored)
 {
     ScreenMonitor monitors[SCREEN_MONITORS_MAX];
     int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
-    WindowPos out;
+    WindowPos pos = stored, out;
+    if (count > 0) {
+        DockRect r = {stored.left, stored.top, stored.right, stored.bottom};
+        pos = StoredToScreen(stored, monitors[MonitorOfRect(monitors, count, r)].dpi);
+    }
     ReseatWindow(monitors, count, pos, &out);
     return out;
 }
 
 void ReseatOnMonitors(HWND window)
 {
-    WindowPos now = WindowPlacement(window);
-    WindowPos pos = PlaceOnMonitors(now);
+    ScreenMonitor monitors[SCREEN_MONITORS_MAX];
+    int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
+    WindowPos now = WindowPlacement(window), pos;
+    ReseatWindow(monitors, count, now, &pos);
     if (memcmp(&now, &pos, sizeof now) == 0)
         return;
     SetWindowPos(window, HWND_TOPMOST, pos.left, pos.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);

@@ -8,7 +8,12 @@
 #include "daycolour.h"
 #include "screencalc.h"
 
-#define HEADER_HEIGHT       26
+#include "dpicalc.h"
+
+// The DPI of the month window's monitor, kept by start-up and WM_DPICHANGED;
+// the month's sizes below are for 96 dpi and scale by it.
+extern int32_t MonthDpi;
+#define HEADER_HEIGHT       ScaleForDpi(26, MonthDpi)
 
 // cbSize of the day tools (TTTOOLINFOA, also inside TTHITTESTINFOA). The
 // structure is 44 bytes in its first form on 32-bit Windows only; on 64-bit
@@ -71,8 +76,13 @@ int DragMovedWindow(HWND window);
 // The monitors of the desktop, at most max of them; the count. A test may
 // put a layout of its own here.
 extern int (*ReadMonitors)(ScreenMonitor *monitors, int max);
-// Where a saved or current place belongs on today's monitors (ReseatWindow).
-WindowPos PlaceOnMonitors(WindowPos pos);
+// A place kept in "dlm.ini" as the window takes it on today's monitors:
+// scaled to the DPI of its monitor and reseated (ReseatWindow).
+WindowPos PlaceOnMonitors(WindowPos stored);
+// The DPI of the window's monitor (96 where Windows cannot tell).
+int32_t WindowDpi(HWND window);
+// WindowPlacement as "dlm.ini" keeps it: the size in 96-dpi pixels.
+WindowPos StoredPlacement(HWND window);
 // WM_DISPLAYCHANGE: a window the monitors no longer show comes back docked
 // at the top of the nearest one.
 void ReseatOnMonitors(HWND window);
