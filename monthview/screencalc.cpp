@@ -135,11 +135,11 @@ int ReseatWindow(const ScreenMonitor *m, int count, WindowPos pos, WindowPos *ou
     return 1;
 }
 
-DockPoint PlaceAlert(const ScreenMonitor *m, int count, WindowPos calendar, int32_t w, int32_t h)
+AlertPlace PlaceAlert(const ScreenMonitor *m, int count, WindowPos calendar, int32_t w, int32_t h)
 {
     DockRect cal = {calendar.left, calendar.top, calendar.right, calendar.bottom};
     if (count <= 0)
-        return DockPoint{0, 0};
+        return AlertPlace{0, 0, 1};
     int i = MonitorOfRect(m, count, cal);
     DockArea area = DockAreaOf(m, count, i);
     DockRect work = area.work;
@@ -153,16 +153,16 @@ DockPoint PlaceAlert(const ScreenMonitor *m, int count, WindowPos calendar, int3
     int32_t centred = work.left + (work.right - work.left - w) / 2;
     DockRect at = {centred, work.top, centred + w, work.top + h};
     if (OverlapArea(at, cal) == 0)
-        return DockPoint{centred, work.top};
+        return AlertPlace{centred, work.top, 1};
     // the nearest place to the middle beside the calendar, left or right of it
     int32_t leftX = cal.left - w, rightX = cal.right;
     int leftFits = leftX >= work.left, rightFits = rightX + w <= work.right;
     int32_t dl = centred - leftX, dr = rightX - centred;
     if (leftFits && (!rightFits || dl <= dr))
-        return DockPoint{leftX, work.top};
+        return AlertPlace{leftX, work.top, 1};
     if (rightFits)
-        return DockPoint{rightX, work.top};
+        return AlertPlace{rightX, work.top, 1};
     // no room beside it: below it, kept on the work area
     int32_t x = Clamp(centred, work.left, work.right - w);
-    return DockPoint{x, Clamp(cal.bottom, work.top, work.bottom - h)};
+    return AlertPlace{x, Clamp(cal.bottom, work.top, work.bottom - h), 0};
 }

@@ -34,5 +34,10 @@ int ReseatWindow(const ScreenMonitor *monitors, int count, WindowPos pos, Window
 // Where the alert of width w and height h comes to rest: at the top of the
 // calendar's monitor, as near the middle as it can be without covering the
 // calendar where it shows when slid out; below it when no place at the top
-// is free.
-DockPoint PlaceAlert(const ScreenMonitor *monitors, int count, WindowPos calendar, int32_t w, int32_t h);
+// is free. There it appears and goes without sliding, which would cross the
+// calendar.
+struct AlertPlace {
+    int32_t x, y;
+    int slides;
+};
+AlertPlace PlaceAlert(const ScreenMonitor *monitors, int count, WindowPos calendar, int32_t w, int32_t h);

@@ -13,6 +13,8 @@ static HBRUSH AlertBrush;
 static int32_t CountdownSeconds;
 // The top of the alert at rest; it slides in from just above it.
 static int32_t AlertRestTop;
+// 0 when it rests below the calendar: a slide from the top would cross it.
+static int AlertSlides = 1;
 
 void SlideAlertWindow(HWND window, int direction)
 {
@@ -49,13 +51,15 @@ static INT_PTR InitAlertWindow(HWND dialog)
     // unless that would cover the calendar.
     ScreenMonitor monitors[SCREEN_MONITORS_MAX];
     int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
-    DockPoint rest = {AlertLeft(ScreenWidth, w), 0};
+    AlertPlace rest = {AlertLeft(ScreenWidth, w), 0, 1};
     if (count > 0)
         rest = PlaceAlert(monitors, count, WindowPlacement(MonthWindow), w, h);
     AlertRestTop = rest.y;
-    SetWindowPos(dialog, HWND_TOPMOST, rest.x, rest.y - h, w, h, SWP_NOACTIVATE);
+    AlertSlides = rest.slides;
+    SetWindowPos(dialog, HWND_TOPMOST, rest.x, AlertSlides ? rest.y - h : rest.y, w, h, SWP_NOACTIVATE);
     ShowWindow(dialog, SW_SHOWNOACTIVATE);
-    SlideAlertWindow(dialog, ALERT_SLIDE_IN);
+    if (AlertSlides)
+        SlideAlertWindow(dialog, ALERT_SLIDE_IN);
     if (Settings.flags & CTRL_AUTO_CLOSE) {
         StartCountdown(dialog);
         CountdownSeconds = ALERT_COUNTDOWN;
@@ -68,7 +72,8 @@ static void CountdownTick(HWND dialog, WPARAM id)
     if (id != TIMER_AUTOHIDE)
         return;
     if (CountdownStep(&CountdownSeconds)) {
-        SlideAlertWindow(dialog, ALERT_SLIDE_OUT);
+        if (AlertSlides)
+            SlideAlertWindow(dialog, ALERT_SLIDE_OUT);
         DestroyWindow(dialog);
         return;
     }

@@ -245,21 +245,24 @@ TEST(PlaceAlert, OnTheCalendarsMonitorAndNeverOverIt)
         WindowPos calendar;
         DockRect shown;   // the calendar slid out
         int32_t x, y;
+        int slides;
     } cases[] = {
         // the centred place (497) would cover the slid-away calendar's edge
         {"1366 wide, top-docked and away", &SINGLE, {250, -249, 600, 1, DOCK_TOP | DOCK_HIDDEN},
-         {250, 0, 600, 250}, 600, 0},
+         {250, 0, 600, 250}, 600, 0, 1},
         {"1366 wide, calendar right of the middle", &SINGLE, {700, 0, 1050, 250, DOCK_TOP}, {700, 0, 1050, 250},
-         328, 0},
-        {"out of the way: centred", &SINGLE, {0, 300, 350, 550, DOCK_LEFT}, {0, 300, 350, 550}, 497, 0},
-        {"second monitor", &SIDE, {2400, -249, 2750, 1, DOCK_TOP | DOCK_HIDDEN}, {2400, 0, 2750, 250}, 2028, 0},
-        {"upper monitor", &STACKED, {100, -1080, 450, -830, DOCK_TOP}, {100, -1080, 450, -830}, 774, -1080},
-        {"no room beside it", &SINGLE, {200, 0, 1100, 250, DOCK_TOP}, {200, 0, 1100, 250}, 497, 250},
+         328, 0, 1},
+        {"out of the way: centred", &SINGLE, {0, 300, 350, 550, DOCK_LEFT}, {0, 300, 350, 550}, 497, 0, 1},
+        {"second monitor", &SIDE, {2400, -249, 2750, 1, DOCK_TOP | DOCK_HIDDEN}, {2400, 0, 2750, 250}, 2028, 0, 1},
+        {"upper monitor", &STACKED, {100, -1080, 450, -830, DOCK_TOP}, {100, -1080, 450, -830}, 774, -1080, 1},
+        // below it, where a slide from the top would cross it
+        {"no room beside it", &SINGLE, {200, 0, 1100, 250, DOCK_TOP}, {200, 0, 1100, 250}, 497, 250, 0},
     };
     for (const Case &c : cases) {
-        DockPoint p = PlaceAlert(c.layout->data(), (int)c.layout->size(), c.calendar, w, h);
+        AlertPlace p = PlaceAlert(c.layout->data(), (int)c.layout->size(), c.calendar, w, h);
         EXPECT_EQ(p.x, c.x) << c.name;
         EXPECT_EQ(p.y, c.y) << c.name;
+        EXPECT_EQ(p.slides, c.slides) << c.name;
         EXPECT_FALSE(Overlap(DockRect{p.x, p.y, p.x + w, p.y + h}, c.shown)) << c.name;
     }
 }
