@@ -38,3 +38,17 @@ int32_t UnscaleForDpi(int32_t pixels, int32_t dpi) { return Rounded((int64_t)pix
 WindowPos StoredToScreen(WindowPos stored, int32_t dpi) { return Resized(stored, SaneDpi(dpi), BASE_DPI); }
 
 WindowPos ScreenToStored(WindowPos screen, int32_t dpi) { return Resized(screen, BASE_DPI, SaneDpi(dpi)); }
+
+int32_t ToolbarPictureSize(int32_t dpi)
+{
+    const int32_t wanted = ScaleForDpi(16, dpi);
+    const int32_t sizes[] = {16, 24, 32};
+    int32_t best = sizes[0];
+    for (int32_t size : sizes) {
+        int32_t d = size > wanted ? size - wanted : wanted - size;
+        int32_t bestD = best > wanted ? best - wanted : wanted - best;
+        if (d <= bestD)
+            best = size;
+    }
+    return best;
+}

@@ -45,6 +45,8 @@ RECT DrawingRect();
 
 // Toolbar and tooltips.
 HWND CreateMonthToolbar(HWND window);
+// The toolbar's pictures at the size for MonthDpi; the ones before are freed.
+void SetToolbarPictures(HWND toolbar);
 LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Shows the hidden toolbar; its buttons act TOOLBAR_ARM_DELAY ms later
 // (TIMER_TOOLBAR_ARM of the toolbar), not on a click that came with it.

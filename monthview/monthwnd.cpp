@@ -122,8 +122,10 @@ static void OnMonthDpiChanged(HWND window, WPARAM wParam, const RECT *suggested)
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     FreeMonthSurfaces();
     CreateMonthSurfaces(window);
-    if (MonthToolbar)
+    if (MonthToolbar) {
+        SetToolbarPictures(MonthToolbar);
         SendMessageA(MonthToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Settings.MonthPos.right / 7, HEADER_HEIGHT));
+    }
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     DrawMonth(window, MemoryDC, ShownDate, &rect);

@@ -65,6 +65,15 @@ band_bottom=$(convert "$art/01-month-150.png" -crop 1x60+$((X + 5))+$Y +repage -
   fail "the grid starts at y ${band_bottom:-?}, not about 39"
 h=$(text_height "$art/01-month-150.png" $((WIDTH))x36+$X+$Y)
 [ "$h" -ge 12 ] && pass "the weekday captions are $h pixels high" || fail "the weekday captions are $h pixels high"
+
+# the toolbar over the band, its pictures drawn at 24 pixels: their black
+# outlines span about 20 rows (13 for the 16-pixel ones)
+xdotool mousemove $((X + 100)) $((Y + 15)); sleep 0.3; xdotool mousemove $((X + 102)) $((Y + 16)); sleep 2
+shot 02-toolbar-150
+outline_rows=$(convert "$art/02-toolbar-150.png" -crop $((WIDTH))x45+$X+$Y +repage -depth 8 txt:- |
+  awk -F'[(),: ]+' 'NR > 1 && $3 < 40 && $4 < 40 && $5 < 40 { t[$2] = 1 } END { n = 0; for (k in t) n++; print n }')
+[ "$outline_rows" -ge 18 ] && pass "the toolbar pictures span $outline_rows rows" ||
+  fail "the toolbar pictures span $outline_rows rows, not the 24-pixel pictures"
 kill_program
 
 # the dialogs' texts at 150 %

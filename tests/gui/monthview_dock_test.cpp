@@ -225,6 +225,37 @@ TEST_F(MonthViewTest, WhenItsMonitorGoesTheWindowComesBackDockedAtTheTop)
     KillTimer(MonthWindow, TIMER_AUTOHIDE);
 }
 
+// Moved to a monitor at 150 %: the window takes the place Windows suggests,
+// the month is drawn for it, and the toolbar takes its 24-pixel pictures;
+// back at 100 % all is as before.
+TEST_F(MonthViewTest, ADpiChangeTakesTheSuggestedRectangleAndRedrawsAtThatScale)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    auto pictureSize = [] {
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize((HIMAGELIST)SendMessageA(MonthToolbar, TB_GETIMAGELIST, 0, 0), &cx, &cy);
+        return std::to_string(cx) + "x" + std::to_string(cy);
+    };
+    EXPECT_EQ("16x15", pictureSize());
+    RECT wide = Rect(300, 0, 825, 375);
+    SendMessageA(MonthWindow, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&wide);
+    EXPECT_RECT(ScreenRect(MonthWindow), 300, 0, 825, 375);
+    EXPECT_EQ(144, MonthDpi);
+    EXPECT_EQ(39, HEADER_HEIGHT);
+    RECT drawing = DrawingRect();
+    EXPECT_RECT(drawing, 0, 0, 525, 375);
+    BITMAP canvas = {};
+    GetObjectA(CanvasBitmap, sizeof canvas, &canvas);
+    EXPECT_EQ(525, canvas.bmWidth);
+    EXPECT_EQ("24x23", pictureSize());
+
+    RECT back = Rect(250, 0, 600, 250);
+    SendMessageA(MonthWindow, WM_DPICHANGED, MAKEWPARAM(96, 96), (LPARAM)&back);
+    EXPECT_RECT(ScreenRect(MonthWindow), 250, 0, 600, 250);
+    EXPECT_EQ(26, HEADER_HEIGHT);
+    EXPECT_EQ("16x15", pictureSize());
+}
+
 TEST_F(MonthViewTest, AutoHideSlidesOnlyWithTheCursorOutsideAndNoWindowActive)
 {
     PlaceWindow(250, 0);

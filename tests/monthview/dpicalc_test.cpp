@@ -21,6 +21,13 @@ TEST(ScaleForDpi, RoundsToTheNearestPixelAtTheCommonScales)
     }
 }
 
+TEST(ToolbarPictureSize, TheDrawnSizeNearestTheScaledOne)
+{
+    const int32_t cases[][2] = {{96, 16}, {110, 16}, {120, 24}, {144, 24}, {168, 32}, {192, 32}, {288, 32}, {72, 16}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ToolbarPictureSize(c[0]), c[1]) << c[0];
+}
+
 TEST(StoredPlaces, AFileOfTodayLoadsUnchangedAt96AndKeepsItsCornerWhenScaled)
 {
     struct Case {
