@@ -34,6 +34,17 @@ void SlideAlertWindow(HWND window, int direction)
     SetWindowPos(window, HWND_TOPMOST, r.left, plan.finalY, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Again at every change of size: on a monitor of another scale the dialog
+// manager resizes the window, and the old region would cut it.
+static void RoundAlertCorners(HWND dialog)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    const int corner = ScaleForDpi(ALERT_CORNER, WindowDpi(dialog));
+    SetWindowRgn(dialog, CreateRoundRectRgn(0, 0, client.right, client.bottom, corner, corner),
+                 IsWindowVisible(dialog));
+}
+
 static void StartCountdown(HWND dialog) { SetTimer(dialog, TIMER_AUTOHIDE, 1000, 0); }
 
 static INT_PTR InitAlertWindow(HWND dialog)
@@ -43,10 +54,10 @@ static INT_PTR InitAlertWindow(HWND dialog)
     char title[64] = "";
     GetDlgItemTextA(dialog, IDC_ALERT_TITLE, title, sizeof title);
     SetWindowTextA(dialog, title);
+    RoundAlertCorners(dialog);
     RECT client;
     GetClientRect(dialog, &client);
     const int32_t w = client.right, h = client.bottom;
-    SetWindowRgn(dialog, CreateRoundRectRgn(0, 0, w, h, ALERT_CORNER, ALERT_CORNER), FALSE);
     // Just above its place at the top of the calendar's monitor: centred
     // unless that would cover the calendar.
     ScreenMonitor monitors[SCREEN_MONITORS_MAX];
@@ -112,6 +123,7 @@ INT_PTR CALLBACK AlertProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG: return InitAlertWindow(dialog);
     case WM_TIMER: CountdownTick(dialog, wParam); return TRUE;
     case WM_ACTIVATE: NoteAlertActivation(dialog, wParam); return FALSE;
+    case WM_SIZE: RoundAlertCorners(dialog); return FALSE;
     // Only clicks on the window's own surface and its labels arrive here;
     // the list box keeps its clicks.
     case WM_LBUTTONUP:

@@ -224,6 +224,15 @@ TEST_F(ReminderTest, TheAlertWindowSlidesInBesideTheCalendarRoundedAndListsTheNe
     EXPECT_FALSE(PtInRegion(region, client.right - 1, client.bottom - 1));
     EXPECT_TRUE(PtInRegion(region, client.right / 2, 0));
     EXPECT_TRUE(PtInRegion(region, 0, client.bottom / 2));
+    // resized, as on a monitor of another scale: the corners follow
+    RECT before, after;
+    GetRgnBox(region, &before);
+    SetWindowPos(AlertWindow, 0, 0, 0, client.right + 100, client.bottom + 40,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_NE(ERROR, GetWindowRgn(AlertWindow, region));
+    GetRgnBox(region, &after);
+    EXPECT_EQ(before.right + 100, after.right);
+    EXPECT_EQ(before.bottom + 40, after.bottom);
     DeleteObject(region);
 }
 
