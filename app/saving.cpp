@@ -41,7 +41,7 @@ int SaveConfigNow(HWND owner)
     // window's place on the screen and its dock state, as the exit writes them.
     WindowPos drawing = Settings.MonthPos;
     if (MonthWindow)
-        Settings.MonthPos = WindowPlacement(MonthWindow);
+        Settings.MonthPos = StoredPlacement(MonthWindow);
     FileKeptCopyName[0] = 0;
     int written = WriteConfigFile("dlm.ini") == 0;
     Settings.MonthPos = drawing;

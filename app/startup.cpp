@@ -111,11 +111,14 @@ int InitApplication(HINSTANCE instance)
     if (Settings.MonthPos.right == 0 || Settings.MonthPos.bottom == 0)
         LoadDefaults();
 
+    // A place saved on a monitor that is gone comes back on the nearest one.
+    Settings.MonthPos = PlaceOnMonitors(Settings.MonthPos);
     WindowPos *pos = &Settings.MonthPos;
     SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
                  SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     SetDockState(window, pos->dockState);
+    MonthDpi = WindowDpi(window);
 
     CreateMonthSurfaces(window);
     // The common controls load here, at the first use of latebind.h's
@@ -165,7 +168,7 @@ int ShutdownApplication(HWND window)
     if (ShutdownDone)
         return 0;
     ShutdownDone = 1;
-    Settings.MonthPos = WindowPlacement(window);
+    Settings.MonthPos = StoredPlacement(window);
     FileKeptCopyName[0] = 0;
     while (SaveConfig() != 0 && AskToRetrySave() == IDRETRY) {
     }

@@ -13,7 +13,8 @@
 BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data);
 UINT TaskbarCreatedMessage;
 
-enum { DAY_ICON_SIZE = 16 };
+// The system's small-icon size: 16 at 96 dpi, more on a scaled primary monitor.
+#define DAY_ICON_SIZE GetSystemMetrics(SM_CXSMICON)
 
 void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip)
 {

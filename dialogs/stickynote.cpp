@@ -56,6 +56,8 @@ static INT_PTR InitStickyNote(HWND note)
     if (pos.right == 0 || pos.bottom == 0)
         pos =
             WindowPos{NOTE_DEFAULT_LEFT, NOTE_DEFAULT_TOP, NOTE_DEFAULT_RIGHT, NOTE_DEFAULT_BOTTOM, DOCK_TOP};
+    // a place on a monitor that is gone comes back on the nearest one
+    pos = PlaceOnMonitors(pos);
     SetWindowPos(note, HWND_TOPMOST, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
                  SWP_NOACTIVATE);
     SetWindowLongA(note, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
@@ -113,7 +115,7 @@ static void EndNoteDrag(HWND note)
     EndDockDrag(note);
     if (!DragMovedWindow(note))
         return;
-    Settings.NotePos = WindowPlacement(note);
+    Settings.NotePos = StoredPlacement(note);
     SaveConfigNow(note);
 }
 
@@ -133,7 +135,7 @@ static void CloseStickyNote(HWND note)
 // its slid-away place and hidden bit; the next start slides it in.
 static void StickyNoteDestroyed(HWND note)
 {
-    Settings.NotePos = WindowPlacement(note);
+    Settings.NotePos = StoredPlacement(note);
     SaveNoteText(note);
     KillTimer(note, TIMER_NOTE_SAVE);
     NoteUnsaved = 0;
@@ -160,6 +162,7 @@ INT_PTR CALLBACK StickyNoteProc(HWND note, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE: return NoteActivation(note, wParam);
     case WM_NCMOUSEMOVE: MouseOverNoteFrame(note); return FALSE;
     case WM_TIMER: NoteTimer(note, wParam); return TRUE;
+    case WM_DISPLAYCHANGE: ReseatOnMonitors(note); return TRUE;
     case WM_MOVING: SnapWhileMoving(note, (RECT *)lParam); return TRUE;
     case WM_ENTERSIZEMOVE: BeginDockDrag(note); return TRUE;
     case WM_EXITSIZEMOVE: EndNoteDrag(note); return TRUE;

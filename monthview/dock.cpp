@@ -1,9 +1,10 @@
 // Edge docking and sliding of the month window and the sticky note. The
 // decisions are in dockcalc.cpp; here the cursor and the window are read and
-// the window is moved.
+// the window is moved, on the monitor the window is on.
 #include "monthview.h"
 #include <string.h>
 #include "dockcalc.h"
+#include "dpicalc.h"
 #include "../app/shell.h"
 #include "../resources/resource.h"
 
@@ -30,6 +31,118 @@ static DockRect ToDockRect(const RECT &r)
     return d;
 }
 
+// ---- the monitors ----
+
+struct MonitorList {
+    ScreenMonitor *monitors;
+    int count, max;
+};
+
+typedef HRESULT(WINAPI *DpiForMonitorFn)(HMONITOR, int, UINT *, UINT *);
+
+// shcore.dll's GetDpiForMonitor, where there is one (Windows 8.1 and later).
+static DpiForMonitorFn DpiForMonitor()
+{
+    static int looked;
+    static DpiForMonitorFn fn;
+    if (!looked) {
+        looked = 1;
+        HMODULE shcore = LoadLibraryA("shcore.dll");
+        if (shcore)
+            fn = (DpiForMonitorFn)(void *)GetProcAddress(shcore, "GetDpiForMonitor");
+    }
+    return fn;
+}
+
+static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    MonitorList *list = (MonitorList *)data;
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (list->count >= list->max || !GetMonitorInfoA(monitor, &info))
+        return list->count < list->max;
+    UINT dpiX = 96, dpiY = 96;
+    DpiForMonitorFn dpiFor = DpiForMonitor();
+    if (!dpiFor || dpiFor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpiX, &dpiY) != S_OK)
+        dpiX = 96;
+    ScreenMonitor *m = &list->monitors[list->count++];
+    m->area = ToDockRect(info.rcMonitor);
+    m->work = ToDockRect(info.rcWork);
+    m->dpi = (int32_t)dpiX;
+    return TRUE;
+}
+
+static int ReadDesktopMonitors(ScreenMonitor *monitors, int max)
+{
+    MonitorList list = {monitors, 0, max};
+    EnumDisplayMonitors(0, 0, AddMonitor, (LPARAM)&list);
+    return list.count;
+}
+
+int (*ReadMonitors)(ScreenMonitor *monitors, int max) = ReadDesktopMonitors;
+
+// The work area and docking edges of the monitor showing most of r. Without
+// any monitor (a desktop that reports none) the primary screen is all there is.
+static DockArea AreaOfRect(DockRect r)
+{
+    ScreenMonitor monitors[SCREEN_MONITORS_MAX];
+    int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
+    if (count <= 0) {
+        DockArea whole = {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, DOCK_ALL_EDGES};
+        return whole;
+    }
+    return DockAreaOf(monitors, count, MonitorOfRect(monitors, count, r));
+}
+
+typedef UINT(WINAPI *DpiForWindowFn)(HWND);
+
+int32_t WindowDpi(HWND window)
+{
+    static int looked;
+    static DpiForWindowFn fn;
+    if (!looked) {
+        looked = 1;
+        // Windows 10 1607 and later; before, the program runs unscaled
+        HMODULE user32 = GetModuleHandleA("user32.dll");
+        if (user32)
+            fn = (DpiForWindowFn)(void *)GetProcAddress(user32, "GetDpiForWindow");
+    }
+    UINT dpi = fn && window ? fn(window) : 0;
+    return dpi ? (int32_t)dpi : BASE_DPI;
+}
+
+WindowPos StoredPlacement(HWND window) { return ScreenToStored(WindowPlacement(window), WindowDpi(window)); }
+
+WindowPos PlaceOnMonitors(WindowPos stored)
+{
+    ScreenMonitor monitors[SCREEN_MONITORS_MAX];
+    int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
+    WindowPos pos = stored, out;
+    if (count > 0) {
+        DockRect r = {stored.left, stored.top, stored.right, stored.bottom};
+        pos = StoredToScreen(stored, monitors[MonitorOfRect(monitors, count, r)].dpi);
+    }
+    ReseatWindow(monitors, count, pos, &out);
+    return out;
+}
+
+void ReseatOnMonitors(HWND window)
+{
+    ScreenMonitor monitors[SCREEN_MONITORS_MAX];
+    int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
+    WindowPos now = WindowPlacement(window), pos;
+    ReseatWindow(monitors, count, now, &pos);
+    if (memcmp(&now, &pos, sizeof now) == 0)
+        return;
+    SetWindowPos(window, HWND_TOPMOST, pos.left, pos.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetDockState(window, pos.dockState);
+    // docked: the auto-hide timer slides it away once the pointer is elsewhere
+    if (pos.dockState != DOCK_NONE)
+        SetTimer(window, TIMER_AUTOHIDE, AUTOHIDE_PERIOD, NULL);
+}
+
+// ---- docking ----
+
 int SnapWhileMoving(HWND window, RECT *rect)
 {
     POINT cursor;
@@ -37,7 +150,7 @@ int SnapWhileMoving(HWND window, RECT *rect)
     DockRect r = ToDockRect(*rect);
     DockPoint anchor = {(int32_t)DragAnchor.x, (int32_t)DragAnchor.y};
     DockPoint p = {(int32_t)cursor.x, (int32_t)cursor.y};
-    int32_t state = SnapRectangle(&r, GetDockState(window), p, &anchor, ScreenWidth);
+    int32_t state = SnapRectangle(&r, GetDockState(window), p, &anchor, AreaOfRect(r));
     rect->left = r.left;
     rect->top = r.top;
     rect->right = r.right;
@@ -53,7 +166,7 @@ void SlideWindow(HWND window, int direction)
     RECT r;
     GetWindowRect(window, &r);
     SlidePlan plan;
-    if (!PlanSlide(GetDockState(window), ToDockRect(r), direction, ScreenWidth, &plan))
+    if (!PlanSlide(GetDockState(window), ToDockRect(r), direction, AreaOfRect(ToDockRect(r)), &plan))
         return;
     const UINT flags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOSENDCHANGING;
     int32_t x = r.left, y = r.top;

@@ -17,9 +17,9 @@ void MoveLeftTo50(DockRect *r)
 // Releasing from an edge. Each test sees what the ones before changed, the
 // anchor included, so a release along one edge can keep the window on the
 // other edge of a corner.
-int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t screenWidth)
+int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t screenWidth, int32_t edges)
 {
-    if (p.y - anchor->y > UNSNAP_SLACK || r->top > SNAP_DISTANCE) {
+    if ((edges & DOCK_TOP) && (p.y - anchor->y > UNSNAP_SLACK || r->top > SNAP_DISTANCE)) {
         if (u == DOCK_TOP) {
             MoveTopTo50(r);
             u = DOCK_NONE;
@@ -29,7 +29,7 @@ int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t 
             *anchor = p;
         }
     }
-    if (p.x - anchor->x > UNSNAP_SLACK || r->left > SNAP_DISTANCE) {
+    if ((edges & DOCK_LEFT) && (p.x - anchor->x > UNSNAP_SLACK || r->left > SNAP_DISTANCE)) {
         if (u == DOCK_LEFT) {
             MoveLeftTo50(r);
             u = DOCK_NONE;
@@ -39,7 +39,7 @@ int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t 
             *anchor = p;
         }
     }
-    if (anchor->x - p.x > UNSNAP_SLACK || r->right + SNAP_DISTANCE < screenWidth) {
+    if ((edges & DOCK_RIGHT) && (anchor->x - p.x > UNSNAP_SLACK || r->right + SNAP_DISTANCE < screenWidth)) {
         if (u == DOCK_RIGHT) {
             r->left -= SNAP_DISTANCE;
             r->right -= SNAP_DISTANCE;
@@ -54,12 +54,16 @@ int32_t Release(DockRect *r, int32_t u, DockPoint p, DockPoint *anchor, int32_t 
     return u;
 }
 
-}   // namespace
-
-int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, int32_t screenWidth)
+// The snapping on coordinates whose origin is the work area's top left.
+int32_t SnapAtOrigin(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, int32_t screenWidth,
+                     int32_t edges)
 {
     int32_t u = state;
-    if (r->top < SNAP_DISTANCE) {
+    // Docked to an edge this monitor does not offer (the window came over
+    // from a neighbour): the window is free here.
+    if (!(u & edges))
+        u = DOCK_NONE;
+    if ((edges & DOCK_TOP) && r->top < SNAP_DISTANCE) {
         r->bottom -= r->top;
         r->top = 0;
         if (u == DOCK_NONE) {
@@ -67,18 +71,18 @@ int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *a
             return DOCK_TOP;
         }
     }
-    if (r->left < SNAP_DISTANCE) {
+    if ((edges & DOCK_LEFT) && r->left < SNAP_DISTANCE) {
         r->right -= r->left;
         r->left = 0;
         if (u == DOCK_NONE) {
             *anchor = cursor;
             return DOCK_LEFT;
         }
-        return Release(r, u, cursor, anchor, screenWidth);
+        return Release(r, u, cursor, anchor, screenWidth, edges);
     }
     // The right edge is only looked at when the left one did not catch the
     // window, so a window wider than the screen docks left.
-    if (r->right + SNAP_DISTANCE > screenWidth) {
+    if ((edges & DOCK_RIGHT) && r->right + SNAP_DISTANCE > screenWidth) {
         int32_t width = r->right - r->left;
         r->right = screenWidth;
         r->left = screenWidth - width;
@@ -89,11 +93,44 @@ int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *a
     }
     if (u == DOCK_NONE)
         return DOCK_NONE;
-    return Release(r, u, cursor, anchor, screenWidth);
+    return Release(r, u, cursor, anchor, screenWidth, edges);
 }
 
-int PlanSlide(int32_t state, DockRect w, int direction, int32_t screenWidth, SlidePlan *plan)
+void Shift(DockRect *r, int32_t dx, int32_t dy)
 {
+    r->left += dx;
+    r->right += dx;
+    r->top += dy;
+    r->bottom += dy;
+}
+
+void Shift(DockPoint *p, int32_t dx, int32_t dy)
+{
+    p->x += dx;
+    p->y += dy;
+}
+
+}   // namespace
+
+int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, DockArea area)
+{
+    const int32_t ox = area.work.left, oy = area.work.top;
+    Shift(r, -ox, -oy);
+    Shift(&cursor, -ox, -oy);
+    Shift(anchor, -ox, -oy);
+    int32_t u = SnapAtOrigin(r, state, cursor, anchor, area.work.right - ox, area.edges);
+    Shift(r, ox, oy);
+    Shift(anchor, ox, oy);
+    return u;
+}
+
+int PlanSlide(int32_t state, DockRect w, int direction, DockArea area, SlidePlan *plan)
+{
+    // The steps are worked out from the work area's top left, so that on the
+    // primary monitor without a bar they are the ones they always were.
+    const int32_t ox = area.work.left, oy = area.work.top;
+    const int32_t screenWidth = area.work.right - ox;
+    Shift(&w, -ox, -oy);
     int32_t width = w.right - w.left;
     int32_t height = w.bottom - w.top;
     int32_t edge = state & DOCK_EDGE_MASK;
@@ -114,6 +151,8 @@ int PlanSlide(int32_t state, DockRect w, int direction, int32_t screenWidth, Sli
         break;
     default: return 0;
     }
+    p.finalX += ox;
+    p.finalY += oy;
     // the hidden bit keeps the edge, so the next show knows where to go
     p.newState = hide ? (state | DOCK_HIDDEN) : (state & DOCK_EDGE_MASK);
     *plan = p;

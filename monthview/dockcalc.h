@@ -19,11 +19,19 @@ struct DockRect {
 struct DockPoint {
     int32_t x, y;
 };
+// What a window docks to: the work area of its monitor, and which of the
+// DOCK_TOP, DOCK_LEFT and DOCK_RIGHT edges of it catch a window (an edge
+// another monitor continues does not).
+struct DockArea {
+    DockRect work;
+    int32_t edges;
+};
+#define DOCK_ALL_EDGES (DOCK_TOP | DOCK_LEFT | DOCK_RIGHT)
 
 // One WM_MOVING: adjusts the proposed rectangle r in place and returns the
 // new dock state. cursor is where the mouse is now; anchor is the shared drag
 // anchor, moved when the window snaps or is released.
-int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, int32_t screenWidth);
+int32_t SnapRectangle(DockRect *r, int32_t state, DockPoint cursor, DockPoint *anchor, DockArea area);
 
 // The 20 equal steps of a slide and where it lands.
 struct SlidePlan {
@@ -33,7 +41,7 @@ struct SlidePlan {
 };
 // 1 and the plan for a docked window, 0 (nothing to do) for any other state.
 // direction: 0 hide, 1 show (SLIDE_HIDE, SLIDE_SHOW).
-int PlanSlide(int32_t state, DockRect window, int direction, int32_t screenWidth, SlidePlan *plan);
+int PlanSlide(int32_t state, DockRect window, int direction, DockArea area, SlidePlan *plan);
 
 // The auto-hide check: 1 when the window should slide away now (cursor
 // outside its rectangle, right and bottom exclusive, and neither docking

@@ -7,8 +7,14 @@
 #include "../store/settings.h"
 #include "daycolour.h"
 #include "dockcalc.h"
+#include "screencalc.h"
 
-#define HEADER_HEIGHT       26
+#include "dpicalc.h"
+
+// The DPI of the month window's monitor, kept by start-up and WM_DPICHANGED;
+// the month's sizes below are for 96 dpi and scale by it.
+extern int32_t MonthDpi;
+#define HEADER_HEIGHT       ScaleForDpi(26, MonthDpi)
 
 // cbSize of the day tools (TTTOOLINFOA, also inside TTHITTESTINFOA). The
 // structure is 44 bytes in its first form on 32-bit Windows only; on 64-bit
@@ -40,6 +46,8 @@ RECT DrawingRect();
 
 // Toolbar and tooltips.
 HWND CreateMonthToolbar(HWND window);
+// The toolbar's pictures at the size for MonthDpi; the ones before are freed.
+void SetToolbarPictures(HWND toolbar);
 LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Shows the hidden toolbar; its buttons act TOOLBAR_ARM_DELAY ms later
 // (TIMER_TOOLBAR_ARM of the toolbar), not on a click that came with it.
@@ -71,3 +79,17 @@ LRESULT EndDockDrag(HWND window);
 // 1 when the window's place or dock state differs from the drag's start: a
 // click that only pressed and released moved nothing and saves nothing.
 int DragMovedWindow(HWND window);
+
+// The monitors of the desktop, at most max of them; the count. A test may
+// put a layout of its own here.
+extern int (*ReadMonitors)(ScreenMonitor *monitors, int max);
+// A place kept in "dlm.ini" as the window takes it on today's monitors:
+// scaled to the DPI of its monitor and reseated (ReseatWindow).
+WindowPos PlaceOnMonitors(WindowPos stored);
+// The DPI of the window's monitor (96 where Windows cannot tell).
+int32_t WindowDpi(HWND window);
+// WindowPlacement as "dlm.ini" keeps it: the size in 96-dpi pixels.
+WindowPos StoredPlacement(HWND window);
+// WM_DISPLAYCHANGE: a window the monitors no longer show comes back docked
+// at the top of the nearest one.
+void ReseatOnMonitors(HWND window);

@@ -113,6 +113,24 @@ static void RelayToDayTips(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     SendMessageA(MonthTooltip, TTM_RELAYEVENT, 0, (LPARAM)&msg);
 }
 
+// Moved to a monitor of another scale: Windows suggests the place and size
+// there; the surfaces, the toolbar's buttons and the month follow.
+static void OnMonthDpiChanged(HWND window, WPARAM wParam, const RECT *suggested)
+{
+    MonthDpi = LOWORD(wParam);
+    SetWindowPos(window, 0, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FreeMonthSurfaces();
+    CreateMonthSurfaces(window);
+    if (MonthToolbar) {
+        SetToolbarPictures(MonthToolbar);
+        SendMessageA(MonthToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Settings.MonthPos.right / 7, HEADER_HEIGHT));
+    }
+    RECT rect = DrawingRect();
+    RenderBackground(MemoryDC, &rect, Settings.colorBackground);
+    DrawMonth(window, MemoryDC, ShownDate, &rect);
+}
+
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     RelayToDayTips(window, message, wParam, lParam);
@@ -134,6 +152,8 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ENDSESSION: EndSession(window, wParam); return 0;
     case WM_CLOSE: QuitProgram(window); return 0;
     case WM_TIMECHANGE: OnTimeChange(window); return 0;
+    case WM_DISPLAYCHANGE: ReseatOnMonitors(window); return 0;
+    case WM_DPICHANGED: OnMonthDpiChanged(window, wParam, (const RECT *)lParam); return 0;
     case WM_NOTIFY: return MonthNotify((NMHDR *)lParam, lParam);
     case WM_COMMAND: return OnMonthCommand(window, LOWORD(wParam), HIWORD(wParam), lParam);
     case WM_TIMER: AutoHideCheck(window); return 0;

@@ -15,10 +15,12 @@ HDC MemoryDC;
 HBITMAP CanvasBitmap;
 HBITMAP BackgroundBitmap;
 PackedDate ShownDate;
+int32_t MonthDpi = BASE_DPI;
+
+#define SMALL_FONT_HEIGHT ScaleForDpi(12, MonthDpi)
 
 enum {
     TIP_FLAGS = DAYTEXT_SOLAR | DAYTEXT_LUNAR | DAYTEXT_HOLIDAYS | DAYTEXT_CYCLE,
-    SMALL_FONT_HEIGHT = 12,
     // The shown month behind the grid: this many sixteenths of the way from
     // the background to the text colour, faint enough to leave the days
     // alone; the small year a little stronger, or it could not be read.
@@ -107,7 +109,8 @@ static void DrawOffDayMark(HDC dc, RECT cell, int kind)
 {
     if (kind == OFFDAY_NONE)
         return;
-    RECT tag = {cell.left, cell.top, cell.left + 13, cell.top + 13};
+    const int side = ScaleForDpi(13, MonthDpi);
+    RECT tag = {cell.left, cell.top, cell.left + side, cell.top + side};
     const COLORREF tagColour = kind == OFFDAY_REST ? Settings.colorHoliday : Settings.colorDefault;
     HBRUSH fill = CreateSolidBrush(tagColour);
     FillRect(dc, &tag, fill);

@@ -21,15 +21,30 @@ static const int ToolbarCommands[7] = {
     IDM_PREV_YEAR, IDM_NEXT_YEAR, IDM_PREV_MONTH, IDM_NEXT_MONTH, IDM_TODAY, IDM_SETTINGS, IDM_EXIT,
 };
 
-static HIMAGELIST LoadToolbarImages(int bitmapId)
+// The pictures are a size wide and one pixel less high (the bottom row is unused).
+static HIMAGELIST LoadToolbarImages(int bitmapId, int size)
 {
-    HIMAGELIST list = LateImageList_Create(16, 15, ILC_MASK | ILC_COLOR16, 0, 5);
+    HIMAGELIST list = LateImageList_Create(size, size - 1, ILC_MASK | ILC_COLOR16, 0, 5);
     HBITMAP bitmap = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(bitmapId));
     if (list && bitmap)
         LateImageList_AddMasked(list, bitmap, CLR_DEFAULT);
     if (bitmap)
         DeleteObject(bitmap);
     return list;
+}
+
+void SetToolbarPictures(HWND toolbar)
+{
+    // drawn at the size for the month window's scale, not enlarged
+    const int size = ToolbarPictureSize(MonthDpi);
+    const int plain = size == 32 ? IDB_TOOLBAR_32 : size == 24 ? IDB_TOOLBAR_24 : IDB_TOOLBAR;
+    const int hot = size == 32 ? IDB_TOOLBAR_HOT_32 : size == 24 ? IDB_TOOLBAR_HOT_24 : IDB_TOOLBAR_HOT;
+    HIMAGELIST old = (HIMAGELIST)SendMessageA(toolbar, TB_SETIMAGELIST, 0, (LPARAM)LoadToolbarImages(plain, size));
+    if (old)
+        ImageList_Destroy(old);
+    old = (HIMAGELIST)SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, (LPARAM)LoadToolbarImages(hot, size));
+    if (old)
+        ImageList_Destroy(old);
 }
 
 HWND CreateMonthToolbar(HWND window)
@@ -42,8 +57,7 @@ HWND CreateMonthToolbar(HWND window)
     MonthToolbar = toolbar;
     // 20 bytes on 32-bit Windows; the 64-bit structure is padded to 32
     SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolbar, TB_SETIMAGELIST, 0, (LPARAM)LoadToolbarImages(IDB_TOOLBAR));
-    SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, (LPARAM)LoadToolbarImages(IDB_TOOLBAR_HOT));
+    SetToolbarPictures(toolbar);
     for (int i = 0; i < 7; i++) {
         TBBUTTON button = {};
         button.iBitmap = i;

@@ -5,18 +5,24 @@
 #include <mmsystem.h>
 #include "../app/latebind.h"
 #include "../app/shell.h"
+#include "../monthview/monthview.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
 
 HWND AlertWindow;
 static HBRUSH AlertBrush;
 static int32_t CountdownSeconds;
+// The top of the alert at rest; it slides in from just above it.
+static int32_t AlertRestTop;
+// 0 when it rests below the calendar: a slide from the top would cross it.
+static int AlertSlides = 1;
 
 void SlideAlertWindow(HWND window, int direction)
 {
     RECT r;
     GetWindowRect(window, &r);
-    AlertSlide plan = PlanAlertSlide(r.top, r.bottom, direction);
+    AlertSlide plan = PlanAlertSlide(r.top - AlertRestTop, r.bottom - AlertRestTop, direction);
+    plan.finalY += AlertRestTop;
     int32_t top = r.top;
     for (int i = 0; i < ALERT_SLIDE_STEPS; i++) {
         top += plan.step;
@@ -29,6 +35,17 @@ void SlideAlertWindow(HWND window, int direction)
     SetWindowPos(window, HWND_TOPMOST, r.left, plan.finalY, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Again at every change of size: on a monitor of another scale the dialog
+// manager resizes the window, and the old region would cut it.
+static void RoundAlertCorners(HWND dialog)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    const int corner = ScaleForDpi(ALERT_CORNER, WindowDpi(dialog));
+    SetWindowRgn(dialog, CreateRoundRectRgn(0, 0, client.right, client.bottom, corner, corner),
+                 IsWindowVisible(dialog));
+}
+
 static void StartCountdown(HWND dialog) { SetTimer(dialog, TIMER_AUTOHIDE, 1000, 0); }
 
 static INT_PTR InitAlertWindow(HWND dialog)
@@ -38,14 +55,23 @@ static INT_PTR InitAlertWindow(HWND dialog)
     char title[64] = "";
     GetDlgItemTextA(dialog, IDC_ALERT_TITLE, title, sizeof title);
     SetWindowTextA(dialog, title);
+    RoundAlertCorners(dialog);
     RECT client;
     GetClientRect(dialog, &client);
     const int32_t w = client.right, h = client.bottom;
-    SetWindowRgn(dialog, CreateRoundRectRgn(0, 0, w, h, ALERT_CORNER, ALERT_CORNER), FALSE);
-    // just above the visible screen, centred
-    SetWindowPos(dialog, HWND_TOPMOST, AlertLeft(ScreenWidth, w), -h, w, h, SWP_NOACTIVATE);
+    // Just above its place at the top of the calendar's monitor: centred
+    // unless that would cover the calendar.
+    ScreenMonitor monitors[SCREEN_MONITORS_MAX];
+    int count = ReadMonitors(monitors, SCREEN_MONITORS_MAX);
+    AlertPlace rest = {AlertLeft(ScreenWidth, w), 0, 1};
+    if (count > 0)
+        rest = PlaceAlert(monitors, count, WindowPlacement(MonthWindow), w, h);
+    AlertRestTop = rest.y;
+    AlertSlides = rest.slides;
+    SetWindowPos(dialog, HWND_TOPMOST, rest.x, AlertSlides ? rest.y - h : rest.y, w, h, SWP_NOACTIVATE);
     ShowWindow(dialog, SW_SHOWNOACTIVATE);
-    SlideAlertWindow(dialog, ALERT_SLIDE_IN);
+    if (AlertSlides)
+        SlideAlertWindow(dialog, ALERT_SLIDE_IN);
     if (Settings.flags & CTRL_AUTO_CLOSE) {
         StartCountdown(dialog);
         CountdownSeconds = ALERT_COUNTDOWN;
@@ -58,7 +84,8 @@ static void CountdownTick(HWND dialog, WPARAM id)
     if (id != TIMER_AUTOHIDE)
         return;
     if (CountdownStep(&CountdownSeconds)) {
-        SlideAlertWindow(dialog, ALERT_SLIDE_OUT);
+        if (AlertSlides)
+            SlideAlertWindow(dialog, ALERT_SLIDE_OUT);
         DestroyWindow(dialog);
         return;
     }
@@ -97,6 +124,7 @@ INT_PTR CALLBACK AlertProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG: return InitAlertWindow(dialog);
     case WM_TIMER: CountdownTick(dialog, wParam); return TRUE;
     case WM_ACTIVATE: NoteAlertActivation(dialog, wParam); return FALSE;
+    case WM_SIZE: RoundAlertCorners(dialog); return FALSE;
     // Only clicks on the window's own surface and its labels arrive here;
     // the list box keeps its clicks.
     case WM_LBUTTONUP:

@@ -7,7 +7,10 @@ and .ico files the resource script includes. Standard library only.
 toolbar.bmp (bitmap 112) and toolbar_hot.bmp (bitmap 111): 112 x 16, 4 bits per
 pixel, seven 16-pixel images: previous year, next year, previous month, next
 month, today, settings, exit. The image list takes the top-left pixel's colour
-(magenta) as transparent and uses only the top 15 rows.
+(magenta) as transparent and uses only the top 15 rows. toolbar_24.bmp and
+toolbar_32.bmp, with their _hot twins, are the same pictures drawn from the
+same shapes at 150 % and 200 % (24 and 32 pixels, the top 23 and 31 rows used),
+for scaled displays: drawn, not enlarged, so they stay sharp.
 program.ico (icon 116): a calendar page, 32 x 32 and 16 x 16, 32-bit with alpha.
 """
 import math
@@ -27,7 +30,6 @@ BLACK, MAROON, GREEN, NAVY, SILVER, GRAY = 0, 1, 2, 4, 7, 8
 RED, YELLOW, BLUE, KEY, WHITE = 9, 11, 12, 13, 15
 
 SIZE = 16
-ROWS = 15          # the image list uses 16 x 15 images
 
 
 # ---- shapes: a function (x, y) -> bool over pixel-space coordinates ----
@@ -76,34 +78,40 @@ def cross(x, y):
     return abs(u - v) / math.sqrt(2) <= 1.6 or abs(u + v) / math.sqrt(2) <= 1.6
 
 
-def coverage(shape, x, y, n=4):
+# The shapes are laid out on the 16-pixel grid; a picture of size pixels
+# samples them at size/16 pixels to the unit.
+def coverage(shape, x, y, scale, n=4):
     hits = 0
     for i in range(n):
         for j in range(n):
-            if shape(x + (i + 0.5) / n, y + (j + 0.5) / n):
+            if shape((x + (i + 0.5) / n) / scale, (y + (j + 0.5) / n) / scale):
                 hits += 1
     return hits / (n * n)
 
 
-def raster(shape):
-    return [[coverage(shape, x, y) >= 0.5 for x in range(SIZE)] for y in range(ROWS)]
+def raster(shape, size):
+    scale = size / SIZE
+    return [[coverage(shape, x, y, scale) >= 0.5 for x in range(size)] for y in range(size - 1)]
 
 
-def outlined(mask, fill):
-    """Fills the mask with colour fill (a function of x, y) and draws a black
-    one-pixel outline around it, so the shape reads on any background."""
-    img = [[KEY] * SIZE for _ in range(SIZE)]
-    for y in range(ROWS):
-        for x in range(SIZE):
+def outlined(mask, fill, size):
+    """Fills the mask with colour fill (a function of x, y on the 16-pixel
+    grid) and draws a black one-pixel outline around it, so the shape reads on
+    any background."""
+    rows = size - 1
+    scale = size / SIZE
+    img = [[KEY] * size for _ in range(size)]
+    for y in range(rows):
+        for x in range(size):
             if mask[y][x]:
-                img[y][x] = fill(x, y)
-    for y in range(ROWS):
-        for x in range(SIZE):
+                img[y][x] = fill(int(x / scale), int(y / scale))
+    for y in range(rows):
+        for x in range(size):
             if mask[y][x]:
                 continue
             for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1), (1, 1), (-1, -1), (1, -1), (-1, 1)):
                 nx, ny = x + dx, y + dy
-                if 0 <= nx < SIZE and 0 <= ny < ROWS and mask[ny][nx]:
+                if 0 <= nx < size and 0 <= ny < rows and mask[ny][nx]:
                     img[y][x] = BLACK
                     break
     return img
@@ -116,13 +124,13 @@ PREV_YEAR = union(triangle(1.5, 7.5, 7.5, 3.0, 7.5, 12.0), triangle(7.5, 7.5, 13
 PAGE = rect(2, 2, 13, 13)
 
 
-def toolbar_images(hot):
+def toolbar_images(hot, size=SIZE):
     arrow = YELLOW if hot else WHITE
     images = [
-        outlined(raster(PREV_YEAR), lambda x, y: arrow),
-        outlined(raster(mirror(PREV_YEAR)), lambda x, y: arrow),
-        outlined(raster(PREV_MONTH), lambda x, y: arrow),
-        outlined(raster(mirror(PREV_MONTH)), lambda x, y: arrow),
+        outlined(raster(PREV_YEAR, size), lambda x, y: arrow, size),
+        outlined(raster(mirror(PREV_YEAR), size), lambda x, y: arrow, size),
+        outlined(raster(PREV_MONTH, size), lambda x, y: arrow, size),
+        outlined(raster(mirror(PREV_MONTH), size), lambda x, y: arrow, size),
     ]
 
     def page(x, y):
@@ -131,21 +139,22 @@ def toolbar_images(hot):
         if 6 <= x <= 9 and 7 <= y <= 10:
             return BLUE if not hot else RED   # today's square
         return YELLOW if hot else WHITE
-    images.append(outlined(raster(PAGE), page))
-    images.append(outlined(raster(gear), lambda x, y: YELLOW if hot else SILVER))
-    images.append(outlined(raster(cross), lambda x, y: RED if hot else MAROON))
+    images.append(outlined(raster(PAGE, size), page, size))
+    images.append(outlined(raster(gear, size), lambda x, y: YELLOW if hot else SILVER, size))
+    images.append(outlined(raster(cross, size), lambda x, y: RED if hot else MAROON, size))
     return images
 
 
 def write_bmp4(path, images):
-    width, height = SIZE * len(images), SIZE
+    size = len(images[0])
+    width, height = size * len(images), size
     stride = (width * 4 + 31) // 32 * 4
     rows = []
     for y in range(height - 1, -1, -1):      # bottom-up
         row = bytearray()
         for x in range(0, width, 2):
-            a = images[x // SIZE][y][x % SIZE]
-            b = images[(x + 1) // SIZE][y][(x + 1) % SIZE]
+            a = images[x // size][y][x % size]
+            b = images[(x + 1) // size][y][(x + 1) % size]
             row.append(a << 4 | b)
         row.extend(b"\0" * (stride - len(row)))
         rows.append(bytes(row))
@@ -226,6 +235,9 @@ def write_ico(path, sizes):
 def main():
     write_bmp4(os.path.join(HERE, "toolbar.bmp"), toolbar_images(hot=False))
     write_bmp4(os.path.join(HERE, "toolbar_hot.bmp"), toolbar_images(hot=True))
+    for size in (24, 32):
+        write_bmp4(os.path.join(HERE, "toolbar_%d.bmp" % size), toolbar_images(False, size))
+        write_bmp4(os.path.join(HERE, "toolbar_hot_%d.bmp" % size), toolbar_images(True, size))
     write_ico(os.path.join(HERE, "program.ico"), [32, 16])
 
 

@@ -18,6 +18,11 @@
 // ---- bitmaps and icons ----
 #define IDB_TOOLBAR_HOT    111
 #define IDB_TOOLBAR        112
+// the toolbar pictures drawn at 24 and 32 pixels, for 150 % and 200 %
+#define IDB_TOOLBAR_24     140
+#define IDB_TOOLBAR_HOT_24 141
+#define IDB_TOOLBAR_32     142
+#define IDB_TOOLBAR_HOT_32 143
 #define IDI_PROGRAM        116
 
 // ---- sounds ----

@@ -57,9 +57,13 @@ LOOM_FONT_REPLACED=("MS Shell Dlg" "MS Shell Dlg 2" "SimSun" "宋体" "Tahoma" "
 # manages. Unmanaged windows do not wait. Only the tests run this way; the real
 # program and the end-to-end run keep Wine's default, as a user has it.
 LOOM_UNMANAGED_TESTS=(gui_tests.exe)
+# Display scaling of the prefix: LOOM_DPI=144 runs everything at 150 %. It is
+# written at every start, so a prefix once scaled goes back to 96 dpi.
+LOOM_DPI=${LOOM_DPI:-96}
 
 loom_wine_settings() {
   printf 'Windows Registry Editor Version 5.00\n\n'
+  printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n\n' "$LOOM_DPI"
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
   local face exe
   for face in "${LOOM_FONT_REPLACED[@]}"; do printf '"%s"="%s"\n' "$face" "$LOOM_FONT_FACE"; done

@@ -95,12 +95,15 @@ fi
 if wait_window_titled "$ALERT_TITLE" 40; then
   sleep 0.5
   shot 04-alert
-  geometry "$D"
   screen_width=$(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1] }')
-  if [ "$Y" = 0 ] && [ "$X" = $(((screen_width - WIDTH) / 2)) ]; then
-    pass "the alert window slid in at the top, centred (${WIDTH}x$HEIGHT at $X,$Y)"
+  # the calendar docked at the top: the alert beside it, not over its columns
+  geometry "$W"; cx=$X; cw=$WIDTH
+  geometry "$D"
+  if [ "$Y" = 0 ] && [ "$X" -ge 0 ] && [ $((X + WIDTH)) -le "$screen_width" ] &&
+     { [ $((X + WIDTH)) -le "$cx" ] || [ "$X" -ge $((cx + cw)) ]; }; then
+    pass "the alert window slid in at the top beside the calendar (${WIDTH}x$HEIGHT at $X,$Y)"
   else
-    fail "the alert window is at $X,$Y (${WIDTH}x$HEIGHT), not centred at the top"
+    fail "the alert window is at $X,$Y (${WIDTH}x$HEIGHT), not at the top beside the calendar ($cx..$((cx + cw)))"
   fi
   n=$(count_pixels "$art/04-alert.png" "${WIDTH}x$((HEIGHT / 4))+$X+0" "$BACKGROUND")
   [ "$n" -gt $((WIDTH * HEIGHT / 10)) ] && pass "the alert window wears the background colour ($n pixels)" ||

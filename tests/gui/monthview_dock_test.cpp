@@ -152,6 +152,110 @@ TEST_F(MonthViewTest, SlideWindowFinalPositionsForEachEdge)
     KillTimer(MonthWindow, TIMER_AUTOHIDE);
 }
 
+// A desktop of two monitors the test makes up: the real screen, and a second
+// one 1280 pixels wide to its right with a taskbar at its top.
+ScreenMonitor TestMonitors[2];
+int TestMonitorCount;
+
+int ReadTestMonitors(ScreenMonitor *monitors, int max)
+{
+    int n = TestMonitorCount < max ? TestMonitorCount : max;
+    memcpy(monitors, TestMonitors, sizeof(ScreenMonitor) * n);
+    return n;
+}
+
+struct TwoMonitors {
+    int (*saved)(ScreenMonitor *, int);
+    TwoMonitors()
+    {
+        const int32_t sw = ScreenWidth, sh = GetSystemMetrics(SM_CYSCREEN);
+        TestMonitors[0] = ScreenMonitor{{0, 0, sw, sh}, {0, 0, sw, sh}, 96};
+        TestMonitors[1] = ScreenMonitor{{sw, 0, sw + 1280, 1024}, {sw, 40, sw + 1280, 1024}, 144};
+        TestMonitorCount = 2;
+        saved = ReadMonitors;
+        ReadMonitors = ReadTestMonitors;
+    }
+    ~TwoMonitors() { ReadMonitors = saved; }
+};
+
+TEST_F(MonthViewTest, OnASecondMonitorTheWindowDocksAndSlidesAtThatMonitorsEdges)
+{
+    TwoMonitors desk;
+    const LONG sw = ScreenWidth;
+    SetDockState(MonthWindow, DOCK_NONE);
+    // across the shared edge: nothing catches it
+    RECT r = Rect(sw - 200, 300, sw + 150, 550);
+    SnapWhileMoving(MonthWindow, &r);
+    EXPECT_RECT(r, sw - 200, 300, sw + 150, 550);
+    EXPECT_EQ(DOCK_NONE, GetDockState(MonthWindow));
+
+    // the second monitor's top, below its taskbar
+    r = Rect(sw + 400, 60, sw + 750, 310);
+    SnapWhileMoving(MonthWindow, &r);
+    EXPECT_RECT(r, sw + 400, 40, sw + 750, 290);
+    EXPECT_EQ(DOCK_TOP, GetDockState(MonthWindow));
+    PlaceWindow(r.left, r.top);
+    SlideWindow(MonthWindow, SLIDE_HIDE);
+    EXPECT_RECT(ScreenRect(MonthWindow), sw + 400, 40 + 1 - 250, sw + 750, 41);
+    SlideWindow(MonthWindow, SLIDE_SHOW);
+    EXPECT_RECT(ScreenRect(MonthWindow), sw + 400, 40, sw + 750, 290);
+
+    // its far right edge
+    SetDockState(MonthWindow, DOCK_NONE);
+    r = Rect(sw + 900, 300, sw + 1250, 550);
+    SnapWhileMoving(MonthWindow, &r);
+    EXPECT_EQ(sw + 1280, r.right);
+    EXPECT_EQ(DOCK_RIGHT, GetDockState(MonthWindow));
+    KillTimer(MonthWindow, TIMER_AUTOHIDE);
+}
+
+TEST_F(MonthViewTest, WhenItsMonitorGoesTheWindowComesBackDockedAtTheTop)
+{
+    TwoMonitors desk;
+    const LONG sw = ScreenWidth;
+    PlaceWindow(sw + 900, 300);
+    SetDockState(MonthWindow, DOCK_RIGHT);
+    SendMessageA(MonthWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(sw, 768));
+    EXPECT_EQ(sw + 900, ScreenRect(MonthWindow).left) << "moved while its monitor is there";
+
+    TestMonitorCount = 1;   // unplugged
+    SendMessageA(MonthWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(sw, 768));
+    EXPECT_RECT(ScreenRect(MonthWindow), sw - 350, 0, sw, 250);
+    EXPECT_EQ(DOCK_TOP, GetDockState(MonthWindow));
+    KillTimer(MonthWindow, TIMER_AUTOHIDE);
+}
+
+// Moved to a monitor at 150 %: the window takes the place Windows suggests,
+// the month is drawn for it, and the toolbar takes its 24-pixel pictures;
+// back at 100 % all is as before.
+TEST_F(MonthViewTest, ADpiChangeTakesTheSuggestedRectangleAndRedrawsAtThatScale)
+{
+    ASSERT_NE(nullptr, MonthToolbar);
+    auto pictureSize = [] {
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize((HIMAGELIST)SendMessageA(MonthToolbar, TB_GETIMAGELIST, 0, 0), &cx, &cy);
+        return std::to_string(cx) + "x" + std::to_string(cy);
+    };
+    EXPECT_EQ("16x15", pictureSize());
+    RECT wide = Rect(300, 0, 825, 375);
+    SendMessageA(MonthWindow, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&wide);
+    EXPECT_RECT(ScreenRect(MonthWindow), 300, 0, 825, 375);
+    EXPECT_EQ(144, MonthDpi);
+    EXPECT_EQ(39, HEADER_HEIGHT);
+    RECT drawing = DrawingRect();
+    EXPECT_RECT(drawing, 0, 0, 525, 375);
+    BITMAP canvas = {};
+    GetObjectA(CanvasBitmap, sizeof canvas, &canvas);
+    EXPECT_EQ(525, canvas.bmWidth);
+    EXPECT_EQ("24x23", pictureSize());
+
+    RECT back = Rect(250, 0, 600, 250);
+    SendMessageA(MonthWindow, WM_DPICHANGED, MAKEWPARAM(96, 96), (LPARAM)&back);
+    EXPECT_RECT(ScreenRect(MonthWindow), 250, 0, 600, 250);
+    EXPECT_EQ(26, HEADER_HEIGHT);
+    EXPECT_EQ("16x15", pictureSize());
+}
+
 TEST_F(MonthViewTest, AutoHideSlidesOnlyWithTheCursorOutsideAndNoWindowActive)
 {
     PlaceWindow(250, 0);

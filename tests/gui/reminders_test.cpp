@@ -193,7 +193,7 @@ const unsigned AUTO_CLOSE = CTRL_AUTO_CLOSE;
 
 // ---- the alert window ----
 
-TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFirst)
+TEST_F(ReminderTest, TheAlertWindowSlidesInBesideTheCalendarRoundedAndListsTheNewestLineFirst)
 {
     Start(Ini(AUTO_CLOSE | CTRL_SOUND));
     ASSERT_EQ(nullptr, AlertWindow);
@@ -208,7 +208,14 @@ TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFi
     GetWindowRect(AlertWindow, &r);
     GetClientRect(AlertWindow, &client);
     EXPECT_EQ(0, r.top);
-    EXPECT_EQ((ScreenWidth - client.right) / 2, r.left);
+    // beside the calendar docked at the top, on the screen, not over it
+    RECT calendar, both;
+    GetWindowRect(MonthWindow, &calendar);
+    calendar.top = 0;
+    calendar.bottom = 1;
+    EXPECT_FALSE(IntersectRect(&both, &r, &calendar));
+    EXPECT_GE(r.left, 0);
+    EXPECT_LE(r.right, ScreenWidth);
     EXPECT_EQ(client.right, r.right - r.left);   // no border
     EXPECT_TRUE(GetWindowLongA(AlertWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(GetWindowLongA(AlertWindow, GWL_STYLE) & WS_CAPTION);
@@ -221,6 +228,15 @@ TEST_F(ReminderTest, TheAlertWindowSlidesInCentredRoundedAndListsTheNewestLineFi
     EXPECT_FALSE(PtInRegion(region, client.right - 1, client.bottom - 1));
     EXPECT_TRUE(PtInRegion(region, client.right / 2, 0));
     EXPECT_TRUE(PtInRegion(region, 0, client.bottom / 2));
+    // resized, as on a monitor of another scale: the corners follow
+    RECT before, after;
+    GetRgnBox(region, &before);
+    SetWindowPos(AlertWindow, 0, 0, 0, client.right + 100, client.bottom + 40,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_NE(ERROR, GetWindowRgn(AlertWindow, region));
+    GetRgnBox(region, &after);
+    EXPECT_EQ(before.right + 100, after.right);
+    EXPECT_EQ(before.bottom + 40, after.bottom);
     DeleteObject(region);
 }
 

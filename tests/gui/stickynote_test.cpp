@@ -95,6 +95,27 @@ TEST_F(StickyNoteTest, OpensAtTheDefaultPlaceAndDocksAndSlidesLikeTheCalendar)
     KillTimer(note, TIMER_AUTOHIDE);
 }
 
+// A place kept from a monitor that is gone, at the opening and while open.
+TEST_F(StickyNoteTest, ANoteNoMonitorShowsComesBackDockedAtTheTopOfTheScreen)
+{
+    Settings.NotePos = WindowPos{ScreenWidth + 500, 300, ScreenWidth + 850, 550, DOCK_RIGHT | DOCK_HIDDEN};
+    HWND note = Open();
+    ASSERT_NE(nullptr, note);
+    RECT r = WindowRect(note);
+    EXPECT_EQ(ScreenWidth - 350, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(DOCK_TOP, GetDockState(note));
+
+    SetWindowPos(note, HWND_TOPMOST, -2000, 300, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetDockState(note, DOCK_LEFT);
+    SendMessageA(note, WM_DISPLAYCHANGE, 32, 0);
+    r = WindowRect(note);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(DOCK_TOP, GetDockState(note));
+    KillTimer(note, TIMER_AUTOHIDE);
+}
+
 TEST_F(StickyNoteTest, LineBreaksAreWrittenAsThreeBytesAndAnEmptyNoteLeavesAnEmptyFile)
 {
     Open();

@@ -6,6 +6,8 @@
 namespace {
 
 const int32_t SW = 1024;   // screen width
+// one monitor, no taskbar
+const DockArea SCREEN = {{0, 0, SW, 768}, DOCK_ALL_EDGES};
 
 DockRect Rect(int32_t left, int32_t top, int32_t w, int32_t h)
 {
@@ -22,7 +24,7 @@ struct Drag {
 int32_t Move(Drag *d, DockRect proposed, int32_t x, int32_t y)
 {
     d->r = proposed;
-    d->state = SnapRectangle(&d->r, d->state, DockPoint{x, y}, &d->anchor, SW);
+    d->state = SnapRectangle(&d->r, d->state, DockPoint{x, y}, &d->anchor, SCREEN);
     return d->state;
 }
 
@@ -175,14 +177,14 @@ TEST(SnapRectangle, CornerMoveAwayFromTheOtherEdgeKeepsTheDockedEdge)
 TEST(PlanSlide, TopEdgeSlidesByTwentiethsAndLandsOnePixelShort)
 {
     SlidePlan p;
-    ASSERT_EQ(PlanSlide(DOCK_TOP, Rect(250, 0, 350, 250), 0, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_TOP, Rect(250, 0, 350, 250), 0, SCREEN, &p), 1);
     EXPECT_EQ(p.dx, 0);
     EXPECT_EQ(p.dy, -12);
     EXPECT_EQ(p.finalX, 250);
     EXPECT_EQ(p.finalY, -249);
     EXPECT_EQ(p.newState, DOCK_TOP | DOCK_HIDDEN);
 
-    ASSERT_EQ(PlanSlide(DOCK_TOP | DOCK_HIDDEN, Rect(250, -249, 350, 250), 1, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_TOP | DOCK_HIDDEN, Rect(250, -249, 350, 250), 1, SCREEN, &p), 1);
     EXPECT_EQ(p.dy, 12);
     EXPECT_EQ(p.finalX, 250);
     EXPECT_EQ(p.finalY, 0);
@@ -192,23 +194,23 @@ TEST(PlanSlide, TopEdgeSlidesByTwentiethsAndLandsOnePixelShort)
 TEST(PlanSlide, LeftAndRightEdges)
 {
     SlidePlan p;
-    ASSERT_EQ(PlanSlide(DOCK_LEFT, Rect(0, 100, 350, 250), 0, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_LEFT, Rect(0, 100, 350, 250), 0, SCREEN, &p), 1);
     EXPECT_EQ(p.dx, -17);
     EXPECT_EQ(p.dy, 0);
     EXPECT_EQ(p.finalX, -349);
     EXPECT_EQ(p.finalY, 100);
     EXPECT_EQ(p.newState, DOCK_LEFT | DOCK_HIDDEN);
-    ASSERT_EQ(PlanSlide(DOCK_LEFT | DOCK_HIDDEN, Rect(-349, 100, 350, 250), 1, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_LEFT | DOCK_HIDDEN, Rect(-349, 100, 350, 250), 1, SCREEN, &p), 1);
     EXPECT_EQ(p.dx, 17);
     EXPECT_EQ(p.finalX, 0);
     EXPECT_EQ(p.newState, DOCK_LEFT);
 
-    ASSERT_EQ(PlanSlide(DOCK_RIGHT, Rect(SW - 350, 100, 350, 250), 0, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_RIGHT, Rect(SW - 350, 100, 350, 250), 0, SCREEN, &p), 1);
     EXPECT_EQ(p.dx, 17);
     EXPECT_EQ(p.finalX, SW - 1);
     EXPECT_EQ(p.finalY, 100);
     EXPECT_EQ(p.newState, DOCK_RIGHT | DOCK_HIDDEN);
-    ASSERT_EQ(PlanSlide(DOCK_RIGHT | DOCK_HIDDEN, Rect(SW - 1, 100, 350, 250), 1, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_RIGHT | DOCK_HIDDEN, Rect(SW - 1, 100, 350, 250), 1, SCREEN, &p), 1);
     EXPECT_EQ(p.dx, -17);
     EXPECT_EQ(p.finalX, SW - 350);
     EXPECT_EQ(p.newState, DOCK_RIGHT);
@@ -217,10 +219,10 @@ TEST(PlanSlide, LeftAndRightEdges)
 TEST(PlanSlide, ShowFromAVisiblePositionReseatsAtTheEdge)
 {
     SlidePlan p;
-    ASSERT_EQ(PlanSlide(DOCK_TOP, Rect(250, 0, 350, 250), 1, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_TOP, Rect(250, 0, 350, 250), 1, SCREEN, &p), 1);
     EXPECT_EQ(p.dy, 0);
     EXPECT_EQ(p.finalY, 0);
-    ASSERT_EQ(PlanSlide(DOCK_LEFT, Rect(-20, 0, 350, 250), 1, SW, &p), 1);
+    ASSERT_EQ(PlanSlide(DOCK_LEFT, Rect(-20, 0, 350, 250), 1, SCREEN, &p), 1);
     EXPECT_EQ(p.dx, 1);
     EXPECT_EQ(p.finalX, 0);
 }
@@ -230,8 +232,8 @@ TEST(PlanSlide, UndockedOrUnknownEdgesDoNothing)
     const int32_t states[] = {DOCK_NONE, DOCK_HIDDEN, 3, 8, 0x20000};
     for (int32_t state : states) {
         SlidePlan p = {99, 99, 99, 99, 99};
-        EXPECT_EQ(PlanSlide(state, Rect(250, 0, 350, 250), 0, SW, &p), 0) << state;
-        EXPECT_EQ(PlanSlide(state, Rect(250, 0, 350, 250), 1, SW, &p), 0) << state;
+        EXPECT_EQ(PlanSlide(state, Rect(250, 0, 350, 250), 0, SCREEN, &p), 0) << state;
+        EXPECT_EQ(PlanSlide(state, Rect(250, 0, 350, 250), 1, SCREEN, &p), 0) << state;
         EXPECT_EQ(p.dx, 99);
         EXPECT_EQ(p.newState, 99);
     }
@@ -246,14 +248,14 @@ TEST(PlanSlide, StepsEndWithinOneStepOfTheFinalPosition)
         for (int dir = 0; dir < 2; dir++) {
             SlidePlan p;
             DockRect top = dir == 0 ? Rect(10, 0, 300, size) : Rect(10, 1 - size, 300, size);
-            ASSERT_EQ(PlanSlide(DOCK_TOP, top, dir, SW, &p), 1);
+            ASSERT_EQ(PlanSlide(DOCK_TOP, top, dir, SCREEN, &p), 1);
             int32_t y = top.top + SLIDE_STEPS * p.dy;
             int32_t shortfall = dir == 0 ? y - p.finalY : p.finalY - y;
             EXPECT_GE(shortfall, dir == 0 ? -1 : 0) << size;
             EXPECT_LT(shortfall, SLIDE_STEPS) << size;
 
             DockRect right = dir == 0 ? Rect(SW - size, 0, size, 200) : Rect(SW - 1, 0, size, 200);
-            ASSERT_EQ(PlanSlide(DOCK_RIGHT, right, dir, SW, &p), 1);
+            ASSERT_EQ(PlanSlide(DOCK_RIGHT, right, dir, SCREEN, &p), 1);
             int32_t x = right.left + SLIDE_STEPS * p.dx;
             shortfall = dir == 0 ? p.finalX - x : x - p.finalX;
             EXPECT_GE(shortfall, dir == 0 ? -1 : 0) << size;
