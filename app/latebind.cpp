@@ -18,6 +18,7 @@ static FARPROC Resolve(const char *library, const char *name)
 typedef BOOL(WINAPI *InitCommonControlsExType)(const INITCOMMONCONTROLSEX *);
 typedef HIMAGELIST(WINAPI *ImageListCreateType)(int, int, UINT, int, int);
 typedef int(WINAPI *ImageListAddMaskedType)(HIMAGELIST, HBITMAP, COLORREF);
+typedef BOOL(WINAPI *ImageListDestroyType)(HIMAGELIST);
 typedef BOOL(WINAPI *ChooseColorType)(LPCHOOSECOLORA);
 typedef BOOL(WINAPI *GetSaveFileNameType)(LPOPENFILENAMEA);
 typedef HINSTANCE(WINAPI *ShellExecuteType)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
@@ -40,6 +41,12 @@ int LateImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask)
 {
     LATE(ImageListAddMaskedType, "comctl32.dll", "ImageList_AddMasked");
     return Function ? Function(list, bitmap, mask) : -1;
+}
+
+BOOL LateImageList_Destroy(HIMAGELIST list)
+{
+    LATE(ImageListDestroyType, "comctl32.dll", "ImageList_Destroy");
+    return Function ? Function(list) : FALSE;
 }
 
 BOOL WINAPI LateChooseColorA(LPCHOOSECOLORA choice)

@@ -15,6 +15,7 @@
 BOOL LateInitCommonControlsEx(const INITCOMMONCONTROLSEX *icc);
 HIMAGELIST LateImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
 int LateImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask);
+BOOL LateImageList_Destroy(HIMAGELIST list);
 BOOL WINAPI LateChooseColorA(LPCHOOSECOLORA choice);
 BOOL LateGetSaveFileNameA(LPOPENFILENAMEA ofn);
 HINSTANCE WINAPI LateShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,

@@ -41,10 +41,10 @@ void SetToolbarPictures(HWND toolbar)
     const int hot = size == 32 ? IDB_TOOLBAR_HOT_32 : size == 24 ? IDB_TOOLBAR_HOT_24 : IDB_TOOLBAR_HOT;
     HIMAGELIST old = (HIMAGELIST)SendMessageA(toolbar, TB_SETIMAGELIST, 0, (LPARAM)LoadToolbarImages(plain, size));
     if (old)
-        ImageList_Destroy(old);
+        LateImageList_Destroy(old);
     old = (HIMAGELIST)SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, (LPARAM)LoadToolbarImages(hot, size));
     if (old)
-        ImageList_Destroy(old);
+        LateImageList_Destroy(old);
 }
 
 HWND CreateMonthToolbar(HWND window)
