@@ -416,10 +416,9 @@ static int MergeWithFile(const char *path)
 int SaveOffDaysFile(const char *path)
 {
     char folder[4096];
-    FileFolderOf(path, folder, sizeof folder);
-    int lock = DataLockAcquire(folder, DataLockWaitMs);
-    if (lock != DATALOCK_OK)
-        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
+    int lock = DataLockForFile(path, folder, sizeof folder);
+    if (lock != SAVE_OK)
+        return lock;
     // Without a base of this file (or with the file gone) the lines are written as they are.
     int merged = strcmp(path, BasePath) == 0 && FileExists(path) ? MergeWithFile(path) : 0;
     if (merged != 0) {

@@ -407,6 +407,16 @@ static void Took(LoadRecord *record, int flaw)
         OffsetAdd(&record->flawed, lineStart * FLAW_KINDS + flaw);
 }
 
+// What is wrong with a holiday or memo line whose text (none: unread) is
+// kept in records of at most `limit` bytes: read cut is damage too.
+static int EntryFlaw(const char *text, size_t limit, int cutFlaw)
+{
+    return !text                                   ? FLAW_BAD_VALUE
+           : numberTooLarge                        ? FLAW_TOO_LARGE
+           : GbkCutLength(text, limit) < strlen(text) ? cutFlaw
+                                                   : 0;
+}
+
 // ---- the loader ----
 
 // Reads the file the way the program always has. With addEntries 0 it only
@@ -461,10 +471,7 @@ static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadReco
             if (text)
                 DecodeLineBreaks(text);
             // AddHoliday keeps what its record holds: a longer name would be saved cut
-            Took(record, !text                                              ? FLAW_BAD_VALUE
-                         : numberTooLarge                                   ? FLAW_TOO_LARGE
-                         : GbkCutLength(text, HOLIDAY_NAME_MAX) < strlen(text) ? FLAW_HOLIDAY_CUT
-                                                                            : 0);
+            Took(record, EntryFlaw(text, HOLIDAY_NAME_MAX, FLAW_HOLIDAY_CUT));
             if (!text)
                 continue;
             if (addEntries)
@@ -489,10 +496,7 @@ static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadReco
             // an expired memo that the purge drops was read all the same;
             // one that AddReminder would cut, or whose date was cut to 32
             // bits (and so moved to another day), was not
-            Took(record, !text                                            ? FLAW_BAD_VALUE
-                         : numberTooLarge                                 ? FLAW_TOO_LARGE
-                         : GbkCutLength(text, MEMO_TEXT_MAX) < strlen(text) ? FLAW_MEMO_CUT
-                                                                          : 0);
+            Took(record, EntryFlaw(text, MEMO_TEXT_MAX, FLAW_MEMO_CUT));
             if (!text)
                 continue;
             if (purge && numbers[0] < (uint32_t)TodayDate.date)
@@ -1146,21 +1150,12 @@ static int WriteLocked(const char *given, const char *name)
     return result;
 }
 
+static int WriteLockedAt(void *given, const char *target) { return WriteLocked((const char *)given, target); }
+
 int WriteConfigFile(const char *name)
 {
     FileErrorText[0] = 0;
-    char folder[4096];
-    FileFolderOf(name, folder, sizeof folder);
-    int lock = DataLockAcquire(folder, DataLockWaitMs);
-    if (lock != DATALOCK_OK)
-        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
-    // A linked file is replaced where it really lies, and the link stays.
-    char target[4096];
-    int result = FileResolveForReplace(name, target, sizeof target);
-    if (result == SAVE_OK)
-        result = WriteLocked(name, target);
-    DataLockRelease(folder);
-    return result;
+    return DataLockedReplace(name, WriteLockedAt, (void *)name);
 }
 
 int LoadDefaults()

@@ -344,3 +344,26 @@ int DataLockProgramRunning(const char *folder)
         CloseLockFile(h);
     return r == 1 ? 0 : r == 0 ? 1 : -1;
 }
+
+int DataLockForFile(const char *name, char *folder, size_t size)
+{
+    FileFolderOf(name, folder, size);
+    int lock = DataLockAcquire(folder, DataLockWaitMs);
+    if (lock != DATALOCK_OK)
+        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
+    return SAVE_OK;
+}
+
+int DataLockedReplace(const char *name, int (*write)(void *context, const char *target), void *context)
+{
+    char folder[4096];
+    int lock = DataLockForFile(name, folder, sizeof folder);
+    if (lock != SAVE_OK)
+        return lock;
+    char target[4096];
+    int result = FileResolveForReplace(name, target, sizeof target);
+    if (result == SAVE_OK)
+        result = write(context, target);
+    DataLockRelease(folder);
+    return result;
+}

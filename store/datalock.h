@@ -7,6 +7,7 @@
 //   store is open, so that loomcal can tell that the program is running.
 // The operating system lets go of both when a process ends, however it ends.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 
 #define DATALOCK_FILE "dlm.lock"
@@ -23,6 +24,13 @@ extern int32_t DataLockWaitMs;
 // folder: where the data files are ("" for the current folder).
 int DataLockAcquire(const char *folder, int32_t waitMs);
 void DataLockRelease(const char *folder);
+// A writer's lock on the folder of the file `name` (its folder, for
+// DataLockRelease, into `folder`): SAVE_OK, SAVE_BUSY or SAVE_LOCK_FAILED.
+int DataLockForFile(const char *name, char *folder, size_t size);
+// Replaces the file `name` under the writer's lock: `write` makes the new
+// file in place of `target`, where a linked name really lies (the link
+// stays). SAVE_* of the lock, the link or `write`.
+int DataLockedReplace(const char *name, int (*write)(void *context, const char *target), void *context);
 // 1 when this process holds the write lock of the folder.
 int DataLockHeld(const char *folder);
 

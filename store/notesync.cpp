@@ -128,10 +128,9 @@ int NotesSync(const char *name, int save)
 {
     FileErrorText[0] = 0;
     char folder[4096];
-    FileFolderOf(name, folder, sizeof folder);
-    int lock = DataLockAcquire(folder, DataLockWaitMs);
-    if (lock != DATALOCK_OK)
-        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
+    int lock = DataLockForFile(name, folder, sizeof folder);
+    if (lock != SAVE_OK)
+        return lock;
     RecordStore *disk = StoreOpen(name, 0, 0, 0);
     NoteSnapshot theirs, ours;
     int result = SAVE_OK;

@@ -903,6 +903,9 @@ int StoreFileNeedsKeeping(const RecordStore *store)
     return store->fileState != STORE_FILE_SOUND;
 }
 
+static int SaveLocked(RecordStore *store, const char *name);
+static int SaveLockedAt(void *store, const char *target) { return SaveLocked((RecordStore *)store, target); }
+
 static int SaveLocked(RecordStore *store, const char *name)
 {
     if (FileIsReadOnly(name))
@@ -979,18 +982,7 @@ int StoreSave(RecordStore *store, const char *name)
         snprintf(FileErrorText, sizeof FileErrorText, "%s", store->openError);
         return SAVE_UNREADABLE;
     }
-    char folder[4096];
-    FileFolderOf(name, folder, sizeof folder);
-    int lock = DataLockAcquire(folder, DataLockWaitMs);
-    if (lock != DATALOCK_OK)
-        return lock == DATALOCK_BUSY ? SAVE_BUSY : SAVE_LOCK_FAILED;
-    // A linked file is replaced where it really lies, and the link stays.
-    char target[4096];
-    int result = FileResolveForReplace(name, target, sizeof target);
-    if (result == SAVE_OK)
-        result = SaveLocked(store, target);
-    DataLockRelease(folder);
-    return result;
+    return DataLockedReplace(name, SaveLockedAt, store);
 }
 
 int StoreClose(RecordStore *store, const char *name)
