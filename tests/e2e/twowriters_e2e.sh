@@ -13,61 +13,7 @@ set -u
 source "$(dirname "$0")/lib.sh"
 e2e_begin "$@"
 
-loomcal=${LOOMCAL:-$E2E_ROOT/build/native/loomcal}
-case "$loomcal" in *.exe) loomcal=$E2E_ROOT/build/native/loomcal ;; esac
-[ -x "$loomcal" ] || { echo "e2e: no native loomcal at $loomcal (build build/native first)"; exit 1; }
-
-GREEN='r < 80 && g > 200 && b < 80'      # the default mark colour 0x00FF00
-YELLOW='r > 200 && g > 200 && b < 80'    # the default holiday colour 0x00FFFF
-# The small caption is smoothed into the blue background: yellow there keeps
-# its blue channel well below the background's 255, white never does.
-YELLOWISH='r > 200 && g > 200 && b < 200'
-
-# The month window as it comes up: today's month, 350 x 250, a 26-pixel band,
-# seven 50-pixel columns. cell DAY sets CX CY (the cell's top left on the
-# screen) and CH (its height) for a day of this month.
-month=$(date +%Y-%m)
-today=$(date +%-d)
-first=$(date -d "$month-01" +%w)
-length=$(date -d "$month-01 +1 month -1 day" +%-d)
-rows=$(( (first + length + 6) / 7 ))
-CH=$(( (250 - 26) / rows ))
-cell() {
-  local k=$((first + $1 - 1))
-  CX=$((X + k % 7 * 50)); CY=$((Y + 26 + k / 7 * CH))
-}
-# loomcal's line for a day: date weekday ... lunarMonth lunarDay isLeapMonth ... term
-day_facts() { "$loomcal" days "$1" "$1" | tail -1; }
-
-# A weekday of this month that is not today, has no holiday or solar term,
-# lies in a regular lunar month, and is not $1.
-plain_day() {
-  local skip=${1:-0} d f
-  for d in $(seq 1 "$length"); do
-    [ "$d" = "$today" ] || [ "$d" = "$skip" ] && continue
-    # date weekday dayOfYear weekOfYear daysInMonth lunarValid lunarYear
-    # lunarMonth lunarDay isLeapMonth lunarMonthDays leapMonth ... term
-    read -r -a f <<<"$(day_facts "$month-$(printf %02d "$d")")"
-    [ "${f[1]}" -ge 1 ] && [ "${f[1]}" -le 5 ] && [ "${f[5]}" = 1 ] && [ "${f[9]}" = 0 ] && [ "${f[16]}" = -1 ] ||
-      continue
-    [ -z "$("$loomcal" --dir "$run_dir" holidays "$month-$(printf %02d "$d")")" ] || continue
-    echo "$d"
-    return 0
-  done
-  return 1
-}
-
-# The month window shown, at y = 0 (it may slide away between two steps).
-month_shown() {
-  local i
-  for i in 1 2 3; do
-    show_month
-    geometry "$W"
-    [ "$Y" = 0 ] && return 0
-  done
-  fail "the month window did not come in (y = $Y)"
-  return 1
-}
+source "$(dirname "$0")/monthlib.sh"
 
 start_program || exit 1
 month_shown || exit 1
