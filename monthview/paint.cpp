@@ -31,8 +31,10 @@ enum {
     // they are drawn on, the contrast of the default white on its blue;
     // a user's colour that does not is darkened or lightened until it does.
     SMALL_TEXT_CONTRAST = 300,
-    TODAY_FRAME_WIDTH = 2,
 };
+
+// two pixels at 96 dpi, more on a scaled monitor
+#define TODAY_FRAME_WIDTH ScaleForDpi(2, MonthDpi)
 
 static COLORREF SmallTextColour(COLORREF text, COLORREF under)
 {
