@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <unistd.h>
+#include "fuzz_util.h"
 #include "store/recordstore.h"
 
 namespace {
@@ -91,19 +92,7 @@ int CollectKeys(void *record, void *context)
     return TreeWalk(item->children, CollectKeys, context);
 }
 
-bool KeptWhole(const uint8_t *data, size_t size)
-{
-    FILE *f = fopen("dlm.db.damaged", "rb");
-    if (!f)
-        return false;
-    std::string kept;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        kept.append(buffer, n);
-    fclose(f);
-    return kept.size() == size && memcmp(kept.data(), data, size) == 0;
-}
+bool KeptWhole(const uint8_t *data, size_t size) { return FileHoldsExactly("dlm.db.damaged", data, size); }
 
 void RemoveScratch()
 {

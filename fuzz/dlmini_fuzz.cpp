@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <set>
 #include <string>
+#include "fuzz_util.h"
 #include "calendar/daytext.h"
 #include "calendar/holiday.h"
 #include "calendar/ics.h"
@@ -133,19 +134,7 @@ static void RawTexts(const uint8_t *data, size_t size, int purge, std::set<std::
     }
 }
 
-static bool KeptWhole(const uint8_t *data, size_t size)
-{
-    FILE *f = fopen("dlm.ini.damaged", "rb");
-    if (!f)
-        return false;
-    std::string kept;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        kept.append(buffer, n);
-    fclose(f);
-    return kept.size() == size && memcmp(kept.data(), data, size) == 0;
-}
+static bool KeptWhole(const uint8_t *data, size_t size) { return FileHoldsExactly("dlm.ini.damaged", data, size); }
 
 // A damaged input is kept as "dlm.ini.damaged" before it is replaced.
 static void RemoveKeptCopies()
