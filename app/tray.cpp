@@ -42,19 +42,21 @@ void AddTrayIcon(HWND window)
     TrayNotify(window, NIM_ADD, icon, 0);
 }
 
-HICON MakeDayIcon(HWND window, int day, COLORREF colour)
+HICON MakeDayIcon(HWND window, int day, COLORREF colour) { return MakeDayIconSized(window, day, colour, DAY_ICON_SIZE); }
+
+HICON MakeDayIconSized(HWND window, int day, COLORREF colour, int size)
 {
     HDC windowDC = GetDC(window);
     if (!windowDC)
         return 0;
     HDC dc = CreateCompatibleDC(windowDC);
-    HBITMAP picture = CreateCompatibleBitmap(windowDC, DAY_ICON_SIZE, DAY_ICON_SIZE);
+    HBITMAP picture = CreateCompatibleBitmap(windowDC, size, size);
     // compatible with the fresh memory DC, whose bitmap is monochrome
-    HBITMAP mask = dc ? CreateCompatibleBitmap(dc, DAY_ICON_SIZE, DAY_ICON_SIZE) : 0;
+    HBITMAP mask = dc ? CreateCompatibleBitmap(dc, size, size) : 0;
     ReleaseDC(window, windowDC);
     HICON icon = 0;
     if (dc && picture && mask) {
-        RECT box = {0, 0, DAY_ICON_SIZE, DAY_ICON_SIZE};
+        RECT box = {0, 0, size, size};
         HGDIOBJ first = SelectObject(dc, mask);
         FillRect(dc, &box, (HBRUSH)GetStockObject(BLACK_BRUSH));   // all opaque
         SelectObject(dc, picture);
@@ -65,7 +67,17 @@ HICON MakeDayIcon(HWND window, int day, COLORREF colour)
         snprintf(number, sizeof number, "%d", day);
         SetTextColor(dc, colour);
         SetBkMode(dc, TRANSPARENT);
+        // 16 pixels keep the memory DC's own font, as the icon always had; the
+        // larger icon of a scaled display gets digits grown with it
+        HFONT font = size > 16 ? CreateFontA(-size * 3 / 4, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                             "Tahoma")
+                               : 0;
+        HGDIOBJ oldFont = font ? SelectObject(dc, font) : 0;
         DrawTextA(dc, number, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        if (font) {
+            SelectObject(dc, oldFont);
+            DeleteObject(font);
+        }
         SelectObject(dc, first);
         ICONINFO info = {TRUE, 0, 0, mask, picture};
         icon = CreateIconIndirect(&info);

@@ -17,9 +17,12 @@ void OnTrayIcon(HWND window, LPARAM mouseMessage);
 void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip);
 // The day icon with its tip in place of the current icon.
 void SetTrayDayIcon(HWND window, int day, COLORREF colour, const char *tip);
-// A 16 x 16 icon: the day in colour on a field of the inverse colour, all
-// opaque; null when no drawing surface could be had. The caller destroys it.
+// An icon of the system's small-icon size (16 x 16 at 100 %): the day in
+// colour on a field of the inverse colour, all opaque; null when no drawing
+// surface could be had. The caller destroys it.
 HICON MakeDayIcon(HWND window, int day, COLORREF colour);
+// The same at `size` x `size` pixels.
+HICON MakeDayIconSized(HWND window, int day, COLORREF colour, int size);
 
 // The shell's "TaskbarCreated" message, registered by AddTrayIcon: the
 // taskbar was made anew (Explorer restarted) and has forgotten every icon.

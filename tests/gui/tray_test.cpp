@@ -67,10 +67,10 @@ void ExpectPictureIn(const TrayCall &icon, COLORREF colour)
     EXPECT_GT(ink.strongest, 0.75) << std::hex << colour;
 }
 
-TrayCall DayIcon(int day, COLORREF colour)
+TrayCall DayIcon(int day, COLORREF colour, int size = 0)
 {
     TrayCall picture = {};
-    HICON icon = MakeDayIcon(MonthWindow, day, colour);
+    HICON icon = size ? MakeDayIconSized(MonthWindow, day, colour, size) : MakeDayIcon(MonthWindow, day, colour);
     EXPECT_NE(nullptr, icon);
     if (icon) {
         ReadIconPicture(icon, &picture);
@@ -101,6 +101,22 @@ TEST_F(TrayTest, TheDayIconShowsOneOrTwoDigitsCentredOnTheInverseField)
         // centred by the text's advance, not its ink: the face's side bearings
         // leave the margins a few pixels apart, never the whole field on one side
         EXPECT_LE(abs(ink.left - (15 - ink.right)), 3) << ink.left << ".." << ink.right;
+    }
+}
+
+// The small-icon size of a scaled display: the digits grow with the icon
+// instead of staying 16-pixel digits in its middle.
+TEST_F(TrayTest, TheDigitsGrowWithALargerIcon)
+{
+    const COLORREF colour = RGB(255, 255, 0), field = RGB(0, 0, 255);
+    for (int size : {24, 32}) {
+        SCOPED_TRACE(size);
+        TrayCall icon = DayIcon(23, colour, size);
+        ASSERT_EQ(size, icon.width);
+        ExpectPictureIn(icon, colour);
+        Ink ink = InkOf(icon, field, colour);
+        EXPECT_GE(ink.width(), size / 2) << ink.left << ".." << ink.right;
+        EXPECT_LE(abs(ink.left - (size - 1 - ink.right)), size / 5) << ink.left << ".." << ink.right;
     }
 }
 
