@@ -121,17 +121,6 @@ int InitApplication(HINSTANCE instance)
     MonthDpi = WindowDpi(window);
 
     CreateMonthSurfaces(window);
-    // The common controls load here, at the first use of latebind.h's
-    // functions. The tooltip and the toolbar must exist before the window is
-    // shown: made after it, under Wine they end the calendar's first drag
-    // after its first step.
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof icc;
-    icc.dwICC =
-        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
-    LateInitCommonControlsEx(&icc);
-    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
-    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     SetTodayFromClock();
@@ -142,7 +131,25 @@ int InitApplication(HINSTANCE instance)
     ShowWindow(window, SW_SHOWNA);
     UpdateWindow(window);
 
-    // The calendar is on the screen; the shell's library comes with the tray icon.
+    // The calendar is on the screen; now the common controls load (see
+    // latebind.h) for its tooltip and toolbar.
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = sizeof icc;
+    icc.dwICC =
+        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
+    LateInitCommonControlsEx(&icc);
+    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
+    MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
+    // Made after the calendar was shown, the controls leave it out of its
+    // place among the topmost windows, and Wine then ends its first drag after
+    // the first step: it is raised again.
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // the same month again, now with its day tips, and on the screen before
+    // the tray icon's library loads
+    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
+    UpdateWindow(window);
+
+    // the shell's library comes with the tray icon
     AddTrayIcon(window);
     UpdateTrayIcon(window, TodayDate.date);
     if (Settings.flags & CTRL_NOTE_OPEN)
