@@ -5,6 +5,7 @@
 #include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
+#include "../dialogs/memoeditor.h"
 #include "../resources/resource.h"
 
 static int ClampDay(int year, int month, int day)

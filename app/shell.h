@@ -29,6 +29,9 @@ int ShutdownApplication(HWND window);      // 0
 // as long as the process); the in-process tests do, to start the program again.
 void ReleaseInstanceGuard();
 
+// The month window's procedure (the program's main window).
+LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // The commands of the toolbar and the popup menu.
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam);
 int ShowPopupMenu(HWND window);

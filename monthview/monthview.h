@@ -35,8 +35,6 @@ extern PackedDate ShownDate;   // its month is shown, its day is the selected da
 void CreateMonthSurfaces(HWND window);
 void FreeMonthSurfaces();
 
-LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 // Painting (everything goes to a device context, so a test can paint into a bitmap).
 int RenderBackground(HDC dc, const RECT *rect, COLORREF colour);
 int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect);

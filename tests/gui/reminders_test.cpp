@@ -13,6 +13,7 @@
 #include "../../calendar/memo.h"
 #include "../../calendar/today.h"
 #include "../../remind/remind.h"
+#include "../../dialogs/memoeditor.h"
 #include "../../resources/resource.h"
 #include "../../store/config.h"
 #include "../../store/records.h"

@@ -2,7 +2,8 @@
 // ReminderList, and exports the calendar as an iCalendar file. Every change
 // goes to the list and the alarm queue at once; a close after a change writes
 // "dlm.ini" at once.
-#include "remind.h"
+#include "../remind/remind.h"
+#include "memoeditor.h"
 #include <commctrl.h>
 #include <commdlg.h>
 #include <stdio.h>
@@ -15,8 +16,8 @@
 #include "../calendar/names.h"
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
-#include "../dialogs/dialogs.h"
-#include "../dialogs/listrows.h"
+#include "dialogs.h"
+#include "listrows.h"
 #include "../resources/resource.h"
 #include "../store/fileio.h"
 #include "../store/gbk.h"

@@ -1,7 +1,7 @@
 // The month window's procedure: it only routes each message to what it does.
-#include "monthview.h"
-#include "../app/shell.h"
-#include "../app/tray.h"
+#include "../monthview/monthview.h"
+#include "shell.h"
+#include "tray.h"
 #include "../store/settings.h"
 #include "../dialogs/dialogs.h"
 #include "../resources/resource.h"
