@@ -273,6 +273,19 @@ int main(int argc, char **argv)
     int count = 0;
     if (!positional)
         return EXIT_FAILED;
+#ifndef _WIN32
+    // Every text is converted before anything happens, so that a text that
+    // cannot be stored is refused before a file is touched.
+    for (int i = 1; i < argc; i++) {
+        char *gbk = ArgumentToGbk(argv[i]);
+        if (!gbk) {
+            ErrorLine("loomcal: argument %d is not valid UTF-8 text", i);
+            free(positional);
+            return EXIT_BAD_ARGUMENT;
+        }
+        free(gbk);
+    }
+#endif
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
         if (!endOfOptions && strcmp(arg, "--") == 0) {

@@ -303,7 +303,7 @@ static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::stri
     std::vector<std::string> utf8;
     utf8.push_back(tool);
     for (const std::string &arg : args)
-        utf8.push_back(Convert("UTF-8", "GBK", arg));
+        utf8.push_back(!arg.empty() && arg[0] == RAW_ARGUMENT ? arg.substr(1) : Convert("UTF-8", "GB18030", arg));
     std::vector<char *> argv;
     for (std::string &arg : utf8)
         argv.push_back(&arg[0]);
@@ -345,8 +345,8 @@ ToolRun FinishTool(ToolProcess *process)
             run.status = WEXITSTATUS(status);
         }
     }
-    run.out = Convert("GBK", "UTF-8", ReadWholeFile(process->outPath));
-    run.err = Convert("GBK", "UTF-8", ReadWholeFile(process->errPath));
+    run.out = Convert("GB18030", "UTF-8", ReadWholeFile(process->outPath));
+    run.err = Convert("GB18030", "UTF-8", ReadWholeFile(process->errPath));
     unlink(process->outPath.c_str());
     unlink(process->errPath.c_str());
     delete process;
