@@ -20,5 +20,5 @@ BOOL WINAPI LateChooseColorA(LPCHOOSECOLORA choice);
 BOOL LateGetSaveFileNameA(LPOPENFILENAMEA ofn);
 HINSTANCE WINAPI LateShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                    INT show);
-BOOL WINAPI LateShell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
+BOOL WINAPI LateShell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 BOOL LatePlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);

@@ -86,8 +86,8 @@ static LRESULT MonthNotify(NMHDR *header, LPARAM lParam)
                        DST_BITMAP);
         return CDRF_DODEFAULT;
     }
-    if (header->code == (UINT)TTN_NEEDTEXTA)
-        return ToolbarTipText((NMTTDISPINFOA *)lParam);
+    if (header->code == (UINT)TTN_NEEDTEXTW)
+        return ToolbarTipText((NMTTDISPINFOW *)lParam);
     return 0;
 }
 
@@ -166,6 +166,6 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ENTERSIZEMOVE: return BeginDockDrag(window);
     case WM_EXITSIZEMOVE: return EndMonthDrag(window);
     case WM_TRAYICON: OnTrayIcon(window, lParam); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

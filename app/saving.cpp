@@ -17,7 +17,7 @@
 
 static int SaveFailed(HWND owner)
 {
-    MessageBoxA(owner, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
+    MessageBoxGbk(owner, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
                 MB_OK | MB_ICONERROR);
     return 0;
 }
@@ -30,7 +30,7 @@ void TellKeptCopy(HWND owner)
     char text[4300];
     snprintf(text, sizeof text, "原文件已损坏，已另存为“%s”，然后写入了新文件。", FileKeptCopyName);
     FileKeptCopyName[0] = 0;
-    MessageBoxA(owner, text, "提示", MB_OK | MB_ICONWARNING);
+    MessageBoxGbk(owner, text, "提示", MB_OK | MB_ICONWARNING);
 }
 
 int SaveConfigNow(HWND owner)

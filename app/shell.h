@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <stdint.h>
+#include "wintext.h"
 
 #define MONTH_CLASS         "LoomhouseMonth"
 #define MONTH_TITLE         "Loomhouse"

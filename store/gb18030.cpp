@@ -73,6 +73,10 @@ static const CellIndex *BuildCellIndex()
             trail++;
         index->cell[GbkCells[i]] = (uint16_t)(lead << 8 | trail);
     }
+    // What code page 936 wrote for these stays what is written (they read back
+    // as the characters GB18030 gives those cells).
+    for (int i = 0; i < CODE_PAGE_936_EXTRAS; i++)
+        index->cell[CodePage936Extras[i][0]] = CodePage936Extras[i][1];
     for (int i = 0; i < FOUR_BYTE_RUNS; i++) {
         int at = i;
         for (; at > 0 && FourByteRuns[index->byCodePoint[at - 1]][1] > FourByteRuns[i][1]; at--)

@@ -11,8 +11,11 @@
 // its length (1, 2 or 4), or 0 when the bytes start no valid character.
 size_t Gb18030Decode(const char *p, size_t left, uint32_t *cp);
 // The bytes of code point cp into out (room for 4); returns their count, or 0
-// for a surrogate or a value beyond U+10FFFF. Characters of code page 936 take
-// its bytes (the euro sign its single 0x80), all others four bytes.
+// for a surrogate or a value beyond U+10FFFF. Every code point that Windows
+// code page 936 maps takes its bytes (the euro sign its single 0x80, and the
+// 82 private-use code points of cells that GB18030 has since given characters
+// to: those are the one case that does not read back as written); all others
+// take GB18030's two- or four-byte code.
 size_t Gb18030Encode(uint32_t cp, char *out);
 
 // The bytes that one character which does not decode stands for: a lead byte

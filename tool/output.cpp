@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -219,11 +220,44 @@ void ErrorLine(const char *format, ...)
     fflush(stderr);
 }
 
+#ifdef _WIN32
+char **WideArguments(int *argc, int *bad)
+{
+    // The command line as typed, whatever the ANSI code page: the program's
+    // own converter makes GBK (with four-byte codes) of it.
+    int n = 0;
+    LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide)
+        return 0;
+    char **args = (char **)calloc((size_t)n + 1, sizeof(char *));
+    *bad = 0;
+    for (int i = 0; args && i < n; i++) {
+        size_t units = wcslen(wide[i]);
+        for (size_t k = 0; k < units && !*bad; k++) {
+            uint16_t u = (uint16_t)wide[i][k];
+            int high = u >= 0xD800 && u <= 0xDBFF, low = u >= 0xDC00 && u <= 0xDFFF;
+            int next = k + 1 < units ? (uint16_t)wide[i][k + 1] : 0;
+            if (low || (high && !(next >= 0xDC00 && next <= 0xDFFF)))
+                *bad = i;   // half a surrogate pair: no character to store
+            if (high)
+                k++;
+        }
+        args[i] = (char *)malloc(4 * units + 1);
+        if (!args[i])
+            return 0;
+        args[i][Utf16ToGbk((const uint16_t *)wide[i], units, args[i])] = 0;
+    }
+    LocalFree(wide);
+    if (args)
+        *argc = n;
+    return args;
+}
+#endif
+
 char *ArgumentToGbk(const char *arg)
 {
 #ifdef _WIN32
-    // The command line of a console program arrives in the ANSI code page,
-    // which is GBK on the systems this program is for.
+    // main took the arguments from the Unicode command line (WideArguments)
     return strdup(arg);
 #else
     return Utf8ToGbk(arg, strlen(arg), 0);

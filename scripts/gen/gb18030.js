@@ -1,11 +1,14 @@
 #!/usr/bin/env node
 // Writes store/gb18030_table.inc: the code points of GBK's two-byte cells and
 // the runs of GB18030's four-byte codes below U+10000, as the iconv-lite
-// package decodes them. Its "gb18030" codec is Windows code page 936 (the
-// cells Windows maps) with GB18030's further two-byte cells, so text in GBK
-// converts exactly as code page 936 converts it. The single byte 0x80 (the
-// euro sign of code page 936), A3A0 (see below) and the four-byte codes above U+FFFF are
-// arithmetic and live in gb18030.cpp.
+// package decodes them, and the few private-use code points that Windows code
+// page 936 writes into cells to which GB18030 gives a character since 2005.
+// Code page 936 is read from Debian's Wine package (its copy of the Windows
+// table, /usr/share/wine/nls/c_936.nls): every code point it maps must be
+// written to the same bytes, so that text in GBK stays byte for byte what the
+// program wrote through code page 936. The single byte 0x80 (the euro sign of
+// code page 936) and the four-byte codes above U+FFFF are arithmetic and live
+// in gb18030.cpp.
 //
 //   node scripts/gen/gb18030.js          rewrite the table
 //   node scripts/gen/gb18030.js --check  exit 1 unless the table in the
@@ -63,7 +66,7 @@ function tables(iconv) {
             runs.push([linear, cp]);
         expect = cp + 1;
     }
-    return { cells, runs };
+    return { cells, runs, extras: codePage936Extras(cells) };
 }
 
 // The four-byte code of U+FFFD itself, so that its decoding is not taken for a failure.
@@ -74,6 +77,53 @@ function fffdIndex(iconv) {
         fffd = ((((b[0] - 0x81) * 10 + (b[1] - 0x30)) * 126 + (b[2] - 0x81)) * 10) + (b[3] - 0x30);
     }
     return fffd;
+}
+
+// Code page 936 as Windows has it: the code point of every two-byte cell, 0
+// where the table maps none.
+const CODE_PAGE_936 = process.env.LOOM_CP936_NLS || '/usr/share/wine/nls/c_936.nls';
+function codePage936() {
+    let data;
+    try {
+        data = fs.readFileSync(CODE_PAGE_936);
+    } catch (e) {
+        process.stderr.write(`gb18030: ${CODE_PAGE_936} is missing (Debian's libwine package)\n`);
+        process.exit(1);
+    }
+    const word = i => data.readUInt16LE(2 * i);
+    if (word(0) !== 13 || word(1) !== 936 || word(2) !== 2)
+        throw new Error('not the table of code page 936');
+    const unknown = word(4);
+    let i = 13 + 1 + 256;           // header, offset of the reverse table, single bytes
+    i += 1 + (word(i) ? 256 : 0);   // glyph table
+    i += 1;                         // the count of lead-byte tables
+    const offsets = i;
+    const cells = [];
+    for (let lead = 0x81; lead <= 0xFE; lead++)
+        for (let trail = 0x40; trail <= 0xFE; trail++) {
+            if (trail === 0x7F)
+                continue;
+            const cp = word(offsets + word(offsets + lead) + trail);
+            cells.push(cp === unknown ? 0 : cp);
+        }
+    return cells;
+}
+
+// The cells where code page 936 has a private-use code point and GB18030 a
+// character: [code point, cell]. Any other disagreement stops the generator.
+function codePage936Extras(cells) {
+    const windows = codePage936();
+    const extras = [];
+    cells.forEach((cp, i) => {
+        const w = windows[i];
+        if (!w || w === cp)
+            return;
+        const cell = ((0x81 + Math.floor(i / 190)) << 8) | (0x40 + i % 190 + (i % 190 >= 0x3F ? 1 : 0));
+        if (w < 0xE000 || w > 0xF8FF)
+            throw new Error(`code page 936 reads ${cell.toString(16)} as ${w.toString(16)}, GB18030 as ${cp.toString(16)}`);
+        extras.push([w, cell]);
+    });
+    return extras;
 }
 
 function hex(n) { return '0x' + n.toString(16).toUpperCase().padStart(4, '0'); }
@@ -95,6 +145,13 @@ function render(version, t) {
     s += 'static const uint16_t FourByteRuns[FOUR_BYTE_RUNS][2] = {\n';
     for (let i = 0; i < t.runs.length; i += 6)
         s += '    ' + t.runs.slice(i, i + 6).map(r => `{${r[0]}, ${hex(r[1])}}`).join(', ') + ',\n';
+    s += '};\n';
+    s += '// Code page 936 writes these private-use code points into cells that now\n';
+    s += '// read as GB18030\'s characters: {code point, lead << 8 | trail}.\n';
+    s += `#define CODE_PAGE_936_EXTRAS ${t.extras.length}\n`;
+    s += 'static const uint16_t CodePage936Extras[CODE_PAGE_936_EXTRAS][2] = {\n';
+    for (let i = 0; i < t.extras.length; i += 6)
+        s += '    ' + t.extras.slice(i, i + 6).map(r => `{${hex(r[0])}, ${hex(r[1])}}`).join(', ') + ',\n';
     s += '};\n';
     return s;
 }
