@@ -66,7 +66,7 @@ fi
 kill_program
 
 # ---- the English run: the same folder, a prefix of its own ----
-loom_stop_wine
+# (the Chinese prefix's server stays: whoever started it ends it)
 export LOOM_LOCALE=en_US.UTF-8
 LOOM_WINEPREFIX=${WINEPREFIX%-en_US}
 export LOOM_WINEPREFIX

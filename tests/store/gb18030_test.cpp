@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 #include "store/gb18030.h"
+#include "store/config.h"
 #include "store/gbk.h"
+#include "store/records.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -206,6 +208,30 @@ TEST(GbkTextTest, CutsAtEveryByteLimitKeepFourByteCharactersWhole)
     // a four-byte code cut short at the NUL is read byte by byte, never past it
     EXPECT_EQ(GbkCharLength("\x95\x32\x82"), 1u);
     EXPECT_EQ(GbkCharLength("\x95\x32"), 1u);
+}
+
+// The config file's line-break encoding cuts at its buffer's end: never inside
+// a four-byte character, at every size. A memo cut at its limit likewise.
+TEST(GbkTextTest, EncodedLinesAndMemosAreCutOnWholeCharacters)
+{
+    const std::string text = "a\r\n" + kMixed;   // \r\n takes four bytes encoded
+    for (size_t size = 1; size <= 2 * text.size() + 2; size++) {
+        std::vector<char> out(size + 4, 'X');
+        EncodeLineBreaks(text.c_str(), out.data(), size);
+        const size_t n = strlen(out.data());
+        ASSERT_LT(n, size);
+        EXPECT_TRUE(GbkIsValid(out.data(), n)) << size;
+        DecodeLineBreaks(out.data());
+        EXPECT_EQ(text.compare(0, strlen(out.data()), out.data()), 0) << size;
+    }
+    std::string memo(MEMO_TEXT_MAX - 2, 'x');
+    memo += "\x95\x32\x82\x36";   // 𠀀 over the limit by two bytes
+    ASSERT_EQ(AddReminder(1, 0, memo.c_str()), 0);
+    ListNode *last = ReminderList;
+    while (last->next)
+        last = last->next;
+    EXPECT_EQ(std::string(((const ReminderEntry *)last->record)->text), std::string(MEMO_TEXT_MAX - 2, 'x'));
+    ListFreeAll(&ReminderList);
 }
 
 #ifdef _WIN32
