@@ -45,7 +45,9 @@ static void ShowChange(HWND dialog)
 
 static INT_PTR InitOffDayEditor(HWND dialog)
 {
-    SendDlgItemMessageA(dialog, IDC_OFFDAY_NAME, EM_LIMITTEXT, OFFDAY_NAME_SIZE - 1, 0);
+    // The limit counts UTF-16 units; a unit takes at most two bytes of GBK (a
+    // four-byte character is two units), so whatever fits is saved whole.
+    SendDlgItemMessageA(dialog, IDC_OFFDAY_NAME, EM_LIMITTEXT, (OFFDAY_NAME_SIZE - 1) / 2, 0);
     SendDlgItemMessageA(dialog, IDC_OFFDAY_DATE, DTM_SETFORMATA, 0, (LPARAM) "yyyy'-'MM'-'dd");
     SYSTEMTIME *st = SystemTimeFromPackedDate(ShownDate ? ShownDate : TodayDate.date);
     SendDlgItemMessageA(dialog, IDC_OFFDAY_DATE, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)st);
