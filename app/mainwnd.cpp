@@ -124,7 +124,7 @@ static void OnMonthDpiChanged(HWND window, WPARAM wParam, const RECT *suggested)
     CreateMonthSurfaces(window);
     if (MonthToolbar) {
         SetToolbarPictures(MonthToolbar);
-        SendMessageA(MonthToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Settings.MonthPos.right / 7, HEADER_HEIGHT));
+        SendMessageA(MonthToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(MonthDrawingRect.right / 7, HEADER_HEIGHT));
     }
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);

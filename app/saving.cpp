@@ -37,14 +37,12 @@ int SaveConfigNow(HWND owner)
 {
     // Set first: should this write fail, the one at exit tries again.
     ConfigChanged = 1;
-    // During the run MonthPos holds the drawing rectangle; the file keeps the
-    // window's place on the screen and its dock state, as the exit writes them.
-    WindowPos drawing = Settings.MonthPos;
+    // The file keeps the window's place on the screen and its dock state, as
+    // the exit writes them.
     if (MonthWindow)
         Settings.MonthPos = StoredPlacement(MonthWindow);
     FileKeptCopyName[0] = 0;
     int written = WriteConfigFile("dlm.ini") == 0;
-    Settings.MonthPos = drawing;
     ApplyTakenIn(written ? ConfigTakenIn : 0);
     TellKeptCopy(owner);
     if (!written)

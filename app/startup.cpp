@@ -112,12 +112,11 @@ int InitApplication(HINSTANCE instance)
         LoadDefaults();
 
     // A place saved on a monitor that is gone comes back on the nearest one.
-    Settings.MonthPos = PlaceOnMonitors(Settings.MonthPos);
-    WindowPos *pos = &Settings.MonthPos;
-    SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+    WindowPos pos = PlaceOnMonitors(Settings.MonthPos);
+    SetWindowPos(window, HWND_TOPMOST, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
                  SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
-    SetDockState(window, pos->dockState);
+    SetDockState(window, pos.dockState);
     MonthDpi = WindowDpi(window);
 
     CreateMonthSurfaces(window);

@@ -68,7 +68,7 @@ HWND CreateMonthToolbar(HWND window)
         SendMessageA(toolbar, TB_INSERTBUTTONA, i, (LPARAM)&button);
     }
     // one button over each weekday column
-    UINT width = (UINT)Settings.MonthPos.right / 7;
+    UINT width = (UINT)MonthDrawingRect.right / 7;
     SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, HEADER_HEIGHT));
     ToolbarPreviousProc = (WNDPROC)SetWindowLongPtrA(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
     // The calendar is shown without being activated and seldom becomes the
