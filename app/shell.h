@@ -55,6 +55,9 @@ void ApplyTakenIn(int took);
 // The days-off file as the program last read or wrote it.
 void NoteOffDaysFileSeen();
 
+// The TIMER_CLOCK callback, once a second: the due reminder (at most one),
+// then the midnight check, then what other writers changed.
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);
 // The midnight check of the one-second clock: when the local date is no
 // longer TodayDate, do what a change of the system time does. 1 if it did.
 int CheckDateChange(HWND window);

@@ -195,6 +195,16 @@ void ReleaseInstanceGuard()
 
 // ---- the clock ----
 
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
+{
+    FireDueReminder();
+    // After the queue: the midnight chime fires before the new day's re-arm
+    // replaces it. A calendar left running overnight would otherwise keep
+    // yesterday as today and never raise the new day's reminders.
+    CheckDateChange(window);
+    TakeInOtherWriters();
+}
+
 int CheckDateChange(HWND window)
 {
     SYSTEMTIME now;
