@@ -32,6 +32,14 @@ void ReleaseInstanceGuard();
 // The month window's procedure (the program's main window).
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// WM_CALENDAR_CHANGED: the month is drawn again (at today's month with
+// CHANGED_SHOW_TODAY, its background too with CHANGED_LOOKS) and the tray
+// icon shows today anew. Nothing once the drawing surfaces are gone.
+void OnCalendarChanged(HWND window, UINT what);
+// Posts WM_CALENDAR_CHANGED with what to the month window, if there is one:
+// how the dialogs tell it that what it shows has changed.
+void PostCalendarChanged(UINT what);
+
 // The commands of the toolbar and the popup menu.
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam);
 int ShowPopupMenu(HWND window);

@@ -7,6 +7,7 @@
 #include "../calendar/calendar.h"
 #include "../calendar/today.h"
 #include "../calendar/strings.h"
+#include "../dialogs/dialogkit.h"
 #include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
@@ -163,11 +164,7 @@ int InitApplication(HINSTANCE instance)
 
 // A save that failed must not pass for one. The data is still in memory, so
 // the user may make room or free the file and try again.
-static int AskToRetrySave()
-{
-    return MessageBoxA(0, "保存数据时出现错误，无法继续保存！", "错误",
-                       MB_RETRYCANCEL | MB_ICONERROR | MB_TOPMOST);
-}
+static int AskToRetrySave() { return SaveErrorBox(0, MB_RETRYCANCEL | MB_TOPMOST); }
 
 int ShutdownApplication(HWND window)
 {
@@ -219,7 +216,5 @@ void OnTimeChange(HWND window)
 {
     SetTodayFromClock();
     RearmReminders();
-    UpdateTrayIcon(window, TodayDate.date);
-    RECT rect = DrawingRect();
-    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
+    OnCalendarChanged(window, CHANGED_DATE | CHANGED_SHOW_TODAY);
 }

@@ -30,6 +30,7 @@ struct SettingsTest : SmallWindowsTest {
         EXPECT_FALSE(IsWindowVisible(dialog));
         DestroyWindow(dialog);
         dialog = nullptr;
+        PumpMessages(0);   // the month window takes the change the dialog posted
     }
     void TearDown() override
     {
