@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <stdint.h>
+#include "../winbase/program.h"
 
 #define MONTH_CLASS         "LoomhouseMonth"
 #define MONTH_TITLE         "Loomhouse"
@@ -11,17 +12,12 @@
 // which slides in, and then ends.
 #define BRING_OUT_MESSAGE_NAME "Loomhouse.BringOutCalendar"
 
-extern HINSTANCE AppInstance;
-extern HWND MonthWindow;
-extern int32_t ScreenWidth;   // SM_CXSCREEN, read once at start-up
+// AppInstance, MonthWindow, ScreenWidth and PauseSlide are in winbase/program.h.
 extern UINT BringOutMessage;  // BRING_OUT_MESSAGE_NAME, registered at start-up
 // TIMER_CLOCK's period in ms: CLOCK_PERIOD; the in-process tests, whose tick
 // clock is their own, let it tick faster instead of waiting seconds.
 #define CLOCK_PERIOD 1000
 extern UINT ClockPeriod;
-// The pause between the steps of a slide (the calendar's and the alert
-// window's): Sleep; the in-process tests pass over it.
-extern void(WINAPI *PauseSlide)(DWORD ms);
 
 int InitApplication(HINSTANCE instance);   // 1 on success, 0 when the program must end
 int ShutdownApplication(HWND window);      // 0

@@ -1,6 +1,6 @@
 // Start-up, shutdown and the one-second clock of the Windows program.
 #include "shell.h"
-#include "latebind.h"
+#include "../winbase/latebind.h"
 #include "tray.h"
 #include <commctrl.h>
 #include <string.h>
@@ -17,10 +17,6 @@
 #include "../store/records.h"
 #include "../store/settings.h"
 
-HINSTANCE AppInstance;
-void(WINAPI *PauseSlide)(DWORD ms) = Sleep;
-HWND MonthWindow;
-int32_t ScreenWidth;
 UINT BringOutMessage;
 UINT ClockPeriod = CLOCK_PERIOD;
 
@@ -132,7 +128,7 @@ int InitApplication(HINSTANCE instance)
     UpdateWindow(window);
 
     // The calendar is on the screen; now the common controls load (see
-    // latebind.h) for its tooltip and toolbar.
+    // winbase/latebind.h) for its tooltip and toolbar.
     INITCOMMONCONTROLSEX icc;
     icc.dwSize = sizeof icc;
     icc.dwICC =

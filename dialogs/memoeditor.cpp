@@ -9,7 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include "../app/latebind.h"
+#include "../winbase/latebind.h"
 #include "../app/shell.h"
 #include "../calendar/ics.h"
 #include "../calendar/memo.h"

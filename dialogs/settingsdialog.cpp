@@ -5,7 +5,7 @@
 #include "settingsedit.h"
 #include <stdlib.h>
 #include <string.h>
-#include "../app/latebind.h"
+#include "../winbase/latebind.h"
 #include "../app/shell.h"
 #include "../remind/remind.h"
 #include "../resources/resource.h"

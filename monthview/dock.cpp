@@ -5,7 +5,7 @@
 #include <string.h>
 #include "dockcalc.h"
 #include "dpicalc.h"
-#include "../app/shell.h"
+#include "../winbase/program.h"
 #include "../resources/resource.h"
 
 POINT DragAnchor;

@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include "monthview.h"
 #include "paintcalc.h"
-#include "../app/shell.h"
+#include "../winbase/program.h"
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
 #include "../calendar/names.h"

@@ -2,8 +2,8 @@
 // the per-day tooltips.
 #include <stdio.h>
 #include "monthview.h"
-#include "../app/latebind.h"
-#include "../app/shell.h"
+#include "../winbase/latebind.h"
+#include "../winbase/program.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
