@@ -1,6 +1,6 @@
 // The notification-area icon and its mouse actions.
 #include "tray.h"
-#include "latebind.h"
+#include "../winbase/latebind.h"
 #include "shell.h"
 #include "traylook.h"
 #include <stdio.h>

@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include "monthview.h"
 #include "paintcalc.h"
-#include "../app/shell.h"
+#include "../winbase/program.h"
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
 #include "../calendar/names.h"
@@ -15,6 +15,7 @@ HDC MemoryDC;
 HBITMAP CanvasBitmap;
 HBITMAP BackgroundBitmap;
 PackedDate ShownDate;
+RECT MonthDrawingRect;
 int32_t MonthDpi = BASE_DPI;
 
 #define SMALL_FONT_HEIGHT ScaleForDpi(12, MonthDpi)
@@ -338,11 +339,7 @@ void CreateMonthSurfaces(HWND window)
     MemoryDC = CreateCompatibleDC(windowDC);
     RECT client;
     GetClientRect(window, &client);
-    // From here to shutdown MonthPos holds the drawing rectangle.
-    Settings.MonthPos.left = client.left;
-    Settings.MonthPos.top = client.top;
-    Settings.MonthPos.right = client.right;
-    Settings.MonthPos.bottom = client.bottom;
+    MonthDrawingRect = client;
     int width = client.right - client.left, height = client.bottom - client.top;
     CanvasBitmap = CreateCompatibleBitmap(windowDC, width, height);
     BackgroundBitmap = CreateCompatibleBitmap(windowDC, width, height);
@@ -366,9 +363,4 @@ void FreeMonthSurfaces()
     FirstBitmapOfMemoryDC = 0;
 }
 
-RECT DrawingRect()
-{
-    RECT r = {Settings.MonthPos.left, Settings.MonthPos.top, Settings.MonthPos.right,
-              Settings.MonthPos.bottom};
-    return r;
-}
+RECT DrawingRect() { return MonthDrawingRect; }
