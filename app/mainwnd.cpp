@@ -3,6 +3,7 @@
 #include "shell.h"
 #include "tray.h"
 #include "../store/settings.h"
+#include "../calendar/today.h"
 #include "../dialogs/dialogs.h"
 #include "../resources/resource.h"
 
@@ -124,11 +125,28 @@ static void OnMonthDpiChanged(HWND window, WPARAM wParam, const RECT *suggested)
     CreateMonthSurfaces(window);
     if (MonthToolbar) {
         SetToolbarPictures(MonthToolbar);
-        SendMessageA(MonthToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Settings.MonthPos.right / 7, HEADER_HEIGHT));
+        SendMessageA(MonthToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(MonthDrawingRect.right / 7, HEADER_HEIGHT));
     }
     RECT rect = DrawingRect();
     RenderBackground(MemoryDC, &rect, Settings.colorBackground);
     DrawMonth(window, MemoryDC, ShownDate, &rect);
+}
+
+void OnCalendarChanged(HWND window, UINT what)
+{
+    if (!MemoryDC)
+        return;
+    RECT rect = DrawingRect();
+    if (what & CHANGED_LOOKS)
+        RenderBackground(MemoryDC, &rect, Settings.colorBackground);
+    DrawMonth(window, MemoryDC, (what & CHANGED_SHOW_TODAY) ? TodayDate.date : ShownDate, &rect);
+    UpdateTrayIcon(window, TodayDate.date);
+}
+
+void PostCalendarChanged(UINT what)
+{
+    if (MonthWindow)
+        PostMessageA(MonthWindow, WM_CALENDAR_CHANGED, what, 0);
 }
 
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -166,6 +184,7 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ENTERSIZEMOVE: return BeginDockDrag(window);
     case WM_EXITSIZEMOVE: return EndMonthDrag(window);
     case WM_TRAYICON: OnTrayIcon(window, lParam); return 0;
+    case WM_CALENDAR_CHANGED: OnCalendarChanged(window, (UINT)wParam); return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

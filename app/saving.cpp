@@ -10,15 +10,14 @@
 #include "../store/recordstore.h"
 #include "../store/settings.h"
 #include "../monthview/monthview.h"
+#include "../dialogs/dialogkit.h"
 #include "../dialogs/settingsdialog.h"
 #include "../remind/remind.h"
-#include "tray.h"
-#include "../calendar/today.h"
+#include "../resources/resource.h"
 
 static int SaveFailed(HWND owner)
 {
-    MessageBoxGbk(owner, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
-                MB_OK | MB_ICONERROR);
+    SaveErrorBox(owner, MB_OK);
     return 0;
 }
 
@@ -37,14 +36,12 @@ int SaveConfigNow(HWND owner)
 {
     // Set first: should this write fail, the one at exit tries again.
     ConfigChanged = 1;
-    // During the run MonthPos holds the drawing rectangle; the file keeps the
-    // window's place on the screen and its dock state, as the exit writes them.
-    WindowPos drawing = Settings.MonthPos;
+    // The file keeps the window's place on the screen and its dock state, as
+    // the exit writes them.
     if (MonthWindow)
         Settings.MonthPos = StoredPlacement(MonthWindow);
     FileKeptCopyName[0] = 0;
     int written = WriteConfigFile("dlm.ini") == 0;
-    Settings.MonthPos = drawing;
     ApplyTakenIn(written ? ConfigTakenIn : 0);
     TellKeptCopy(owner);
     if (!written)
@@ -69,13 +66,10 @@ int SaveOffDaysNow(HWND owner)
     return 1;
 }
 
-static void RedrawMonth()
+static void RedrawMonth(UINT what)
 {
-    if (!MonthWindow || !MemoryDC)
-        return;
-    RECT r = DrawingRect();
-    DrawMonth(MonthWindow, MemoryDC, ShownDate, &r);
-    UpdateTrayIcon(MonthWindow, TodayDate.date);
+    if (MonthWindow)
+        OnCalendarChanged(MonthWindow, what);
 }
 
 void ApplyTakenIn(int took)
@@ -86,21 +80,21 @@ void ApplyTakenIn(int took)
     if (took & CONFIG_TOOK_SETTINGS)
         ApplySettings();
     else if (took & CONFIG_TOOK_HOLIDAYS)
-        RedrawMonth();
+        RedrawMonth(CHANGED_HOLIDAYS);
 }
 
 void TakeInOtherWriters()
 {
     if (OpenModalDialog())
         return;
-    int redraw = 0;
+    UINT redraw = 0;
     if (DayNoteStore && NotesFileChanged("dlm.db") && NotesSync("dlm.db", 0) == SAVE_OK)
-        redraw = 1;
+        redraw = CHANGED_NOTES;
     if (ConfigFileChanged("dlm.ini")) {
         int took = ConfigTakeIn("dlm.ini");
         ApplyTakenIn(took);
         if (took & CONFIG_TOOK_SETTINGS)
-            redraw = 0;   // ApplySettings has drawn the month
+            redraw = 0;   // ApplySettings draws the month
     }
     FileStamp offDays;
     FileStampOf(OFFDAYS_FILE, &offDays);
@@ -109,10 +103,10 @@ void TakeInOtherWriters()
         LoadOffDaysFile(OFFDAYS_FILE);
         // the workday memos follow the days off
         RequeueReminders();
-        redraw = 1;
+        redraw |= CHANGED_OFFDAYS;
     }
     if (redraw)
-        RedrawMonth();
+        RedrawMonth(redraw);
 }
 
 int SaveNotesNow(HWND owner)
@@ -122,7 +116,7 @@ int SaveNotesNow(HWND owner)
     FileKeptCopyName[0] = 0;
     int saved = NotesSync("dlm.db", 1) == 0;
     // the merge may have brought other writers' notes: the month shows them
-    RedrawMonth();
+    RedrawMonth(CHANGED_NOTES);
     TellKeptCopy(owner);
     return saved ? 1 : SaveFailed(owner);
 }

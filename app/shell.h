@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <stdint.h>
-#include "wintext.h"
+#include "../winbase/program.h"
 
 #define MONTH_CLASS         "LoomhouseMonth"
 #define MONTH_TITLE         "Loomhouse"
@@ -12,17 +12,12 @@
 // which slides in, and then ends.
 #define BRING_OUT_MESSAGE_NAME "Loomhouse.BringOutCalendar"
 
-extern HINSTANCE AppInstance;
-extern HWND MonthWindow;
-extern int32_t ScreenWidth;   // SM_CXSCREEN, read once at start-up
+// AppInstance, MonthWindow, ScreenWidth and PauseSlide are in winbase/program.h.
 extern UINT BringOutMessage;  // BRING_OUT_MESSAGE_NAME, registered at start-up
 // TIMER_CLOCK's period in ms: CLOCK_PERIOD; the in-process tests, whose tick
 // clock is their own, let it tick faster instead of waiting seconds.
 #define CLOCK_PERIOD 1000
 extern UINT ClockPeriod;
-// The pause between the steps of a slide (the calendar's and the alert
-// window's): Sleep; the in-process tests pass over it.
-extern void(WINAPI *PauseSlide)(DWORD ms);
 
 int InitApplication(HINSTANCE instance);   // 1 on success, 0 when the program must end
 int ShutdownApplication(HWND window);      // 0
@@ -32,6 +27,14 @@ void ReleaseInstanceGuard();
 
 // The month window's procedure (the program's main window).
 LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// WM_CALENDAR_CHANGED: the month is drawn again (at today's month with
+// CHANGED_SHOW_TODAY, its background too with CHANGED_LOOKS) and the tray
+// icon shows today anew. Nothing once the drawing surfaces are gone.
+void OnCalendarChanged(HWND window, UINT what);
+// Posts WM_CALENDAR_CHANGED with what to the month window, if there is one:
+// how the dialogs tell it that what it shows has changed.
+void PostCalendarChanged(UINT what);
 
 // The commands of the toolbar and the popup menu.
 LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam);
@@ -56,6 +59,9 @@ void ApplyTakenIn(int took);
 // The days-off file as the program last read or wrote it.
 void NoteOffDaysFileSeen();
 
+// The TIMER_CLOCK callback, once a second: the due reminder (at most one),
+// then the midnight check, then what other writers changed.
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);
 // The midnight check of the one-second clock: when the local date is no
 // longer TodayDate, do what a change of the system time does. 1 if it did.
 int CheckDateChange(HWND window);

@@ -1,12 +1,13 @@
 // Start-up, shutdown and the one-second clock of the Windows program.
 #include "shell.h"
-#include "latebind.h"
+#include "../winbase/latebind.h"
 #include "tray.h"
 #include <commctrl.h>
 #include <string.h>
 #include "../calendar/calendar.h"
 #include "../calendar/today.h"
 #include "../calendar/strings.h"
+#include "../dialogs/dialogkit.h"
 #include "../dialogs/dialogs.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
@@ -16,10 +17,6 @@
 #include "../store/records.h"
 #include "../store/settings.h"
 
-HINSTANCE AppInstance;
-void(WINAPI *PauseSlide)(DWORD ms) = Sleep;
-HWND MonthWindow;
-int32_t ScreenWidth;
 UINT BringOutMessage;
 UINT ClockPeriod = CLOCK_PERIOD;
 
@@ -112,12 +109,11 @@ int InitApplication(HINSTANCE instance)
         LoadDefaults();
 
     // A place saved on a monitor that is gone comes back on the nearest one.
-    Settings.MonthPos = PlaceOnMonitors(Settings.MonthPos);
-    WindowPos *pos = &Settings.MonthPos;
-    SetWindowPos(window, HWND_TOPMOST, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+    WindowPos pos = PlaceOnMonitors(Settings.MonthPos);
+    SetWindowPos(window, HWND_TOPMOST, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
                  SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
-    SetDockState(window, pos->dockState);
+    SetDockState(window, pos.dockState);
     MonthDpi = WindowDpi(window);
 
     CreateMonthSurfaces(window);
@@ -132,7 +128,7 @@ int InitApplication(HINSTANCE instance)
     UpdateWindow(window);
 
     // The calendar is on the screen; now the common controls load (see
-    // latebind.h) for its tooltip and toolbar.
+    // winbase/latebind.h) for its tooltip and toolbar.
     INITCOMMONCONTROLSEX icc;
     icc.dwSize = sizeof icc;
     icc.dwICC =
@@ -164,11 +160,7 @@ int InitApplication(HINSTANCE instance)
 
 // A save that failed must not pass for one. The data is still in memory, so
 // the user may make room or free the file and try again.
-static int AskToRetrySave()
-{
-    return MessageBoxGbk(0, "保存数据时出现错误，无法继续保存！", "错误",
-                         MB_RETRYCANCEL | MB_ICONERROR | MB_TOPMOST);
-}
+static int AskToRetrySave() { return SaveErrorBox(0, MB_RETRYCANCEL | MB_TOPMOST); }
 
 int ShutdownApplication(HWND window)
 {
@@ -196,6 +188,16 @@ void ReleaseInstanceGuard()
 
 // ---- the clock ----
 
+void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
+{
+    FireDueReminder();
+    // After the queue: the midnight chime fires before the new day's re-arm
+    // replaces it. A calendar left running overnight would otherwise keep
+    // yesterday as today and never raise the new day's reminders.
+    CheckDateChange(window);
+    TakeInOtherWriters();
+}
+
 int CheckDateChange(HWND window)
 {
     SYSTEMTIME now;
@@ -210,7 +212,5 @@ void OnTimeChange(HWND window)
 {
     SetTodayFromClock();
     RearmReminders();
-    UpdateTrayIcon(window, TodayDate.date);
-    RECT rect = DrawingRect();
-    DrawMonth(window, MemoryDC, TodayDate.date, &rect);
+    OnCalendarChanged(window, CHANGED_DATE | CHANGED_SHOW_TODAY);
 }

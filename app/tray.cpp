@@ -1,9 +1,9 @@
 // The notification-area icon and its mouse actions.
 #include "tray.h"
-#include "latebind.h"
+#include "../winbase/latebind.h"
 #include "shell.h"
 #include "traylook.h"
-#include "wintext.h"
+#include "../winbase/wintext.h"
 #include <stdio.h>
 #include <string.h>
 #include "../calendar/today.h"

@@ -4,8 +4,8 @@
 #include "about.h"
 #include <shellapi.h>
 #include <stdio.h>
-#include "../app/latebind.h"
-#include "../app/shell.h"
+#include "../winbase/latebind.h"
+#include "../winbase/program.h"
 #include "../app/version.h"
 #include "../resources/resource.h"
 

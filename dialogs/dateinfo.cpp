@@ -2,16 +2,15 @@
 #include "dateinfo.h"
 #include "dialogs.h"
 #include "dialogcalc.h"
+#include "dialogkit.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include "../app/shell.h"
-#include "../app/tray.h"
 #include "../calendar/names.h"
 #include "../calendar/report.h"
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
-#include "../monthview/monthview.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
 
@@ -251,25 +250,12 @@ static void NoteNotified(HWND dialog)
         SetPendingEdit(dialog, 1);
 }
 
-static void SaveErrorBox(HWND dialog)
-{
-    MessageBoxGbk(dialog, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
-                MB_OK | MB_ICONERROR);
-}
-
 // The note's text as typed, or "" when there is none; null when no buffer could be had.
 static char *NoteText(HWND dialog) { return GetTextGbk(GetDlgItem(dialog, IDC_NOTE_TEXT)); }
 
 // The grid paints marked days in the mark colour: it shows a changed mark now,
 // not at some later redraw; the tray icon shows today's colour.
-static void ShowMarkChange()
-{
-    if (!MonthWindow || !MemoryDC)
-        return;
-    RECT r = DrawingRect();
-    DrawMonth(MonthWindow, MemoryDC, ShownDate, &r);
-    UpdateTrayIcon(MonthWindow, TodayDate.date);
-}
+static void ShowMarkChange() { PostCalendarChanged(CHANGED_NOTES); }
 
 static void SaveNote(HWND dialog)
 {
@@ -284,7 +270,7 @@ static void SaveNote(HWND dialog)
         text ? SaveDayNote(PickerDate(dialog, IDC_SOLAR_PICKER), mark, text, &markChanged) : NOTE_SAVE_FAILED;
     free(text);
     if (result == NOTE_SAVE_FAILED)
-        SaveErrorBox(dialog);
+        SaveErrorBox(dialog, MB_OK);
     else if (result != NOTE_SAVE_NOTHING)
         SaveNotesNow(dialog);
     if (markChanged)

@@ -2,23 +2,17 @@
 #include "holidayeditor.h"
 #include "dialogs.h"
 #include "dialogcalc.h"
+#include "dialogkit.h"
 #include "listrows.h"
 #include <commctrl.h>
 #include <stdlib.h>
 #include "../app/shell.h"
-#include "../app/tray.h"
 #include "../calendar/strings.h"
-#include "../calendar/today.h"
-#include "../monthview/monthview.h"
 #include "../resources/resource.h"
 #include "../store/config.h"
 
 // The selectors as the first item of each is selected at the start, in that order.
 static const int Selectors[] = {IDC_DIRECTION, IDC_WEEKDAY, IDC_WEEK_MONTH, IDC_ORDINAL, IDC_DAY, IDC_MONTH};
-
-// The dialog's modified flag lives in its DWLP_USER slot.
-static void SetModified(HWND dialog) { SetWindowLongPtrA(dialog, DWLP_USER, 1); }
-static int IsModified(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) != 0; }
 
 static int32_t Selection(HWND dialog, int id)
 {
@@ -71,20 +65,6 @@ static void FillSelector(HWND dialog, int id)
     }
 }
 
-static void AddColumn(HWND list, int index, int titleId, int width)
-{
-    LVCOLUMNW column;
-    ZeroMemory(&column, sizeof column);
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = width;
-    WCHAR *title = WideFromGbk(LoadProgramString(titleId));
-    column.pszText = title ? title : (WCHAR *)L"";
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, (WPARAM)index, (LPARAM)&column);
-    free(title);
-}
-
 static void ShowMode(HWND dialog, int mode)
 {
     const int byDay = mode != HOLIDAY_MODE_WEEK;
@@ -100,7 +80,7 @@ static void ShowMode(HWND dialog, int mode)
 
 static INT_PTR InitHolidayEditor(HWND dialog)
 {
-    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    SetDialogModified(dialog, 0);
     for (int id : Selectors)
         FillSelector(dialog, id);
     for (int id : Selectors)
@@ -112,8 +92,8 @@ static INT_PTR InitHolidayEditor(HWND dialog)
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP |
                      LVS_EX_MULTIWORKAREAS);
-    AddColumn(list, 0, IDS_HOLIDAY, 130);
-    AddColumn(list, 1, IDS_DATE, 200);
+    AddListColumn(list, 0, IDS_HOLIDAY, 130);
+    AddListColumn(list, 1, IDS_DATE, 200);
     // Each row goes in at the top: the list shows the holidays in reverse order.
     for (ListNode *node = HolidayList; node; node = node->next)
         InsertCallbackRow(node, list);
@@ -155,7 +135,7 @@ static void AddFromEditor(HWND dialog)
         return;
     InsertCallbackRow(node, GetDlgItem(dialog, IDC_LIST_VIEW));
     SetTextGbk(edit, "");
-    SetModified(dialog);
+    SetDialogModified(dialog, 1);
 }
 
 static void DeleteSelected(HWND dialog)
@@ -172,7 +152,7 @@ static void DeleteSelected(HWND dialog)
         SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item);
         SendMessageA(list, LVM_DELETEITEM, (WPARAM)i, 0);
         RemoveHoliday((ListNode *)item.lParam);
-        SetModified(dialog);
+        SetDialogModified(dialog, 1);
     }
 }
 
@@ -183,22 +163,18 @@ static void ClearAll(HWND dialog)
         return;
     SendDlgItemMessageA(dialog, IDC_LIST_VIEW, LVM_DELETEALLITEMS, 0, 0);
     ListFreeAll(&HolidayList);
-    SetModified(dialog);
+    SetDialogModified(dialog, 1);
 }
 
 // Changes are in HolidayList already; closing (or quitting the program with
 // the editor open) makes them show and puts them on disk.
 static void KeepEditorChanges(HWND dialog)
 {
-    if (IsModified(dialog)) {
+    if (DialogModified(dialog)) {
         ConfigChanged = 1;
-        if (MonthWindow && MemoryDC) {
-            RECT r = DrawingRect();
-            DrawMonth(MonthWindow, MemoryDC, TodayDate.date, &r);
-            UpdateTrayIcon(MonthWindow, TodayDate.date);
-        }
+        PostCalendarChanged(CHANGED_HOLIDAYS | CHANGED_SHOW_TODAY);
         SaveConfigNow(dialog);
-        SetWindowLongPtrA(dialog, DWLP_USER, 0);
+        SetDialogModified(dialog, 0);
     }
 }
 

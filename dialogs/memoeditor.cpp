@@ -9,7 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include "../app/latebind.h"
+#include "../winbase/latebind.h"
 #include "../app/shell.h"
 #include "../calendar/ics.h"
 #include "../calendar/memo.h"
@@ -17,14 +17,11 @@
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
 #include "dialogs.h"
+#include "dialogkit.h"
 #include "listrows.h"
 #include "../resources/resource.h"
 #include "../store/fileio.h"
 #include "../store/gbk.h"
-
-// The modified flag lives with the dialog.
-static void SetModified(HWND dialog) { SetWindowLongPtrA(dialog, DWLP_USER, 1); }
-static int IsModified(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) != 0; }
 
 static HWND MemoList(HWND dialog) { return GetDlgItem(dialog, IDC_LIST_VIEW); }
 
@@ -130,20 +127,6 @@ static int ColumnWidth(HWND list, int width, const char *widest)
     return width;
 }
 
-static void AddMemoColumn(HWND list, int index, int titleId, int width)
-{
-    LVCOLUMNW column;
-    memset(&column, 0, sizeof column);
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = width;
-    WCHAR *title = WideFromGbk(LoadProgramString(titleId));
-    column.pszText = title ? title : (WCHAR *)L"";
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, (WPARAM)index, (LPARAM)&column);
-    free(title);
-}
-
 static INT_PTR InitMemoEditor(HWND dialog)
 {
     char text[32];
@@ -169,13 +152,13 @@ static INT_PTR InitMemoEditor(HWND dialog)
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP |
                      LVS_EX_MULTIWORKAREAS);
-    AddMemoColumn(list, 0, IDS_DATE, ColumnWidth(list, 70, "农历每年闰12月30日"));
-    AddMemoColumn(list, 1, IDS_TIME, ColumnWidth(list, 60, "00:00:00"));
-    AddMemoColumn(list, 2, IDS_REMIND, 400);
+    AddListColumn(list, 0, IDS_DATE, ColumnWidth(list, 70, "农历每年闰12月30日"));
+    AddListColumn(list, 1, IDS_TIME, ColumnWidth(list, 60, "00:00:00"));
+    AddListColumn(list, 2, IDS_REMIND, 400);
     // Each row goes on top, so the list shows ReminderList in reverse order.
     for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next)
         InsertCallbackRow(node, list);
-    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    SetDialogModified(dialog, 0);
     return TRUE;
 }
 
@@ -239,7 +222,7 @@ static void AddMemo(HWND dialog)
     InsertCallbackRow(node, MemoList(dialog));
     ScheduleReminder((ReminderEntry *)node->record);
     SetItemTextGbk(dialog, IDC_NOTE_TEXT, "");
-    SetModified(dialog);
+    SetDialogModified(dialog, 1);
 }
 
 static void DeleteSelectedMemos(HWND dialog)
@@ -253,7 +236,7 @@ static void DeleteSelectedMemos(HWND dialog)
             UnscheduleReminder((ReminderEntry *)node->record);
             ListFreeNode(node);
         }
-        SetModified(dialog);
+        SetDialogModified(dialog, 1);
     }
 }
 
@@ -265,7 +248,7 @@ static void ClearMemos(HWND dialog)
     // The rows refer to the nodes about to be freed.
     SendMessageA(MemoList(dialog), LVM_DELETEALLITEMS, 0, 0);
     ClearAllMemos();
-    SetModified(dialog);
+    SetDialogModified(dialog, 1);
 }
 
 // The export button: the holidays, solar terms and memos of this year and
@@ -311,8 +294,8 @@ int ExportCalendarTo(HWND owner, const char *path)
 // program ended with it open) loses no memo.
 static void KeepMemoChanges(HWND dialog)
 {
-    if (IsModified(dialog) && SaveConfigNow(dialog))
-        SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    if (DialogModified(dialog) && SaveConfigNow(dialog))
+        SetDialogModified(dialog, 0);
 }
 
 static void CloseMemoEditor(HWND dialog)

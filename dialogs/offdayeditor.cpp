@@ -6,7 +6,6 @@
 #include <stdio.h>
 #include <string.h>
 #include "../app/shell.h"
-#include "../app/tray.h"
 #include "../calendar/offdays.h"
 #include "../calendar/today.h"
 #include "../monthview/monthview.h"
@@ -34,11 +33,7 @@ static void FillList(HWND dialog)
 static void ShowChange(HWND dialog)
 {
     FillList(dialog);
-    if (MonthWindow && MemoryDC) {
-        RECT r = DrawingRect();
-        DrawMonth(MonthWindow, MemoryDC, ShownDate, &r);
-        UpdateTrayIcon(MonthWindow, TodayDate.date);
-    }
+    PostCalendarChanged(CHANGED_OFFDAYS);
     // the workday memos follow the days off
     RequeueReminders();
 }

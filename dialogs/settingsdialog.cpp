@@ -5,11 +5,8 @@
 #include "settingsedit.h"
 #include <stdlib.h>
 #include <string.h>
-#include "../app/latebind.h"
+#include "../winbase/latebind.h"
 #include "../app/shell.h"
-#include "../app/tray.h"
-#include "../calendar/today.h"
-#include "../monthview/monthview.h"
 #include "../remind/remind.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
@@ -85,12 +82,7 @@ static INT_PTR DrawColourButton(HWND dialog, const DRAWITEMSTRUCT *item)
 
 void ApplySettings()
 {
-    UpdateTrayIcon(MonthWindow, TodayDate.date);
-    if (MemoryDC) {
-        RECT rect = DrawingRect();
-        RenderBackground(MemoryDC, &rect, Settings.colorBackground);
-        DrawMonth(MonthWindow, MemoryDC, TodayDate.date, &rect);
-    }
+    PostCalendarChanged(CHANGED_LOOKS | CHANGED_SHOW_TODAY);
     if (Settings.flags & CTRL_CHIME)
         ArmChime(0);
     else if (ReminderList)

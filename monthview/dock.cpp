@@ -5,7 +5,8 @@
 #include <string.h>
 #include "dockcalc.h"
 #include "dpicalc.h"
-#include "../app/shell.h"
+#include "../winbase/latebind.h"
+#include "../winbase/program.h"
 #include "../resources/resource.h"
 
 POINT DragAnchor;
@@ -38,22 +39,6 @@ struct MonitorList {
     int count, max;
 };
 
-typedef HRESULT(WINAPI *DpiForMonitorFn)(HMONITOR, int, UINT *, UINT *);
-
-// shcore.dll's GetDpiForMonitor, where there is one (Windows 8.1 and later).
-static DpiForMonitorFn DpiForMonitor()
-{
-    static int looked;
-    static DpiForMonitorFn fn;
-    if (!looked) {
-        looked = 1;
-        HMODULE shcore = LoadLibraryA("shcore.dll");
-        if (shcore)
-            fn = (DpiForMonitorFn)(void *)GetProcAddress(shcore, "GetDpiForMonitor");
-    }
-    return fn;
-}
-
 static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 {
     MonitorList *list = (MonitorList *)data;
@@ -62,8 +47,7 @@ static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     if (list->count >= list->max || !GetMonitorInfoA(monitor, &info))
         return list->count < list->max;
     UINT dpiX = 96, dpiY = 96;
-    DpiForMonitorFn dpiFor = DpiForMonitor();
-    if (!dpiFor || dpiFor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpiX, &dpiY) != S_OK)
+    if (LateGetDpiForMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpiX, &dpiY) != S_OK)
         dpiX = 96;
     ScreenMonitor *m = &list->monitors[list->count++];
     m->area = ToDockRect(info.rcMonitor);
@@ -94,20 +78,10 @@ static DockArea AreaOfRect(DockRect r)
     return DockAreaOf(monitors, count, MonitorOfRect(monitors, count, r));
 }
 
-typedef UINT(WINAPI *DpiForWindowFn)(HWND);
-
 int32_t WindowDpi(HWND window)
 {
-    static int looked;
-    static DpiForWindowFn fn;
-    if (!looked) {
-        looked = 1;
-        // Windows 10 1607 and later; before, the program runs unscaled
-        HMODULE user32 = GetModuleHandleA("user32.dll");
-        if (user32)
-            fn = (DpiForWindowFn)(void *)GetProcAddress(user32, "GetDpiForWindow");
-    }
-    UINT dpi = fn && window ? fn(window) : 0;
+    // before Windows 10 1607 the program runs unscaled
+    UINT dpi = window ? LateGetDpiForWindow(window) : 0;
     return dpi ? (int32_t)dpi : BASE_DPI;
 }
 

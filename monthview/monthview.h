@@ -30,8 +30,11 @@ extern HWND MonthTooltip;
 extern HWND MonthToolbar;
 extern PackedDate ShownDate;   // its month is shown, its day is the selected day
 
+// The month window's client rectangle, which the month is drawn into; set by
+// CreateMonthSurfaces. (Settings.MonthPos keeps the place on the screen.)
+extern RECT MonthDrawingRect;
 // Creates MemoryDC with CanvasBitmap selected and BackgroundBitmap, both of
-// the window's client size, and makes MonthPos the drawing rectangle.
+// the window's client size, and makes that size MonthDrawingRect.
 void CreateMonthSurfaces(HWND window);
 void FreeMonthSurfaces();
 
@@ -39,7 +42,7 @@ void FreeMonthSurfaces();
 int RenderBackground(HDC dc, const RECT *rect, COLORREF colour);
 int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect);
 void PresentMonth(HWND window);
-// The drawing rectangle: the client rectangle, kept in MonthPos during the run.
+// MonthDrawingRect.
 RECT DrawingRect();
 
 // Toolbar and tooltips.

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include "monthview.h"
 #include "paintcalc.h"
-#include "../app/shell.h"
+#include "../winbase/program.h"
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
 #include "../calendar/names.h"
@@ -16,6 +16,7 @@ HDC MemoryDC;
 HBITMAP CanvasBitmap;
 HBITMAP BackgroundBitmap;
 PackedDate ShownDate;
+RECT MonthDrawingRect;
 int32_t MonthDpi = BASE_DPI;
 
 #define SMALL_FONT_HEIGHT ScaleForDpi(12, MonthDpi)
@@ -347,11 +348,7 @@ void CreateMonthSurfaces(HWND window)
     MemoryDC = CreateCompatibleDC(windowDC);
     RECT client;
     GetClientRect(window, &client);
-    // From here to shutdown MonthPos holds the drawing rectangle.
-    Settings.MonthPos.left = client.left;
-    Settings.MonthPos.top = client.top;
-    Settings.MonthPos.right = client.right;
-    Settings.MonthPos.bottom = client.bottom;
+    MonthDrawingRect = client;
     int width = client.right - client.left, height = client.bottom - client.top;
     CanvasBitmap = CreateCompatibleBitmap(windowDC, width, height);
     BackgroundBitmap = CreateCompatibleBitmap(windowDC, width, height);
@@ -375,9 +372,4 @@ void FreeMonthSurfaces()
     FirstBitmapOfMemoryDC = 0;
 }
 
-RECT DrawingRect()
-{
-    RECT r = {Settings.MonthPos.left, Settings.MonthPos.top, Settings.MonthPos.right,
-              Settings.MonthPos.bottom};
-    return r;
-}
+RECT DrawingRect() { return MonthDrawingRect; }

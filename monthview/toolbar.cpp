@@ -2,8 +2,8 @@
 // the per-day tooltips.
 #include <stdio.h>
 #include "monthview.h"
-#include "../app/latebind.h"
-#include "../app/shell.h"
+#include "../winbase/latebind.h"
+#include "../winbase/program.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"
@@ -68,7 +68,7 @@ HWND CreateMonthToolbar(HWND window)
         SendMessageA(toolbar, TB_INSERTBUTTONA, i, (LPARAM)&button);
     }
     // one button over each weekday column
-    UINT width = (UINT)Settings.MonthPos.right / 7;
+    UINT width = (UINT)MonthDrawingRect.right / 7;
     SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, HEADER_HEIGHT));
     ToolbarPreviousProc = (WNDPROC)SetWindowLongPtrW(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
     // The calendar is shown without being activated and seldom becomes the

@@ -3,8 +3,8 @@
 // the top edge and, with auto-close on, away again ten seconds after the last line.
 #include "remind.h"
 #include <mmsystem.h>
-#include "../app/latebind.h"
-#include "../app/shell.h"
+#include "../winbase/latebind.h"
+#include "../winbase/program.h"
 #include "../monthview/monthview.h"
 #include "../resources/resource.h"
 #include "../store/settings.h"

@@ -1,12 +1,13 @@
-// Reminders: the one-second clock, the queue of today's due memos and the
-// hourly chime, the alert window and the memo editor.
+// Reminders: the queue of today's due memos and the hourly chime, and the
+// alert window. The one-second clock that drives them is the application's.
 #pragma once
 #include <windows.h>
 #include "alarmcalc.h"
 #include "../store/records.h"
 
-// The TIMER_CLOCK callback: at most one due reminder, then the midnight check.
-void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);
+// The one-second clock's share of the reminders: fires the head of the
+// queue when it is due, at most one reminder a tick.
+void FireDueReminder();
 // The full pass at start-up and after a change of the date: queue today's
 // memos and the chime, alert the memos without a time and today's holidays.
 void RearmReminders();

@@ -1,7 +1,6 @@
-// The one-second clock and the queue of today's due reminders: the clocks are
-// read here, the decisions are in alarmcalc.cpp, alerts go to ShowAlert.
+// The queue of today's due reminders: the clocks are read here, the
+// decisions are in alarmcalc.cpp, alerts go to ShowAlert.
 #include "remind.h"
-#include "../app/shell.h"
 #include "../calendar/today.h"
 
 // The wall clock and the monotonic clock, read together.
@@ -46,7 +45,7 @@ void ClearAllMemos()
     ClearAllMemosAt(&now, tick);
 }
 
-void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
+void FireDueReminder()
 {
     // The tick of the timer message has 32 bits and wraps after 49.7 days;
     // the due times are kept in the 64-bit clock instead.
@@ -56,9 +55,4 @@ void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick)
         ReadLocalClock(&now);
         FireHeadAt(&now, now64, ShowAlert);
     }
-    // After the queue: the midnight chime fires before the new day's re-arm
-    // replaces it. A calendar left running overnight would otherwise keep
-    // yesterday as today and never raise the new day's reminders.
-    CheckDateChange(window);
-    TakeInOtherWriters();
 }

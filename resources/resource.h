@@ -132,3 +132,13 @@
 // the user chose to stay.
 #define WM_QUERY_QUIT      0x8001
 #define QUIT_KEEP_OPEN     1
+// WM_APP + 2, posted to the month window when something it shows changed:
+// wParam holds what (CHANGED_*). The month is redrawn and the tray icon
+// refreshed, once for all of it.
+#define WM_CALENDAR_CHANGED 0x8002
+#define CHANGED_NOTES      0x01    // a day's note or mark
+#define CHANGED_HOLIDAYS   0x02
+#define CHANGED_OFFDAYS    0x04    // the days off and make-up workdays
+#define CHANGED_LOOKS      0x08    // the settings: colours and options
+#define CHANGED_DATE       0x10    // today
+#define CHANGED_SHOW_TODAY 0x100   // and the month shown goes back to today's

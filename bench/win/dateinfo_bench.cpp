@@ -89,7 +89,7 @@ static INT_PTR CALLBACK EmptyProc(HWND, UINT message, WPARAM, LPARAM) { return m
 static HWND CreateShown(DLGPROC proc, PackedDate date)
 {
     HWND d =
-        CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_DATE_INFO), MonthWindow, proc, (LPARAM)date);
+        CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_DATE_INFO), MonthWindow, proc, (LPARAM)date);
     if (d) {
         ShowWindow(d, SW_SHOWNA);
         UpdateWindow(d);
@@ -126,10 +126,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         CreateWindowExA(WS_EX_TOOLWINDOW, "DateInfoBench", "", WS_POPUP, 0, 0, 350, 250, 0, 0, instance, 0);
     HDC windowDC = GetDC(MonthWindow);
     MemoryDC = CreateCompatibleDC(windowDC);
-    Settings.MonthPos.left = 0;
-    Settings.MonthPos.top = 0;
-    Settings.MonthPos.right = 350;
-    Settings.MonthPos.bottom = 250;
+    MonthDrawingRect = {0, 0, 350, 250};
     CanvasBitmap = CreateCompatibleBitmap(windowDC, 350, 250);
     BackgroundBitmap = CreateCompatibleBitmap(windowDC, 350, 250);
     ReleaseDC(MonthWindow, windowDC);

@@ -66,10 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     MemoryDC = CreateCompatibleDC(windowDC);
     RECT client;
     GetClientRect(window, &client);
-    Settings.MonthPos.left = 0;
-    Settings.MonthPos.top = 0;
-    Settings.MonthPos.right = client.right;
-    Settings.MonthPos.bottom = client.bottom;
+    MonthDrawingRect = client;
     CanvasBitmap = CreateCompatibleBitmap(windowDC, client.right, client.bottom);
     BackgroundBitmap = CreateCompatibleBitmap(windowDC, client.right, client.bottom);
     ReleaseDC(window, windowDC);

@@ -318,6 +318,7 @@ TEST_F(HolidayEditorTest, ClosingWithChangesRedrawsTodaysMonthAndWritesTheFile)
     TypeName(dialog, "端午");
     Command(dialog, IDC_ADD);
     Command(dialog, IDCANCEL);
+    PumpMessages(0);   // the redraw the editor posted
     EXPECT_EQ(0, ConfigChanged) << "saved: the exit has nothing left to write";
     EXPECT_EQ(TodayDate.date, ShownDate);
     char text[4096];

@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include <algorithm>
 #include <string.h>
-#include "../../app/latebind.h"
+#include "../../winbase/latebind.h"
 #include "../../app/shell.h"
 #include "../../app/tray.h"
 #include "../../dialogs/about.h"

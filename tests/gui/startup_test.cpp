@@ -68,11 +68,10 @@ TEST_F(Startup, WithoutConfigurationTheWindowTakesTheDefaultPlaceAndStyles)
     // shown without being activated
     EXPECT_NE(MonthWindow, GetActiveWindow());
 
-    // During the run MonthPos is the drawing rectangle, not the screen rectangle.
-    EXPECT_EQ(0, Settings.MonthPos.left);
-    EXPECT_EQ(0, Settings.MonthPos.top);
-    EXPECT_EQ(350, Settings.MonthPos.right);
-    EXPECT_EQ(250, Settings.MonthPos.bottom);
+    // The month is drawn into the client rectangle; MonthPos keeps the place on the screen.
+    EXPECT_RECT(DrawingRect(), 0, 0, 350, 250);
+    EXPECT_EQ(250, Settings.MonthPos.left);
+    EXPECT_EQ(600, Settings.MonthPos.right);
     EXPECT_EQ(0x97u, Settings.flags);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), ScreenWidth);
     EXPECT_EQ(GetModuleHandleA(0), AppInstance);
@@ -98,8 +97,8 @@ TEST_F(Startup, PlacementComesFromTheConfigurationFile)
                                        "Color=ff8080,ffffff,ffff,ff,ff00\nControl=93\n"));
     EXPECT_RECT(WindowRect(), 100, 200, 400, 420);
     EXPECT_EQ(0, (int)GetWindowLongPtrA(MonthWindow, GWLP_USERDATA));
-    EXPECT_EQ(300, Settings.MonthPos.right);
-    EXPECT_EQ(220, Settings.MonthPos.bottom);
+    EXPECT_EQ(300, DrawingRect().right);
+    EXPECT_EQ(220, DrawingRect().bottom);
     EXPECT_EQ(0x93u, Settings.flags);
 }
 

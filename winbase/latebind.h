@@ -22,3 +22,10 @@ HINSTANCE WINAPI LateShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR
                                    INT show);
 BOOL WINAPI LateShell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 BOOL LatePlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
+
+// Functions that older Windows lack, looked up the same way: without one
+// the program runs unscaled.
+// shcore.dll's GetDpiForMonitor (Windows 8.1 and later); E_NOTIMPL without it.
+HRESULT LateGetDpiForMonitor(HMONITOR monitor, int type, UINT *dpiX, UINT *dpiY);
+// user32's GetDpiForWindow (Windows 10 1607 and later); 0 without it.
+UINT LateGetDpiForWindow(HWND window);

@@ -24,6 +24,8 @@ typedef BOOL(WINAPI *GetSaveFileNameType)(LPOPENFILENAMEA);
 typedef HINSTANCE(WINAPI *ShellExecuteType)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 typedef BOOL(WINAPI *ShellNotifyIconType)(DWORD, PNOTIFYICONDATAW);
 typedef BOOL(WINAPI *PlaySoundType)(LPCSTR, HMODULE, DWORD);
+typedef HRESULT(WINAPI *GetDpiForMonitorType)(HMONITOR, int, UINT *, UINT *);
+typedef UINT(WINAPI *GetDpiForWindowType)(HWND);
 
 BOOL LateInitCommonControlsEx(const INITCOMMONCONTROLSEX *icc)
 {
@@ -79,4 +81,16 @@ BOOL LatePlaySoundA(LPCSTR sound, HMODULE module, DWORD flags)
 {
     LATE(PlaySoundType, "winmm.dll", "PlaySoundA");
     return Function ? Function(sound, module, flags) : FALSE;
+}
+
+HRESULT LateGetDpiForMonitor(HMONITOR monitor, int type, UINT *dpiX, UINT *dpiY)
+{
+    LATE(GetDpiForMonitorType, "shcore.dll", "GetDpiForMonitor");
+    return Function ? Function(monitor, type, dpiX, dpiY) : E_NOTIMPL;
+}
+
+UINT LateGetDpiForWindow(HWND window)
+{
+    LATE(GetDpiForWindowType, "user32.dll", "GetDpiForWindow");
+    return Function ? Function(window) : 0;
 }
