@@ -11,10 +11,12 @@
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../store/fileio.h"
 #include "../store/config.h"
-#include "../store/records.h"
-#include "../store/settings.h"
+#include "programfiles.h"
+#include "../records/records.h"
+#include "../records/settings.h"
 
 HINSTANCE AppInstance;
 void(WINAPI *PauseSlide)(DWORD ms) = Sleep;

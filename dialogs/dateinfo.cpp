@@ -8,12 +8,12 @@
 #include "../app/shell.h"
 #include "../app/tray.h"
 #include "../calendar/names.h"
-#include "../calendar/report.h"
+#include "../features/report.h"
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
 #include "../monthview/monthview.h"
 #include "../resources/resource.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 static const char QueryTitle[] = " -- 节日快速查询 -- ";
 

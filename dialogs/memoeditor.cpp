@@ -11,7 +11,7 @@
 #include <string.h>
 #include "../app/latebind.h"
 #include "../app/shell.h"
-#include "../calendar/ics.h"
+#include "../features/ics.h"
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/strings.h"
@@ -20,7 +20,7 @@
 #include "listrows.h"
 #include "../resources/resource.h"
 #include "../store/fileio.h"
-#include "../store/gbk.h"
+#include "../records/gbk.h"
 
 // The modified flag lives with the dialog.
 static void SetModified(HWND dialog) { SetWindowLongPtrA(dialog, DWLP_USER, 1); }
@@ -171,7 +171,7 @@ static INT_PTR InitMemoEditor(HWND dialog)
     AddMemoColumn(list, 1, IDS_TIME, ColumnWidth(list, 60, "00:00:00"));
     AddMemoColumn(list, 2, IDS_REMIND, 400);
     // Each row goes on top, so the list shows ReminderList in reverse order.
-    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next)
+    for (ListNode *node = FirstMemo(); node; node = node->next)
         InsertCallbackRow(node, list);
     SetWindowLongPtrA(dialog, DWLP_USER, 0);
     return TRUE;
@@ -238,7 +238,7 @@ static void AddMemo(HWND dialog)
     if (failed)
         return;   // no memory: nothing added, nothing said
     // AddReminder puts the new memo directly after the chime entry.
-    ListNode *node = ReminderList->next;
+    ListNode *node = FirstMemo();
     InsertCallbackRow(node, MemoList(dialog));
     ScheduleReminder((ReminderEntry *)node->record);
     SetDlgItemTextA(dialog, IDC_NOTE_TEXT, "");

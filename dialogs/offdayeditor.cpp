@@ -8,6 +8,7 @@
 #include "../app/shell.h"
 #include "../app/tray.h"
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../calendar/today.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"

@@ -6,7 +6,7 @@
 #include "../app/shell.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 HWND MonthTooltip;
 HWND MonthToolbar;

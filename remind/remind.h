@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include "alarmcalc.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 // The TIMER_CLOCK callback: at most one due reminder, then the midnight check.
 void CALLBACK ClockTick(HWND window, UINT message, UINT_PTR id, DWORD tick);

@@ -1,5 +1,5 @@
 #include "fileio.h"
-#include "gbk.h"
+#include "../records/gbk.h"
 #include <errno.h>
 #include <stdarg.h>
 #include <stdlib.h>
