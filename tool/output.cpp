@@ -2,7 +2,7 @@
 // end in the terminal's encoding (UTF-8 through iconv on Linux, GBK as it is
 // on Windows), and the column arithmetic of GBK text.
 #include "loomcal.h"
-#include "../store/gbk.h"
+#include "../records/gbk.h"
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
