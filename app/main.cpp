@@ -1,6 +1,6 @@
 // The program's entry point.
 #include "shell.h"
-#include "../store/progdir.h"
+#include "progdir.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {

@@ -2,7 +2,7 @@
 #include "../monthview/monthview.h"
 #include "shell.h"
 #include "tray.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 #include "../calendar/today.h"
 #include "../dialogs/dialogs.h"
 #include "../resources/resource.h"

@@ -2,13 +2,14 @@
 // the file is replaced by a complete new one right then, not at exit.
 #include "shell.h"
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../calendar/strings.h"
 #include <stdio.h>
 #include "../store/config.h"
 #include "../store/fileio.h"
 #include "../store/notesync.h"
 #include "../store/recordstore.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 #include "../monthview/monthview.h"
 #include "../dialogs/dialogkit.h"
 #include "../dialogs/settingsdialog.h"

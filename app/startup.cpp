@@ -12,10 +12,12 @@
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../store/fileio.h"
 #include "../store/config.h"
-#include "../store/records.h"
-#include "../store/settings.h"
+#include "programfiles.h"
+#include "../records/records.h"
+#include "../records/settings.h"
 
 UINT BringOutMessage;
 UINT ClockPeriod = CLOCK_PERIOD;

@@ -1,8 +1,8 @@
 #include "traylook.h"
 #include "../calendar/daytext.h"
 #include "../monthview/daycolour.h"
-#include "../store/gbk.h"
-#include "../store/settings.h"
+#include "../records/gbk.h"
+#include "../records/settings.h"
 
 void CutTrayTip(char *tip, const char *text) { GbkCopyCut(tip, text ? text : "", TRAY_TIP_SIZE - 1); }
 

@@ -10,7 +10,7 @@
 #include "calendar/memo.h"
 #include "calendar/offdays.h"
 #include "calendar/solarterm.h"
-#include "store/settings.h"
+#include "records/settings.h"
 #include "tests/reference/reference.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "store/config.h"
 #include "store/fileio.h"
 #include "store/notesync.h"
-#include "store/records.h"
-#include "store/settings.h"
+#include "records/records.h"
+#include "records/settings.h"
 
 static void ResetLists()
 {
@@ -79,6 +79,7 @@ static void BM_LoadLargeConfig(benchmark::State &state)
         return;
     }
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     FILE *f = fopen("dlm.ini", "w");
     fprintf(f, "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\nColor=ff8080,ffffff,ffff,ff,"
                "ff00\nControl=97\n[HOLIDAY]\n");
@@ -154,6 +155,7 @@ static void BM_MergingSave1000Memos(benchmark::State &state)
     }
     ResetLists();
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     for (int i = 0; i < 1000; i++) {
         char text[64];
         snprintf(text, sizeof text, "memo %d", i);

@@ -7,7 +7,7 @@
 #include <string.h>
 #include <filesystem>
 #include "calendar/holiday.h"
-#include "calendar/ics.h"
+#include "features/ics.h"
 #include "calendar/memo.h"
 #include "store/recordstore.h"
 

@@ -4,8 +4,8 @@
 #include <string.h>
 #include "calendar/holiday.h"
 #include "remind/alarmcalc.h"
-#include "store/records.h"
-#include "store/settings.h"
+#include "records/records.h"
+#include "records/settings.h"
 
 static const PackedDate Today = PACK_DATE(2026, 3, 11);   // a Wednesday
 

@@ -82,6 +82,10 @@ int LeapMonthDays(int lunarYear);
 int LunarYearDays(int lunarYear);
 int SolarToLunar(CalendarDay *rec);         // 0 ok, 1 outside the table
 int ComputeDay(CalendarDay *rec);           // NormalizeDay, then SolarToLunar
+// The day record of the date, the caller's own (lunar fields 0 outside the
+// table); GetDayInfo fills the shared one, which the next call of the engine
+// may overwrite and whose lunar fields outside the table are left as they were.
+CalendarDay DayInfo(PackedDate date);
 CalendarDay *GetDayInfo(PackedDate date);   // the shared day record
 void LunarToSolarInPlace(CalendarDay *rec);
 CalendarDay *LunarToSolarDay(int32_t packedLunar);

@@ -2,7 +2,7 @@
 // caption under each day number.
 #pragma once
 #include "calendar.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 #define DAYTEXT_SOLAR       0x01   // the Gregorian line; starts the text
 #define DAYTEXT_LUNAR       0x02   // the lunar line

@@ -158,23 +158,19 @@ int32_t SecondsBetween(PackedTime from, PackedTime to)
            DATE_DAY(from);
 }
 
-const char *FormatPackedDate(PackedDate date)
+// A date or a time, packed alike, as text in the shared buffer; null for 0 and -1.
+static const char *FormatPacked(int32_t packed, const char *format)
 {
-    if (date == 0 || date == -1)
+    if (packed == 0 || packed == -1)
         return 0;
-    snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "%04d-%02d-%02d", DATE_YEAR(date), DATE_MONTH(date),
-             DATE_DAY(date));
+    snprintf(SharedTextBuffer, sizeof SharedTextBuffer, format, DATE_YEAR(packed), DATE_MONTH(packed),
+             DATE_DAY(packed));
     return SharedTextBuffer;
 }
 
-const char *FormatPackedTime(PackedTime time)
-{
-    if (time == 0 || time == -1)
-        return 0;
-    snprintf(SharedTextBuffer, sizeof SharedTextBuffer, "%02d:%02d:%02d", DATE_YEAR(time), DATE_MONTH(time),
-             DATE_DAY(time));
-    return SharedTextBuffer;
-}
+const char *FormatPackedDate(PackedDate date) { return FormatPacked(date, "%04d-%02d-%02d"); }
+
+const char *FormatPackedTime(PackedTime time) { return FormatPacked(time, "%02d:%02d:%02d"); }
 
 PackedDate PackedDateFromSystemTime(const SYSTEMTIME *st)
 {

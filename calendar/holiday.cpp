@@ -24,24 +24,39 @@ int HolidayRuleDays(int month, int lunar)
     return lunar ? 30 : Days[month - 1];
 }
 
-HolidayEntry *HolidaysOn(PackedDate date, int withTerms)
+// The codes a rule of a date may have.
+struct DayCodes {
+    int32_t solar, lunar, fromStart, fromEnd;
+};
+
+static DayCodes CodesOf(PackedDate date)
 {
-    const CalendarDay *rec = GetDayInfo(date);
+    const CalendarDay rec = DayInfo(date);
+    DayCodes codes;
     // The Gregorian code takes the month and day as passed in, so a rule for
     // 29 February matches 2026-02-29 although the record says 1 March.
-    const int32_t solar = HOLIDAY_SOLAR | (date & 0xFFF);
-    const int32_t lunar = (rec->lunarValid == 1 && rec->isLeapMonth == 0)
-                              ? (HOLIDAY_LUNAR | rec->lunarMonth << 8 | rec->lunarDay)
-                              : -1;
-    const int32_t week = HOLIDAY_WEEKDAY | rec->month << 8 | rec->weekday;
-    const int32_t fromStart = week | ((rec->day - 1) / 7 + 1) << 4;
-    const int32_t fromEnd = week | ((rec->daysInMonth - rec->day) / 7 + 7) << 4;
+    codes.solar = HOLIDAY_SOLAR | (date & 0xFFF);
+    codes.lunar = (rec.lunarValid == 1 && rec.isLeapMonth == 0)
+                      ? (HOLIDAY_LUNAR | rec.lunarMonth << 8 | rec.lunarDay)
+                      : -1;
+    const int32_t week = HOLIDAY_WEEKDAY | rec.month << 8 | rec.weekday;
+    codes.fromStart = week | ((rec.day - 1) / 7 + 1) << 4;
+    codes.fromEnd = week | ((rec.daysInMonth - rec.day) / 7 + 7) << 4;
+    return codes;
+}
 
+static int Matches(const DayCodes &codes, int32_t c)
+{
+    return c == codes.solar || c == codes.lunar || c == codes.fromStart || c == codes.fromEnd;
+}
+
+HolidayEntry *HolidaysOn(PackedDate date, int withTerms)
+{
+    const DayCodes codes = CodesOf(date);
     HolidayEntry *chain = 0;
     for (ListNode *node = HolidayList; node; node = node->next) {
         HolidayEntry *e = (HolidayEntry *)node->record;
-        const int32_t c = e->code;
-        if (c == solar || c == lunar || c == fromStart || c == fromEnd) {
+        if (Matches(codes, e->code)) {
             e->nextMatch = chain;
             chain = e;
         }
@@ -54,6 +69,34 @@ HolidayEntry *HolidaysOn(PackedDate date, int withTerms)
         }
     }
     return chain;
+}
+
+int ForEachHolidayOn(PackedDate date, int withTerms,
+                     int (*visit)(HolidayCode code, const char *name, void *context), void *context)
+{
+    int visited = 0;
+    if (withTerms) {
+        const int index = SolarTermIndexOn(date);
+        if (index >= 0) {
+            visited++;
+            if (!visit(HOLIDAY_TERM | index, SolarTermNames[index], context))
+                return visited;
+        }
+    }
+    // HolidaysOn's chain runs from the last match of the list to the first.
+    const DayCodes codes = CodesOf(date);
+    const ListNode *last = HolidayList;
+    while (last && last->next)
+        last = last->next;
+    for (const ListNode *node = last; node; node = node->prev) {
+        const HolidayEntry *e = (const HolidayEntry *)node->record;
+        if (Matches(codes, e->code)) {
+            visited++;
+            if (!visit(e->code, e->name, context))
+                break;
+        }
+    }
+    return visited;
 }
 
 static int Mod7(int v)
@@ -112,8 +155,10 @@ PackedDate HolidayDateThisYear(HolidayCode code)
     return 0;
 }
 
-const char *DescribeHolidayCode(HolidayCode code)
+const char *DescribeHolidayCodeInto(HolidayCode code, char *out, size_t size)
 {
+    if (!out || size == 0)
+        return 0;
     if (code < HOLIDAY_SOLAR || code >= HOLIDAY_NONE)
         return 0;
     const int month = (code >> 8) & 0xF;
@@ -121,8 +166,8 @@ const char *DescribeHolidayCode(HolidayCode code)
         const char *format = LoadProgramString(code < HOLIDAY_LUNAR ? IDS_SOLAR_RULE : IDS_LUNAR_RULE);
         if (!format)
             return 0;
-        snprintf(SharedTextBuffer, sizeof SharedTextBuffer, format, month, code & 0xFF);
-        return SharedTextBuffer;
+        snprintf(out, size, format, month, code & 0xFF);
+        return out;
     }
     const int n = (code >> 4) & 0xF;
     const int weekday = code & 0xF;
@@ -131,9 +176,14 @@ const char *DescribeHolidayCode(HolidayCode code)
     const char *format = LoadProgramString(IDS_WEEK_RULE);
     if (!format)
         return 0;
-    snprintf(SharedTextBuffer, sizeof SharedTextBuffer, format, Numerals[month], n < 6 ? "正" : "倒",
+    snprintf(out, size, format, Numerals[month], n < 6 ? "正" : "倒",
              Numerals[n % 6], WeekdayName(weekday));
-    return SharedTextBuffer;
+    return out;
+}
+
+const char *DescribeHolidayCode(HolidayCode code)
+{
+    return DescribeHolidayCodeInto(code, SharedTextBuffer, sizeof SharedTextBuffer);
 }
 
 // Only a new "dlm.ini" gets these: a file keeps the rules it holds, so the

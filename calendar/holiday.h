@@ -2,7 +2,7 @@
 // of a month counted from its start or its end.
 #pragma once
 #include "calendar.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 typedef int32_t HolidayCode;
 // Kind in bits 12..15.
@@ -28,9 +28,17 @@ int HolidayRuleDays(int month, int lunar);
 // holidays" option); null when none. Valid until the next call; overwrites
 // the shared day record.
 HolidayEntry *HolidaysOn(PackedDate date, int withTerms);
+// The same holidays in the same order, each visited with its code and name
+// (the term's from SolarTermNames); nothing shared is written, so a visit may
+// call into the engine. Stops when visit returns 0; returns how many were
+// visited.
+int ForEachHolidayOn(PackedDate date, int withTerms,
+                     int (*visit)(HolidayCode code, const char *name, void *context), void *context);
 // The rule's date in the year of TodayDate; 0 for codes of 0x5000 and above.
 PackedDate HolidayDateThisYear(HolidayCode code);
 // The rule as text in the shared 500-byte buffer, or null.
 const char *DescribeHolidayCode(HolidayCode code);
+// The same in the caller's buffer: out, or null (out then untouched).
+const char *DescribeHolidayCodeInto(HolidayCode code, char *out, size_t size);
 // Adds the 30 built-in rules to HolidayList in table order.
 void AddBuiltInHolidays();

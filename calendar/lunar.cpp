@@ -174,8 +174,19 @@ int SolarToLunar(CalendarDay *rec) { return LunarFromDayNumber(rec, DayNumberOf(
 
 int ComputeDay(CalendarDay *rec) { return LunarFromDayNumber(rec, NormalizeAndNumberDay(rec)); }
 
+CalendarDay DayInfo(PackedDate date)
+{
+    CalendarDay day = {};
+    day.year = DATE_YEAR(date);
+    day.month = DATE_MONTH(date);
+    day.day = DATE_DAY(date);
+    ComputeDay(&day);
+    return day;
+}
+
 CalendarDay *GetDayInfo(PackedDate date)
 {
+    // Outside the table the lunar fields keep what the record held before.
     SharedDay.year = DATE_YEAR(date);
     SharedDay.month = DATE_MONTH(date);
     SharedDay.day = DATE_DAY(date);

@@ -2,7 +2,7 @@
 #pragma once
 #include <stdint.h>
 #include "calendar.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 // 1 when a memo with this `when` applies on the date: that date itself,
 // every day, the day of the month (monthly), the weekday (weekly), the month

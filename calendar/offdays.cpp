@@ -1,14 +1,10 @@
 // Days off and make-up workdays: the generated built-in table and the user's
-// file, both searched by date.
+// lines, both searched by date (offdaysfile.cpp reads and writes the lines).
 #include "offdays.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-#include "../store/datalock.h"
-#include "../store/fileio.h"
-#include "../store/merge.h"
 
 struct OffDayRow {
     PackedDate date;
@@ -233,203 +229,14 @@ static int AppendLine(const char *text)
     return 0;
 }
 
-// The lines as the program last read or wrote them, the base of a merge.
-static char **BaseLines;
-static int BaseCount;
-static char BasePath[4096];
-
-static void FreeTexts(char **texts, int count)
+int SetUserOffDayLines(const char *const *texts, int count)
 {
-    for (int i = 0; i < count; i++)
-        free(texts[i]);
-    free(texts);
-}
-
-static void TakeBase(const char *path)
-{
-    FreeTexts(BaseLines, BaseCount);
-    BaseCount = 0;
-    BaseLines = (char **)malloc(sizeof *BaseLines * (size_t)(LineCount + 1));
-    if (!BaseLines)
-        return;
-    for (int i = 0; i < LineCount; i++)
-        if ((BaseLines[BaseCount] = strdup(Lines[i].text)) != 0)
-            BaseCount++;
-    snprintf(BasePath, sizeof BasePath, "%s", path);
-}
-
-static int LoadLines(const char *path);
-
-int LoadOffDaysFile(const char *path)
-{
-    int result = LoadLines(path);
-    TakeBase(path);
-    return result;
-}
-
-static int LoadLines(const char *path)
-{
-    ClearUserOffDays();
-    int missing = 0;
-    FILE *f = FileOpenRegular(path, &missing);
-    if (!f)
-        return missing ? 0 : 1;
-    // Lines of any length are kept whole, so that they are written back as they were.
-    size_t length = 0, capacity = 256;
-    char *line = (char *)malloc(capacity);
-    int failed = !line;
-    while (line) {
-        int c = fgetc(f);
-        if (c == EOF && length == 0)
-            break;
-        if (c == EOF || c == '\n') {
-            if (length && line[length - 1] == '\r')
-                length--;
-            line[length] = 0;
-            failed |= AppendLine(line);
-            length = 0;
-            if (c == EOF)
-                break;
-            continue;
-        }
-        if (length + 2 > capacity) {
-            size_t grown = 2 * capacity;
-            char *more = (char *)realloc(line, grown);
-            if (!more) {
-                failed = 1;
-                break;
-            }
-            line = more;
-            capacity = grown;
-        }
-        line[length++] = (char)c;
-    }
-    free(line);
-    fclose(f);
-    Reindex();
-    // out of memory: what was read is shown, but a save would lose the rest
-    return failed ? 1 : 0;
-}
-
-static int WriteLines(FILE *f, void *context)
-{
-    (void)context;
-    for (int i = 0; i < LineCount; i++)
-        if (FilePrintf(f, "%s\r\n", Lines[i].text) < 0)
-            return 1;
-    return 0;
-}
-
-// A line as a record of the merge: its date first (0 for a comment or a
-// line that is not a day), so that a day's line changed on one side is that
-// day's line edited.
-static char *LineRecord(const char *text, uint32_t *size)
-{
-    PackedDate date = 0;
-    int kind, comment;
-    char name[OFFDAY_NAME_SIZE];
-    if (!ParseOffDayLine(text, &date, &kind, name, &comment))
-        date = 0;
-    size_t length = strlen(text);
-    char *record = (char *)malloc(4 + length);
-    if (record) {
-        memcpy(record, &date, 4);
-        memcpy(record + 4, text, length);
-    }
-    *size = (uint32_t)(4 + length);
-    return record;
-}
-
-static MergeBlob *LineBlobs(char *const *texts, int count)
-{
-    MergeBlob *blobs = (MergeBlob *)calloc((size_t)count + 1, sizeof *blobs);
-    for (int i = 0; blobs && i < count; i++)
-        blobs[i].bytes = LineRecord(texts[i], &blobs[i].size);
-    return blobs;
-}
-
-static void FreeBlobs(MergeBlob *blobs, int count)
-{
-    for (int i = 0; blobs && i < count; i++)
-        free((void *)blobs[i].bytes);
-    free(blobs);
-}
-
-// Merges the program's lines with the file's (another writer, loomcal, may
-// have changed it): the program's changes since its base go over the file's
-// lines, per day; the lines end up in the program. 0, 1 out of memory, -1
-// when the file cannot be read.
-static int MergeWithFile(const char *path)
-{
-    char **ours = (char **)malloc(sizeof *ours * (size_t)(LineCount + 1));
-    if (!ours)
-        return 1;
-    const int oursCount = LineCount;
-    for (int i = 0; i < LineCount; i++)
-        ours[i] = Lines[i].text;   // taken over from Lines
-    LineCount = 0;
-    if (LoadLines(path) != 0) {
-        // the file cannot be read whole: it is not replaced, the program's lines stay
-        ClearUserOffDays();
-        int failed = 0;
-        for (int i = 0; i < oursCount; i++)
-            failed |= AppendLine(ours[i]);
-        Reindex();
-        FreeTexts(ours, oursCount);
-        return -1;
-    }
-    char **theirs = (char **)malloc(sizeof *theirs * (size_t)(LineCount + 1));
-    const int theirsCount = LineCount;
-    for (int i = 0; theirs && i < LineCount; i++)
-        theirs[i] = strdup(Lines[i].text);
-    MergeBlob *b = LineBlobs(BaseLines, BaseCount), *o = LineBlobs(ours, oursCount),
-              *t = LineBlobs(theirs, theirsCount);
-    MergePick *picks = (MergePick *)malloc(sizeof *picks * (size_t)(oursCount + theirsCount + 1));
-    int32_t n = theirs && b && o && t && picks ? MergeRecordLists(b, BaseCount, o, oursCount, t, theirsCount, picks)
-                                                : -1;
-    // Nothing of theirs and nothing of ours dropped: the lines stay in their order.
-    int32_t fromOurs = 0;
-    for (int32_t i = 0; i < n; i++)
-        fromOurs += picks[i].from == MERGE_FROM_OURS;
-    if (fromOurs == n && n == oursCount)
-        n = -1;
     ClearUserOffDays();
     int failed = 0;
-    if (n < 0) {
-        for (int i = 0; i < oursCount; i++)
-            failed |= AppendLine(ours[i]);   // as the program holds them
-        failed |= !picks;
-    }
-    for (int32_t i = 0; i < n; i++)
-        failed |= AppendLine(picks[i].from == MERGE_FROM_OURS ? ours[picks[i].index] : theirs[picks[i].index]);
+    for (int i = 0; i < count; i++)
+        failed |= AppendLine(texts[i]);
     Reindex();
-    free(picks);
-    FreeBlobs(b, BaseCount);
-    FreeBlobs(o, oursCount);
-    FreeBlobs(t, theirsCount);
-    FreeTexts(ours, oursCount);
-    if (theirs)
-        FreeTexts(theirs, theirsCount);
     return failed;
-}
-
-int SaveOffDaysFile(const char *path)
-{
-    char folder[4096];
-    int lock = DataLockForFile(path, folder, sizeof folder);
-    if (lock != SAVE_OK)
-        return lock;
-    // Without a base of this file (or with the file gone) the lines are written as they are.
-    int merged = strcmp(path, BasePath) == 0 && FileExists(path) ? MergeWithFile(path) : 0;
-    if (merged != 0) {
-        DataLockRelease(folder);
-        return merged < 0 ? SAVE_UNREADABLE : SAVE_NO_MEMORY;
-    }
-    int result = FileWriteCompleteBy(path, 0, WriteLines, 0);
-    if (result == SAVE_OK)
-        TakeBase(path);
-    DataLockRelease(folder);
-    return result;
 }
 
 int SetUserOffDay(PackedDate date, int kind, const char *name)

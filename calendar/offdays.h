@@ -32,14 +32,11 @@ void ForEachOffDay(int year, int (*visit)(PackedDate date, int kind, const char 
 int OffDaysBuiltInFirstYear();
 int OffDaysBuiltInLastYear();
 
-// ---- the user's file ----
-// Reads the file; a missing file is an empty one. Lines that cannot be read
-// are kept (and written back) but not used. 0 when read (or missing), 1 when
-// the file exists but could not be opened.
-int LoadOffDaysFile(const char *path);
-// Writes the lines as a complete new file (SAVE_OK or a SAVE_* code).
-int SaveOffDaysFile(const char *path);
+// ---- the user's lines (features/offdaysfile.h reads and writes their file) ----
 void ClearUserOffDays();
+// Makes the lines the user's, replacing what there was (each text copied);
+// 0 on success, 1 when memory ran out (the lines that fit are kept).
+int SetUserOffDayLines(const char *const *texts, int count);
 // Parses one line; 1 with the fields filled when it is a day, 0 otherwise
 // (blank lines and '#' comments are neither: *comment set).
 int ParseOffDayLine(const char *line, PackedDate *date, int *kind, char name[OFFDAY_NAME_SIZE], int *comment);

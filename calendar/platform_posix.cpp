@@ -17,23 +17,18 @@ static void FromTm(SYSTEMTIME *st, const struct tm &local, const struct timeval 
     st->wMilliseconds = (WORD)(now.tv_usec / 1000);
 }
 
-void GetLocalTime(SYSTEMTIME *st)
+// The clock now, broken down by convert (local time or UTC).
+static void ReadClock(SYSTEMTIME *st, struct tm *(*convert)(const time_t *, struct tm *))
 {
     struct timeval now;
     gettimeofday(&now, 0);
     time_t seconds = now.tv_sec;
-    struct tm local;
-    localtime_r(&seconds, &local);
-    FromTm(st, local, now);
+    struct tm broken;
+    convert(&seconds, &broken);
+    FromTm(st, broken, now);
 }
 
-void GetSystemTime(SYSTEMTIME *st)
-{
-    struct timeval now;
-    gettimeofday(&now, 0);
-    time_t seconds = now.tv_sec;
-    struct tm utc;
-    gmtime_r(&seconds, &utc);
-    FromTm(st, utc, now);
-}
+void GetLocalTime(SYSTEMTIME *st) { ReadClock(st, localtime_r); }
+
+void GetSystemTime(SYSTEMTIME *st) { ReadClock(st, gmtime_r); }
 #endif

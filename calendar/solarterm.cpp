@@ -8,7 +8,7 @@
 
 #include <stdio.h>
 
-#include "../store/settings.h"
+#include "../records/settings.h"
 #include "daynumber.h"
 #include "solarterm_table.inc"
 
@@ -211,15 +211,15 @@ void TermDatesOfYear(int year, PackedDate out[24])
     }
 }
 
-const char *FormatTermMoment(int year, int index)
+const char *FormatTermMomentInto(int year, int index, char *text)
 {
-    static char text[40];
+    const size_t size = TERM_MOMENT_SIZE;
     int minute;
     PackedDate date = SolarTermMoment(year, index, &minute);
     if (minute >= 0)
-        snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date),
+        snprintf(text, size, "%04d-%02d-%02d %02d:%02d", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date),
                  minute / 60, minute % 60);
     else
-        snprintf(text, sizeof text, "%04d-%02d-%02d --:--", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date));
+        snprintf(text, size, "%04d-%02d-%02d --:--", DATE_YEAR(date), DATE_MONTH(date), DATE_DAY(date));
     return text;
 }

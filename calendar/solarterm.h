@@ -5,7 +5,7 @@
 // year per year.
 #pragma once
 #include "calendar.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 extern const int32_t SolarTermMinutes[24];
 extern const char *const SolarTermNames[24];
@@ -25,6 +25,7 @@ int SolarTermsArePrecise(int year);
 // moment's minute of the day in UTC+8, or -1 when the formula gives only a date.
 PackedDate SolarTermMoment(int year, int index, int *minuteOfDay);
 // The moment of term `index` of the year as text: "2026-06-05 23:49" (UTC+8),
-// or the date and "--:--" where the formula gives only a date. Valid until the
-// next call.
-const char *FormatTermMoment(int year, int index);
+// or the date and "--:--" where the formula gives only a date, in the
+// caller's buffer of TERM_MOMENT_SIZE bytes; returns out.
+#define TERM_MOMENT_SIZE 40
+const char *FormatTermMomentInto(int year, int index, char *out);

@@ -8,11 +8,11 @@
 #include <stdlib.h>
 #include "../app/shell.h"
 #include "../calendar/names.h"
-#include "../calendar/report.h"
+#include "../features/report.h"
 #include "../calendar/strings.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 static const char QueryTitle[] = " -- 节日快速查询 -- ";
 

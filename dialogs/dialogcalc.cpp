@@ -2,7 +2,7 @@
 #include "../calendar/names.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
-#include "../store/gbk.h"
+#include "../records/gbk.h"
 #include "../store/recordstore.h"
 #include <stdio.h>
 #include <string.h>
@@ -89,7 +89,8 @@ void HolidayColumnText(const HolidayEntry *entry, int column, char *buffer, size
     buffer[0] = 0;
     if (!entry)
         return;
-    const char *text = column == 0 ? entry->name : DescribeHolidayCode(entry->code);
+    char rule[200];
+    const char *text = column == 0 ? entry->name : DescribeHolidayCodeInto(entry->code, rule, sizeof rule);
     if (text)
         GbkCopyCut(buffer, text, size - 1);
 }
@@ -128,7 +129,8 @@ int HolidayFallsOn(HolidayCode code, PackedDate date)
 {
     if (code < HOLIDAY_SOLAR || code >= HOLIDAY_NONE)
         return 0;
-    const CalendarDay *rec = GetDayInfo(date);
+    const CalendarDay day = DayInfo(date);
+    const CalendarDay *rec = &day;
     if (rec->packed != date)
         return 0;   // 29 February of a common year and the like: no such day
     if (code < HOLIDAY_LUNAR)
@@ -151,8 +153,8 @@ void FormatNoDateLine(char *buffer, size_t size, const char *name, HolidayCode c
 {
     if (!buffer || size == 0)
         return;
-    char rule[64] = "";
-    const char *described = DescribeHolidayCode(code);
+    char rule[64] = "", full[200];
+    const char *described = DescribeHolidayCodeInto(code, full, sizeof full);
     if (described)
         GbkCopyCut(rule, described, sizeof rule - 1);
     // The name gets what the rest of the line leaves, cut on a whole character.
@@ -166,46 +168,6 @@ void FormatNoDateLine(char *buffer, size_t size, const char *name, HolidayCode c
     size_t room = size - 1 - (size_t)rest;
     GbkCopyCut(cut, name ? name : "", room < HOLIDAY_NAME_MAX ? room : HOLIDAY_NAME_MAX);
     snprintf(buffer, size, Format, cut, rule, (int)year);
-}
-
-int SaveDayNote(PackedDate date, int mark, const char *text, int *markChanged)
-{
-    if (markChanged)
-        *markChanged = 0;
-    if (!DayNoteStore)
-        return NOTE_SAVE_FAILED;
-    const size_t n = text ? strlen(text) : 0;
-    StoreItem *item = FindDayNote(date);
-    const int oldMark = item && item->entry.userValue != 0;
-
-    if (!mark && n == 0) {
-        if (!item)
-            return NOTE_SAVE_NOTHING;
-        StoreDeleteItem(item);
-        if (markChanged)
-            *markChanged = oldMark;
-        return NOTE_SAVE_REMOVED;
-    }
-    if (item && n == 0 && item->entry.dataLength > 0) {
-        // The store cannot take an item's data away: a mark-only note is a
-        // fresh item, so the old text does not come back the next time.
-        StoreDeleteItem(item);
-        item = 0;
-    }
-    const int fresh = !item;
-    if (fresh)
-        item = StoreAddItem(&DayNoteStore->root, date);
-    if (!item)
-        return NOTE_SAVE_FAILED;
-    if (n > 0 && !StoreSetData(item, text, (uint32_t)(n + 1))) {
-        if (fresh)
-            StoreDeleteItem(item);
-        return NOTE_SAVE_FAILED;
-    }
-    StoreSetUserValue(item, mark ? 1 : 0);
-    if (markChanged)
-        *markChanged = oldMark != (mark ? 1 : 0);
-    return NOTE_SAVE_STORED;
 }
 
 // ---- date information dialog: the lunar choosers ----
@@ -234,7 +196,8 @@ void LunarMonthItemText(LunarMonthItem item, char *buffer, size_t size)
 
 LunarChoice LunarChoiceOf(PackedDate date)
 {
-    const CalendarDay *d = GetDayInfo(date);
+    const CalendarDay day = DayInfo(date);
+    const CalendarDay *d = &day;
     LunarChoice choice = {-1, -1, -1, 0};
     if (d->lunarValid != 1 || !InLunarTable(d->lunarYear))
         return choice;
@@ -264,12 +227,13 @@ PackedDate SolarOfLunarDay(int32_t year, int32_t month, int32_t leap, int32_t da
     const PackedDate first = LunarToSolar(PACK_DATE(year, month, 1));
     const int offset = (leap ? LunarMonthDays(year, month) : 0) + day - 1;
     // at most 58 days past the first: the day record rolls the overflow into the next months
-    return GetDayInfo(PACK_DATE(DATE_YEAR(first), DATE_MONTH(first), DATE_DAY(first) + offset))->packed;
+    return DayInfo(PACK_DATE(DATE_YEAR(first), DATE_MONTH(first), DATE_DAY(first) + offset)).packed;
 }
 
 PackedDate LunarChooserDate(PackedDate shown, int chooser, int32_t index)
 {
-    const CalendarDay *d = GetDayInfo(shown);
+    const CalendarDay shownDay = DayInfo(shown);
+    const CalendarDay *d = &shownDay;
     int32_t year = LUNAR_FIRST_YEAR, month = 1, leap = 0, day = 1;
     if (d->lunarValid == 1) {
         year = d->lunarYear;

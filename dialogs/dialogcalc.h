@@ -8,7 +8,8 @@
 #include <stdint.h>
 #include "../calendar/calendar.h"
 #include "../calendar/holiday.h"
-#include "../store/records.h"
+#include "../records/records.h"
+#include "../store/recordstore.h"   // SaveDayNote, the dialog's save
 
 // ---- holiday editor ----
 
@@ -71,18 +72,6 @@ int HolidayFallsOn(HolidayCode code, PackedDate date);
 PackedDate QuickLookupDate(HolidayCode code);
 // The one line the information pane shows for such a rule.
 void FormatNoDateLine(char *buffer, size_t size, const char *name, HolidayCode code, int32_t year);
-
-enum {
-    NOTE_SAVE_NOTHING = 0,   // no text, no mark and no note: nothing to do
-    NOTE_SAVE_STORED = 1,    // the note holds the text (or none) and the mark
-    NOTE_SAVE_REMOVED = 2,   // no text and no mark: the note is gone
-    NOTE_SAVE_FAILED = 3,    // no note could be made (memory): nothing changed
-};
-// The dialog's save of a date's note in DayNoteStore: with a text or a mark
-// the note holds exactly that text (none when empty, so an old text never
-// comes back) and that mark; with neither the note is deleted. *markChanged
-// (may be null) tells whether the date's shown mark changed.
-int SaveDayNote(PackedDate date, int mark, const char *text, int *markChanged);
 
 // ---- date information dialog: the lunar year, month and day choosers ----
 

@@ -11,7 +11,7 @@
 #include <string.h>
 #include "../winbase/latebind.h"
 #include "../app/shell.h"
-#include "../calendar/ics.h"
+#include "../features/ics.h"
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/strings.h"
@@ -21,7 +21,7 @@
 #include "listrows.h"
 #include "../resources/resource.h"
 #include "../store/fileio.h"
-#include "../store/gbk.h"
+#include "../records/gbk.h"
 
 static HWND MemoList(HWND dialog) { return GetDlgItem(dialog, IDC_LIST_VIEW); }
 
@@ -156,7 +156,7 @@ static INT_PTR InitMemoEditor(HWND dialog)
     AddListColumn(list, 1, IDS_TIME, ColumnWidth(list, 60, "00:00:00"));
     AddListColumn(list, 2, IDS_REMIND, 400);
     // Each row goes on top, so the list shows ReminderList in reverse order.
-    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next)
+    for (ListNode *node = FirstMemo(); node; node = node->next)
         InsertCallbackRow(node, list);
     SetDialogModified(dialog, 0);
     return TRUE;
@@ -218,7 +218,7 @@ static void AddMemo(HWND dialog)
     if (failed)
         return;   // no memory: nothing added, nothing said
     // AddReminder puts the new memo directly after the chime entry.
-    ListNode *node = ReminderList->next;
+    ListNode *node = FirstMemo();
     InsertCallbackRow(node, MemoList(dialog));
     ScheduleReminder((ReminderEntry *)node->record);
     SetItemTextGbk(dialog, IDC_NOTE_TEXT, "");

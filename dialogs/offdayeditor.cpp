@@ -7,6 +7,7 @@
 #include <string.h>
 #include "../app/shell.h"
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../calendar/today.h"
 #include "../monthview/monthview.h"
 #include "../remind/remind.h"

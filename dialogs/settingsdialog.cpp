@@ -9,7 +9,7 @@
 #include "../app/shell.h"
 #include "../remind/remind.h"
 #include "../resources/resource.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 BOOL(WINAPI *PickColour)(LPCHOOSECOLORA choice) = LateChooseColorA;
 void (*ArmChime)(int announce) = ArmHourlyChime;

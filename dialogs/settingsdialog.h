@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
-#include "../store/records.h"
+#include "../records/records.h"
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // After OK, with the new settings in place: the tray icon, the month's

@@ -3,7 +3,7 @@
 // the option and colour block goes back over the live settings.
 #pragma once
 #include <stdint.h>
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 // The option bit of a check box of the dialog, or 0 for any other control.
 uint32_t OptionBitOf(int control);

@@ -9,7 +9,7 @@
 #include "../monthview/monthview.h"
 #include "../resources/resource.h"
 #include "../store/notefile.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 HWND StickyNoteWindow;
 UINT NoteSaveDelay = NOTE_SAVE_DELAY;

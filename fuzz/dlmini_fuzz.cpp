@@ -11,12 +11,12 @@
 #include "fuzz_util.h"
 #include "calendar/daytext.h"
 #include "calendar/holiday.h"
-#include "calendar/ics.h"
-#include "calendar/report.h"
+#include "features/ics.h"
+#include "features/report.h"
 #include "calendar/today.h"
 #include "store/config.h"
-#include "store/records.h"
-#include "store/settings.h"
+#include "records/records.h"
+#include "records/settings.h"
 
 static void Reset()
 {
@@ -38,7 +38,7 @@ static size_t Walk()
             sum += strlen(rule);
         sum += (size_t)HolidayDateThisYear(e->code);
     }
-    for (ListNode *n = ReminderList ? ReminderList->next : 0; n; n = n->next) {
+    for (ListNode *n = FirstMemo(); n; n = n->next) {
         const ReminderEntry *r = (const ReminderEntry *)n->record;
         sum += strlen(r->text) + strlen(FormatMemoWhen(r->when));
     }
@@ -170,6 +170,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     snprintf(scratch, sizeof scratch, "%s", dir);
     atexit(RemoveScratch);
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     return 0;
 }
 
@@ -186,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Looking at the file finds what loading it finds, and changes nothing.
     const int checked = CheckConfigFile("dlm.ini");
     const int32_t checkedProblems = ConfigProblemCount;
-    if (HolidayList || ReminderList->next)
+    if (HolidayList || FirstMemo())
         abort();
     if (ReadConfigFile("dlm.ini") != checked || ConfigProblemCount != checkedProblems)
         abort();
@@ -230,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::set<std::string> names, texts;
     for (ListNode *n = HolidayList; n; n = n->next)
         names.insert(((const HolidayEntry *)n->record)->name);
-    for (ListNode *n = ReminderList ? ReminderList->next : 0; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         texts.insert(((const ReminderEntry *)n->record)->text);
     for (const std::string &h : holidays)
         if (!names.count(h) && !KeptWhole(data, size)) {

@@ -2,7 +2,7 @@
 #include "../calendar/holiday.h"
 #include "../calendar/offdays.h"
 #include "../store/recordstore.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 static int IsMarked(PackedDate date)
 {

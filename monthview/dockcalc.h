@@ -4,7 +4,7 @@
 // these functions and moves the window.
 #pragma once
 #include <stdint.h>
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 #define SNAP_DISTANCE   50   // an edge catches a window closer than this
 #define UNSNAP_SLACK    5    // cursor travel that tears a window off its edge

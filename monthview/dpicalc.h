@@ -4,7 +4,7 @@
 // written before scaling did, so they load unchanged.
 #pragma once
 #include <stdint.h>
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 #define BASE_DPI 96
 

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <stdint.h>
 #include "../calendar/calendar.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 #include "daycolour.h"
 #include "dockcalc.h"
 #include "screencalc.h"

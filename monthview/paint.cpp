@@ -10,7 +10,7 @@
 #include "../calendar/offdays.h"
 #include "../calendar/today.h"
 #include "../store/recordstore.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 HDC MemoryDC;
 HBITMAP CanvasBitmap;

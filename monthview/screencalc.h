@@ -5,7 +5,7 @@
 #pragma once
 #include <stdint.h>
 #include "dockcalc.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 #define SCREEN_MONITORS_MAX 16
 

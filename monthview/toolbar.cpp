@@ -6,7 +6,7 @@
 #include "../winbase/program.h"
 #include "../calendar/today.h"
 #include "../resources/resource.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 HWND MonthTooltip;
 HWND MonthToolbar;

@@ -3,8 +3,8 @@
 #include "../calendar/memo.h"
 #include "../calendar/offdays.h"
 #include "../calendar/strings.h"
-#include "../store/gbk.h"
-#include "../store/settings.h"
+#include "../records/gbk.h"
+#include "../records/settings.h"
 #include <stdio.h>
 #include <string.h>
 #ifndef _WIN32
@@ -194,7 +194,7 @@ void RearmAt(PackedDate today, const SYSTEMTIME *now, uint64_t tick, AlertFn ale
     // The memos to queue are chained in list order and sorted once: inserting
     // them one by one would walk the growing queue for each of them.
     ReminderEntry *chain = 0, **tail = &chain;
-    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next) {
+    for (ListNode *node = FirstMemo(); node; node = node->next) {
         ReminderEntry *memo = (ReminderEntry *)node->record;
         uint64_t due;
         if (PlanEntry(memo, today, now, tick, alert, &due) != SCHEDULE_QUEUED)

@@ -8,7 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include "../calendar/calendar.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 // ---- clocks ----
 

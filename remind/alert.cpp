@@ -7,7 +7,7 @@
 #include "../winbase/program.h"
 #include "../monthview/monthview.h"
 #include "../resources/resource.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 HWND AlertWindow;
 static HBRUSH AlertBrush;

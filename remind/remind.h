@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include "alarmcalc.h"
-#include "../store/records.h"
+#include "../records/records.h"
 
 // The one-second clock's share of the reminders: fires the head of the
 // queue when it is due, at most one reminder a tick.

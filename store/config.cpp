@@ -1,20 +1,18 @@
 #include "config.h"
 #include "datalock.h"
 #include "fileio.h"
-#include "gbk.h"
+#include "../records/gbk.h"
 #include "merge.h"
 #include "notesync.h"
-#include "progdir.h"
-#include "records.h"
+#include "../records/records.h"
 #include "recordstore.h"
-#include "settings.h"
-#include "../calendar/holiday.h"
-#include "../calendar/today.h"
+#include "../records/settings.h"
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
 int ConfigChanged;
+const int32_t *ConfigPurgeDate;
 
 // Line breaks in holiday names and memo texts.
 //
@@ -505,7 +503,7 @@ static void LoadFile(FILE *f, SettingsRecord *settings, int addEntries, LoadReco
             Took(record, EntryFlaw(text, MEMO_TEXT_MAX, FLAW_MEMO_CUT));
             if (!text)
                 continue;
-            if (purge && numbers[0] < (uint32_t)TodayDate.date)
+            if (purge && ConfigPurgeDate && numbers[0] < (uint32_t)*ConfigPurgeDate)
                 continue;
             if (addEntries)
                 AddReminder(numbers[0], numbers[1], text);
@@ -1057,15 +1055,12 @@ int ReadConfigFile(const char *name)
     if (!ReminderList)
         AddChimeEntry();
     int result = LoadAndCheck(name, &Settings, 1);
-    // The records read are the base of later merges; defaults are the
-    // program's own additions, which its first save writes.
+    // The records read are the base of later merges.
     TakeConfigBase(name);
-    // Without a file that can be read the program runs on its defaults.
-    if (result == CONFIG_MISSING || result == CONFIG_UNREADABLE)
-        LoadDefaults();
-    BaseSettings = Settings;
     return result;
 }
+
+void ConfigTakeSettingsBase() { BaseSettings = Settings; }
 
 int CheckConfigFile(const char *name)
 {
@@ -1111,7 +1106,7 @@ static int WriteContent(FILE *f)
     if (FilePrintf(f, "[REMIND]\n") < 0)
         return -1;
     n = 0;
-    for (const ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next, n++) {
+    for (const ListNode *node = FirstMemo(); node; node = node->next, n++) {
         const ReminderEntry *r = (const ReminderEntry *)node->record;
         size_t room = node->size > REMINDER_FIXED_SIZE ? node->size - REMINDER_FIXED_SIZE : 0;
         snprintf(prefix, sizeof prefix, "%d=%x,%x,", n, r->when, r->time);
@@ -1162,54 +1157,4 @@ int WriteConfigFile(const char *name)
 {
     FileErrorText[0] = 0;
     return DataLockedReplace(name, WriteLockedAt, (void *)name);
-}
-
-int LoadDefaults()
-{
-    Settings.MonthPos.left = 250;
-    Settings.MonthPos.top = 0;
-    Settings.MonthPos.right = 600;
-    Settings.MonthPos.bottom = 250;
-    Settings.MonthPos.dockState = DOCK_TOP;
-    Settings.colorBackground = 0xFF8080;
-    Settings.colorDefault = 0xFFFFFF;
-    Settings.colorHoliday = 0x00FFFF;
-    Settings.colorWeekend = 0x0000FF;
-    Settings.colorMark = 0x00FF00;
-    Settings.flags = CTRL_DEFAULTS;
-    AddBuiltInHolidays();
-    return 0;
-}
-
-int LoadConfig()
-{
-    ChangeToProgramDirectory();
-    // From here until SaveConfig loomcal can tell that the program runs.
-    DataLockMarkProgram("");
-    ReadConfigFile("dlm.ini");
-    NotesOpen("dlm.db");
-    return 0;
-}
-
-int SaveConfig()
-{
-    int result = SAVE_OK;
-    if (ConfigChanged) {
-        result = WriteConfigFile("dlm.ini");
-        if (result == SAVE_OK)
-            ConfigChanged = 0;
-    }
-    if (DayNoteStore) {
-        // A store that could not be saved stays open with its changes, so
-        // that calling SaveConfig again can still save them.
-        int stored = DayNoteStore->storeChanged ? NotesSync("dlm.db", 1) : SAVE_OK;
-        if (stored == SAVE_OK) {
-            NotesDiscard();
-        } else if (result == SAVE_OK) {
-            result = stored;
-        }
-    }
-    if (result == SAVE_OK)
-        DataLockUnmarkProgram();
-    return result;
 }

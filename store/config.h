@@ -5,28 +5,26 @@
 #include <stdio.h>
 
 extern int ConfigChanged;
+// With CTRL_PURGE_EXPIRED, memos dated before this date are dropped when the
+// file is read (none while it is null); the application points it at its today.
+extern const int32_t *ConfigPurgeDate;
 
-// Program directory, "dlm.ini" (or defaults), then the store; from here to
-// SaveConfig the program holds its mark in the data lock (datalock.h).
-int LoadConfig();
-int LoadDefaults();
-// "dlm.ini" when ConfigChanged, then the store, which it closes. 0 when
-// everything that had to be saved was saved; else the first SAVE_* failure,
-// and a store that could not be saved stays open, so that a second call may
-// still save it.
-int SaveConfig();
-
-// The working halves of LoadConfig and SaveConfig. ReadConfigFile returns
-// CONFIG_* below. WriteConfigFile, under the data lock, writes a complete new
-// file beside the old one and then replaces it, after keeping a damaged old
-// file as "<name>.damaged"; 0 on success, else a SAVE_* failure (fileio.h).
+// Reading and writing the file; the application adds the defaults, the
+// folder and the lock (app/programfiles.h). ReadConfigFile returns CONFIG_*
+// below; without a file that can be read it leaves the settings and lists as
+// they were. WriteConfigFile, under the data lock, writes a complete new file
+// beside the old one and then replaces it, after keeping a damaged old file
+// as "<name>.damaged"; 0 on success, else a SAVE_* failure (fileio.h).
 enum {
     CONFIG_READ = 0,         // the file was read whole
-    CONFIG_MISSING = 1,      // no file: defaults were loaded
+    CONFIG_MISSING = 1,      // no file
     CONFIG_DAMAGED = 2,      // read, but some lines that are not empty were left unread
-    CONFIG_UNREADABLE = 3,   // there is a file but it cannot be read (ConfigReadError): defaults
+    CONFIG_UNREADABLE = 3,   // there is a file but it cannot be read (ConfigReadError)
 };
 int ReadConfigFile(const char *name);
+// The settings as they are now become the base of later merges, as those
+// read are (for defaults put in place of a file that could not be read).
+void ConfigTakeSettingsBase();
 int WriteConfigFile(const char *name);
 // Other writers (loomcal) change the file while the program runs. Every
 // WriteConfigFile merges: under the lock it reads the file again and writes

@@ -1,5 +1,5 @@
 #include "fileio.h"
-#include "gbk.h"
+#include "../records/gbk.h"
 #include <errno.h>
 #include <stdarg.h>
 #include <stdlib.h>
@@ -56,6 +56,24 @@ static void SetWindowsErrorText(DWORD error)
     case ERROR_PATH_NOT_FOUND: SetErrorText("no such folder"); break;
     default: snprintf(FileErrorText, sizeof FileErrorText, "Windows error %lu", (unsigned long)error); break;
     }
+}
+
+// A C stream over the handle; on failure the handle is closed and the error
+// text says why.
+static FILE *StreamOfHandle(HANDLE h, int flags, const char *mode)
+{
+    int fd = _open_osfhandle((intptr_t)h, flags);
+    if (fd < 0) {
+        CloseHandle(h);
+        SetErrnoText(errno);
+        return 0;
+    }
+    FILE *f = _fdopen(fd, mode);
+    if (!f) {
+        SetErrnoText(errno);
+        _close(fd);
+    }
+    return f;
 }
 #endif
 
@@ -339,18 +357,7 @@ FILE *FileOpenRegular(const char *name, int *missing)
         SetErrorText("not a regular file");
         return 0;
     }
-    int fd = _open_osfhandle((intptr_t)h, _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(h);
-        SetErrnoText(errno);
-        return 0;
-    }
-    FILE *f = _fdopen(fd, "rb");
-    if (!f) {
-        SetErrnoText(errno);
-        _close(fd);
-    }
-    return f;
+    return StreamOfHandle(h, _O_RDONLY | _O_BINARY, "rb");
 #else
     // Without O_NONBLOCK, opening a FIFO would wait for a writer forever.
     int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -409,18 +416,9 @@ FILE *FileCreateTemporary(const char *name, int textMode, char *tempName, size_t
             SetWindowsErrorText(error);
             return 0;
         }
-        int fd = _open_osfhandle((intptr_t)h, _O_WRONLY | (textMode ? _O_TEXT : _O_BINARY));
-        if (fd < 0) {
-            CloseHandle(h);
-            DeleteFileA(tempName);
-            SetErrnoText(errno);
-            return 0;
-        }
-        FILE *f = _fdopen(fd, textMode ? "w" : "wb");
+        FILE *f = StreamOfHandle(h, _O_WRONLY | (textMode ? _O_TEXT : _O_BINARY), textMode ? "w" : "wb");
         if (!f) {
-            _close(fd);
             DeleteFileA(tempName);
-            SetErrnoText(errno);
             return 0;
         }
 #else
@@ -447,15 +445,23 @@ FILE *FileCreateTemporary(const char *name, int textMode, char *tempName, size_t
     return 0;
 }
 
-// The name without its folder.
-static const char *BaseNameOf(const char *name)
+// The last folder separator of the name, or null.
+static const char *LastSeparator(const char *name)
 {
     const char *slash = GbkFindLast(name, '/');
 #ifdef _WIN32
+    // A GBK file name can hold a character whose second byte is a backslash.
     const char *backslash = GbkFindLast(name, '\\');
     if (backslash && (!slash || backslash > slash))
         slash = backslash;
 #endif
+    return slash;
+}
+
+// The name without its folder.
+static const char *BaseNameOf(const char *name)
+{
+    const char *slash = LastSeparator(name);
     return slash ? slash + 1 : name;
 }
 
@@ -523,13 +529,7 @@ void FileFolderOf(const char *name, char *folder, size_t size)
     folder[0] = 0;
     if (!name)
         return;
-    const char *slash = GbkFindLast(name, '/');
-#ifdef _WIN32
-    // A GBK file name can hold a character whose second byte is a backslash.
-    const char *backslash = GbkFindLast(name, '\\');
-    if (backslash && (!slash || backslash > slash))
-        slash = backslash;
-#endif
+    const char *slash = LastSeparator(name);
     if (!slash)
         return;
     size_t n = (size_t)(slash - name);

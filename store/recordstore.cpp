@@ -1,7 +1,7 @@
 #include "recordstore.h"
 #include "datalock.h"
 #include "fileio.h"
-#include "gbk.h"
+#include "../records/gbk.h"
 #include <stdlib.h>
 #include <string.h>
 
@@ -41,6 +41,46 @@ StoreItem *FindDayNote(int32_t date)
         return 0;
     TreeNode *node = TreeFind(DayNoteStore->root.children, date);
     return node ? (StoreItem *)node->record : 0;
+}
+
+int SaveDayNote(int32_t date, int mark, const char *text, int *markChanged)
+{
+    if (markChanged)
+        *markChanged = 0;
+    if (!DayNoteStore)
+        return NOTE_SAVE_FAILED;
+    const size_t n = text ? strlen(text) : 0;
+    StoreItem *item = FindDayNote(date);
+    const int oldMark = item && item->entry.userValue != 0;
+
+    if (!mark && n == 0) {
+        if (!item)
+            return NOTE_SAVE_NOTHING;
+        StoreDeleteItem(item);
+        if (markChanged)
+            *markChanged = oldMark;
+        return NOTE_SAVE_REMOVED;
+    }
+    if (item && n == 0 && item->entry.dataLength > 0) {
+        // The store cannot take an item's data away: a mark-only note is a
+        // fresh item, so the old text does not come back the next time.
+        StoreDeleteItem(item);
+        item = 0;
+    }
+    const int fresh = !item;
+    if (fresh)
+        item = StoreAddItem(&DayNoteStore->root, date);
+    if (!item)
+        return NOTE_SAVE_FAILED;
+    if (n > 0 && !StoreSetData(item, text, (uint32_t)(n + 1))) {
+        if (fresh)
+            StoreDeleteItem(item);
+        return NOTE_SAVE_FAILED;
+    }
+    StoreSetUserValue(item, mark ? 1 : 0);
+    if (markChanged)
+        *markChanged = oldMark != (mark ? 1 : 0);
+    return NOTE_SAVE_STORED;
 }
 
 // ---- opening ----

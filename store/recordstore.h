@@ -4,7 +4,7 @@
 #pragma once
 #include <stdint.h>
 #include <stdio.h>
-#include "recordlist.h"
+#include "../records/recordlist.h"
 
 #pragma pack(push, 1)
 struct StoreHeader {   // 284 bytes at offset 0, little-endian
@@ -104,3 +104,16 @@ void StoreSetUserValue(StoreItem *item, int32_t value);
 // The program's store of day notes, opened at start-up and closed at shutdown.
 extern RecordStore *DayNoteStore;
 StoreItem *FindDayNote(int32_t date);
+
+enum {
+    NOTE_SAVE_NOTHING = 0,   // no text, no mark and no note: nothing to do
+    NOTE_SAVE_STORED = 1,    // the note holds the text (or none) and the mark
+    NOTE_SAVE_REMOVED = 2,   // no text and no mark: the note is gone
+    NOTE_SAVE_FAILED = 3,    // no note could be made (memory): nothing changed
+};
+// The one save of a date's note in DayNoteStore (the date information dialog
+// and loomcal): with a text or a mark the note holds exactly that text and
+// that mark, and a note without text has no data block at all, as a note
+// that was only ever marked; with neither the note is deleted. *markChanged
+// (may be null) tells whether the date's shown mark changed.
+int SaveDayNote(int32_t date, int mark, const char *text, int *markChanged);

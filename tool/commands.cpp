@@ -6,20 +6,20 @@
 #include <string.h>
 #include "../calendar/daytext.h"
 #include "../calendar/holiday.h"
-#include "../calendar/ics.h"
+#include "../features/ics.h"
 #include "../calendar/memo.h"
 #include "../calendar/names.h"
 #include "../calendar/offdays.h"
-#include "../calendar/report.h"
+#include "../features/report.h"
 #include "../calendar/solarterm.h"
 #include "../calendar/today.h"
 #include "../store/config.h"
 #include "../store/datalock.h"
 #include "../store/notefile.h"
 #include "../store/fileio.h"
-#include "../store/records.h"
+#include "../records/records.h"
 #include "../store/recordstore.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 
 static int TooMany(const char *command)
 {
@@ -373,7 +373,8 @@ int CommandDay(int argc, char **argv)
     int term = SolarTermIndexOn(date);
     if (term >= 0 && term < 24) {
         OutFormat("节气\t%s\n", SolarTermNames[term]);
-        OutFormat("交节\t%s%s\n", FormatTermMoment(r.year, term),
+        char moment[TERM_MOMENT_SIZE];
+        OutFormat("交节\t%s%s\n", FormatTermMomentInto(r.year, term, moment),
                   SolarTermsArePrecise(r.year) ? "" : "（平气公式，无时刻）");
     }
     const char *offName = "";
@@ -390,7 +391,7 @@ int CommandDay(int argc, char **argv)
             OutText("\n");
         }
     // the memos that apply on the date, as the date report lists them
-    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next) {
+    for (ListNode *node = FirstMemo(); node; node = node->next) {
         const ReminderEntry *m = (const ReminderEntry *)node->record;
         if (!MemoAppliesOn(m->when, date))
             continue;

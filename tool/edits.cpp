@@ -7,10 +7,10 @@
 #include <string.h>
 #include "../calendar/holiday.h"
 #include "../calendar/memo.h"
-#include "../calendar/report.h"
+#include "../features/report.h"
 #include "../store/config.h"
-#include "../store/gbk.h"
-#include "../store/records.h"
+#include "../records/gbk.h"
+#include "../records/records.h"
 #include "../store/recordstore.h"
 
 // A text from the command line as the program's dialogs would hold it: GBK,
@@ -162,26 +162,11 @@ int CommandNotes(int argc, char **argv, int mark)
     if (isSet) {
         // the save of the date information dialog, with the text given and
         // the mark given, or else the mark the note already has
-        size_t n = strlen(text);
         if (mark < 0)
             mark = item && item->entry.userValue != 0;
-        if (mark || n > 0) {
-            if (!item)
-                item = StoreAddItem(&DayNoteStore->root, date);
-            if (!item) {
-                ErrorLine("loomcal: could not add the note of %s", ShownArg(argv[1]));
-                status = EXIT_FAILED;
-            } else {
-                // an empty text on a marked note clears the old text rather than keep it
-                int hadText = HasText(item);
-                if ((n > 0 || hadText) && !StoreSetData(item, text, (uint32_t)(n + 1))) {
-                    ErrorLine("loomcal: out of memory");
-                    status = EXIT_FAILED;
-                }
-                StoreSetUserValue(item, mark);
-            }
-        } else if (item) {
-            StoreDeleteItem(item);
+        if (SaveDayNote(date, mark, text, 0) == NOTE_SAVE_FAILED) {
+            ErrorLine("loomcal: could not save the note of %s: out of memory", ShownArg(argv[1]));
+            status = EXIT_FAILED;
         }
     } else if (strcmp(action, "mark") == 0) {
         if (!item)
@@ -375,7 +360,7 @@ int CommandMemos(int argc, char **argv)
             ErrorLine(
                 "loomcal: warning: dlm.ini is damaged, some of its lines were skipped (see 'loomcal check')");
         // every walk over memos starts after the chime entry
-        for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next) {
+        for (ListNode *node = FirstMemo(); node; node = node->next) {
             const ReminderEntry *e = (const ReminderEntry *)node->record;
             char when[64], time[64];
             const char *w = FormatMemoWhen(e->when);

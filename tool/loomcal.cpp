@@ -5,13 +5,15 @@
 #include <string.h>
 #include "../app/version.h"
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../calendar/today.h"
 #include "../store/config.h"
+#include "../app/programfiles.h"
 #include "../store/datalock.h"
 #include "../store/fileio.h"
-#include "../store/records.h"
+#include "../records/records.h"
 #include "../store/recordstore.h"
-#include "../store/settings.h"
+#include "../records/settings.h"
 #ifdef _WIN32
 #include <direct.h>
 #define chdir _chdir
@@ -94,7 +96,7 @@ int LoadConfigForTool()
     // The chime entry heads the memo list before the file is read, as at start-up.
     if (!ReminderList)
         AddChimeEntry();
-    int result = ReadConfigFile("dlm.ini");
+    int result = LoadConfigFile("dlm.ini");
     LoadOffDaysFile(OFFDAYS_FILE);
     // The program falls back to its defaults when the file gave it no window
     // placement; do the same so that options and holidays agree with it.

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include "../calendar/offdays.h"
+#include "../features/offdaysfile.h"
 #include "../store/fileio.h"
 
 static int PrintOffDay(PackedDate date, int kind, const char *name, void *context)

@@ -3,8 +3,8 @@
 // Unicode output, or GBK as it is when redirected), and the column arithmetic
 // of GBK text.
 #include "loomcal.h"
-#include "../store/gb18030.h"
-#include "../store/gbk.h"
+#include "../records/gb18030.h"
+#include "../records/gbk.h"
 #include <errno.h>
 #include <stdint.h>
 #include <stdarg.h>

@@ -2,8 +2,8 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-#include "../store/gb18030.h"
-#include "../store/gbk.h"
+#include "../records/gb18030.h"
+#include "../records/gbk.h"
 
 WCHAR *WideFromGbk(const char *gbk, int length)
 {

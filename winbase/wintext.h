@@ -1,7 +1,7 @@
 // The one place where the program's text (GBK, with GB18030 four-byte codes)
 // meets the Unicode windows. The windows are Unicode whatever the system's
 // "language for non-Unicode programs" is; every text passes through the
-// program's own converter (store/gb18030.h), never the ANSI code page.
+// program's own converter (records/gb18030.h), never the ANSI code page.
 #pragma once
 #include <windows.h>
 

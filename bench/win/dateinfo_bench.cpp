@@ -17,9 +17,10 @@
 #include "../../monthview/monthview.h"
 #include "../../resources/resource.h"
 #include "../../store/config.h"
+#include "../../app/programfiles.h"
 #include "../../store/fileio.h"
 #include "../../store/recordstore.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 static const int NOTE_COUNT = 100000;
 

@@ -9,7 +9,8 @@
 #include "../../calendar/today.h"
 #include "../../monthview/monthview.h"
 #include "../../store/config.h"
-#include "../../store/settings.h"
+#include "../../app/programfiles.h"
+#include "../../records/settings.h"
 
 static double Seconds()
 {

@@ -1,5 +1,5 @@
 #!/usr/bin/env node
-// Writes store/gb18030_table.inc: the code points of GBK's two-byte cells and
+// Writes records/gb18030_table.inc: the code points of GBK's two-byte cells and
 // the runs of GB18030's four-byte codes below U+10000, as the iconv-lite
 // package decodes them, and the few private-use code points that Windows code
 // page 936 writes into cells to which GB18030 gives a character since 2005.
@@ -158,12 +158,12 @@ function render(version, t) {
 
 const iconv = loadLibrary();
 const lib = require(path.join(path.dirname(require.resolve('iconv-lite')), '..', 'package.json'));
-const target = path.join(__dirname, '..', '..', 'store', 'gb18030_table.inc');
+const target = path.join(__dirname, '..', '..', 'records', 'gb18030_table.inc');
 const text = render(lib.version, tables(iconv));
 if (process.argv.includes('--check')) {
     const have = fs.existsSync(target) ? fs.readFileSync(target, 'utf8') : '';
     if (have !== text) {
-        process.stderr.write('gb18030: store/gb18030_table.inc differs from what iconv-lite gives\n');
+        process.stderr.write('gb18030: records/gb18030_table.inc differs from what iconv-lite gives\n');
         process.exit(1);
     }
     console.log('gb18030: the table matches iconv-lite');

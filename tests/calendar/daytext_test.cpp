@@ -4,7 +4,7 @@
 #include <string>
 #include "calendar/daytext.h"
 #include "calendar/holiday.h"
-#include "store/settings.h"
+#include "records/settings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "calendar/solarterm.h"
-#include "store/settings.h"
+#include "records/settings.h"
 #include "tests/reference/reference.h"
 
 namespace {

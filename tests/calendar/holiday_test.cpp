@@ -7,7 +7,7 @@
 #include <vector>
 #include "calendar/holiday.h"
 #include "calendar/today.h"
-#include "store/settings.h"
+#include "records/settings.h"
 
 namespace {
 

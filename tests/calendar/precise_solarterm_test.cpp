@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "calendar/solarterm.h"
-#include "store/settings.h"
+#include "records/settings.h"
 
 namespace {
 

@@ -1,17 +1,14 @@
 // The window-free decisions of the holiday editor and the date information
 // dialog: rule codes from the selectors, the day list, the holiday list edits,
-// the quick lookup's dates and the save of a day note.
+// and the quick lookup's dates.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
-#include <filesystem>
 #include <string>
 #include <vector>
-#include "calendar/report.h"
 #include "calendar/today.h"
 #include "dialogs/dialogcalc.h"
 #include "resources/resource.h"
-#include "store/recordstore.h"
 
 namespace {
 
@@ -233,119 +230,6 @@ TEST_F(HolidayListTest, TheLineForARuleWithoutADate)
         EXPECT_EQ(name.substr(0, cut.size()), cut);
         EXPECT_EQ(0u, cut.size() % 2) << size;
     }
-}
-
-// ---- the save of a day note ----
-
-class SaveDayNoteTest : public ::testing::Test {
-  protected:
-    std::filesystem::path previous, dir;
-    void SetUp() override
-    {
-        previous = std::filesystem::current_path();
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("loomdialogs_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
-        DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
-    }
-    void TearDown() override
-    {
-        StoreDiscard(DayNoteStore);
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    // A note as it stood before the save: none, or a text (maybe empty) and a mark.
-    void Put(PackedDate date, const char *text, int mark)
-    {
-        StoreItem *item = StoreAddItem(&DayNoteStore->root, date);
-        ASSERT_NE(nullptr, item);
-        if (text)
-            StoreSetData(item, text, (uint32_t)strlen(text) + 1);
-        StoreSetUserValue(item, mark);
-    }
-};
-
-TEST_F(SaveDayNoteTest, TextAndMarkDecideWhatTheNoteHolds)
-{
-    enum { NONE = -1 };
-    struct Case {
-        const char *what;
-        const char *oldText;   // nullptr: no data
-        int oldMark;           // NONE: no note at all
-        int mark;
-        const char *text;
-        int result;
-        bool exists;
-        const char *newText;
-        int newMark;
-        int markChanged;
-    } cases[] = {
-        {"nothing to save", nullptr, NONE, 0, "", NOTE_SAVE_NOTHING, false, "", 0, 0},
-        {"a new text", nullptr, NONE, 0, "abc", NOTE_SAVE_STORED, true, "abc", 0, 0},
-        {"a new mark alone", nullptr, NONE, 1, "", NOTE_SAVE_STORED, true, "", 1, 1},
-        {"text and mark", nullptr, NONE, 1, "记事", NOTE_SAVE_STORED, true, "记事", 1, 1},
-        {"the text emptied, the mark kept", "old", 1, 1, "", NOTE_SAVE_STORED, true, "", 1, 0},
-        {"the text emptied, the mark set", "old", 0, 1, "", NOTE_SAVE_STORED, true, "", 1, 1},
-        {"text and mark cleared", "old", 0, 0, "", NOTE_SAVE_REMOVED, false, "", 0, 0},
-        {"a marked text cleared", "old", 1, 0, "", NOTE_SAVE_REMOVED, false, "", 0, 1},
-        {"a mark-only note unmarked", nullptr, 1, 0, "", NOTE_SAVE_REMOVED, false, "", 0, 1},
-        {"a longer text and the mark", "old", 0, 1, "a much longer text", NOTE_SAVE_STORED, true,
-         "a much longer text", 1, 1},
-        {"a shorter text, unmarked", "old text", 1, 0, "new", NOTE_SAVE_STORED, true, "new", 0, 1},
-        {"a text added to a mark", nullptr, 1, 1, "abc", NOTE_SAVE_STORED, true, "abc", 1, 0},
-    };
-    const PackedDate date = D(2004, 1, 1);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        StoreDiscard(DayNoteStore);
-        DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
-        Put(D(2004, 1, 2), "neighbour", 1);
-        if (c.oldMark != NONE)
-            Put(date, c.oldText, c.oldMark);
-        int changed = -1;
-        EXPECT_EQ(c.result, SaveDayNote(date, c.mark, c.text, &changed));
-        EXPECT_EQ(c.markChanged, changed);
-        StoreItem *item = FindDayNote(date);
-        EXPECT_EQ(c.exists, item != nullptr);
-        DayNoteView view = LoadDayNoteView(date);
-        EXPECT_STREQ(c.newText, view.text);
-        EXPECT_EQ(c.newMark, view.mark);
-        if (item && !c.newText[0]) {
-            EXPECT_EQ(0, item->entry.dataLength);   // a mark-only note holds no data
-        }
-        // the other date is untouched
-        EXPECT_STREQ("neighbour", LoadDayNoteView(D(2004, 1, 2)).text);
-        EXPECT_EQ(1, LoadDayNoteView(D(2004, 1, 2)).mark);
-    }
-}
-
-TEST_F(SaveDayNoteTest, AnEmptiedTextStaysGoneOnDisk)
-{
-    const PackedDate date = D(2004, 1, 1);
-    ASSERT_EQ(NOTE_SAVE_STORED, SaveDayNote(date, 1, "old text", nullptr));
-    ASSERT_EQ(0, StoreSave(DayNoteStore, "dlm.db"));
-    ASSERT_EQ(NOTE_SAVE_STORED, SaveDayNote(date, 1, "", nullptr));
-    ASSERT_EQ(0, StoreSave(DayNoteStore, "dlm.db"));
-    StoreDiscard(DayNoteStore);
-
-    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
-    StoreItem *item = FindDayNote(date);
-    ASSERT_NE(nullptr, item);
-    EXPECT_EQ(1, item->entry.userValue);
-    EXPECT_EQ(0, item->entry.dataOffset);
-    EXPECT_STREQ("", LoadDayNoteView(date).text);
-}
-
-TEST_F(SaveDayNoteTest, NoStoreIsAFailure)
-{
-    StoreDiscard(DayNoteStore);
-    EXPECT_EQ(nullptr, DayNoteStore);
-    int changed = -1;
-    EXPECT_EQ(NOTE_SAVE_FAILED, SaveDayNote(D(2004, 1, 1), 1, "x", &changed));
-    EXPECT_EQ(0, changed);
 }
 
 }   // namespace

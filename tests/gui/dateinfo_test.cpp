@@ -11,7 +11,7 @@
 #include "fixture.h"
 #include "../../app/shell.h"
 #include "../../calendar/holiday.h"
-#include "../../calendar/report.h"
+#include "../../features/report.h"
 #include "../../calendar/today.h"
 #include "../../dialogs/dateinfo.h"
 #include "../../dialogs/dialogcalc.h"
@@ -20,7 +20,7 @@
 #include "../../resources/resource.h"
 #include "../../store/config.h"
 #include "../../store/recordstore.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "../../calendar/today.h"
 #include "../../monthview/monthview.h"
 #include "../../store/config.h"
-#include "../../store/progdir.h"
-#include "../../store/records.h"
-#include "../../store/settings.h"
+#include "../../app/progdir.h"
+#include "../../records/records.h"
+#include "../../records/settings.h"
 
 static char Dir[MAX_PATH];
 static char CommandLineText[MAX_PATH + 32];

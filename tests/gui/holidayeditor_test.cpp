@@ -18,7 +18,7 @@
 #include "../../monthview/monthview.h"
 #include "../../resources/resource.h"
 #include "../../store/config.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "../../app/shell.h"
 #include "../../monthview/monthview.h"
 #include "../../resources/resource.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 struct MonthViewTest : public ::testing::Test {
     void SetUp() override

@@ -12,9 +12,9 @@
 #include "../../calendar/today.h"
 #include "../../remind/alarmcalc.h"
 #include "../../resources/resource.h"
-#include "../../store/records.h"
+#include "../../records/records.h"
 #include "../../store/recordstore.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ const char kControl[] = "[CONTROL]\nMonthPos=250,0,600,250,1\nNotePos=0,0,0,0,0\
 
 ReminderEntry *MemoNamed(const char *text)
 {
-    for (ListNode *n = ReminderList ? ReminderList->next : 0; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         if (!strcmp(((ReminderEntry *)n->record)->text, text))
             return (ReminderEntry *)n->record;
     return nullptr;

@@ -16,8 +16,8 @@
 #include "../../dialogs/memoeditor.h"
 #include "../../resources/resource.h"
 #include "../../store/config.h"
-#include "../../store/records.h"
-#include "../../store/settings.h"
+#include "../../records/records.h"
+#include "../../records/settings.h"
 
 namespace {
 
@@ -366,7 +366,7 @@ TEST_F(ReminderTest, ANewDayRaisesItsMemosAndHolidaysInARunningProgram)
     EXPECT_EQ(PACK_DATE(2005, 1, 1), TodayDate.date);
     // the chime of midnight first, then the new day's memo and holiday
     EXPECT_EQ((Lines{"元旦", "新年第一天", "现在时刻：0点整"}), AlertLines());
-    const ReminderEntry *ten = (const ReminderEntry *)ReminderList->next->record;
+    const ReminderEntry *ten = (const ReminderEntry *)FirstMemo()->record;
     ASSERT_STREQ("十点", ten->text);
     EXPECT_TRUE(IsQueued(ten));
     EXPECT_EQ((uint32_t)PACK_TIME(1, 0, 0), ChimeEntry()->time);
@@ -496,14 +496,14 @@ TEST_F(ReminderTest, AddingStoresWhatTheControlsSayAndSchedulesIt)
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(editor, IDC_MEMO_MONTHLY));   // the mode stays
 
     const uint32_t whens[] = {REMIND_MONTHLY | 11, REMIND_MONTHLY | 31, REMIND_WEEKLY | 0, REMIND_EVERY_DAY};
-    const ListNode *node = ReminderList->next;
+    const ListNode *node = FirstMemo();
     for (uint32_t when : whens) {
         ASSERT_NE(nullptr, node);
         EXPECT_EQ(when, ((const ReminderEntry *)node->record)->when);
         node = node->next;
     }
     EXPECT_EQ(Lines{"今天的"}, AlertLines());
-    const ReminderEntry *nineThirty = (const ReminderEntry *)ReminderList->next->next->next->next->record;
+    const ReminderEntry *nineThirty = (const ReminderEntry *)FirstMemo()->next->next->next->record;
     EXPECT_TRUE(IsQueued(nineThirty));
     EXPECT_EQ(nineThirty, AlarmQueue);   // before the ten o'clock chime
 }
@@ -566,7 +566,7 @@ TEST_F(ReminderTest, TheYearlyModesStoreTheMonthTheDayAndTheLeapMonth)
 
     EXPECT_EQ("农历每年1月23日|农历每年闰4月8日|每年02月29日|", Column(0));
     const uint32_t whens[] = {LunarYearlyWhen(1, 23, 0), LunarYearlyWhen(4, 8, 1), YearlyWhen(2, 29)};
-    const ListNode *node = ReminderList->next;
+    const ListNode *node = FirstMemo();
     for (uint32_t when : whens) {
         ASSERT_NE(nullptr, node);
         EXPECT_EQ(when, ((const ReminderEntry *)node->record)->when);
@@ -593,8 +593,8 @@ TEST_F(ReminderTest, TheWorkdayModeStoresAWorkdayMemo)
     SetPicker(IDC_MEMO_TIME, &at);
     AddText("日报");
     EXPECT_EQ("工作日|工作日|", Column(0));
-    const ReminderEntry *report = (const ReminderEntry *)ReminderList->next->record;
-    const ReminderEntry *standUp = (const ReminderEntry *)ReminderList->next->next->record;
+    const ReminderEntry *report = (const ReminderEntry *)FirstMemo()->record;
+    const ReminderEntry *standUp = (const ReminderEntry *)FirstMemo()->next->record;
     EXPECT_EQ(REMIND_WORKDAYS, report->when);
     EXPECT_EQ(REMIND_WORKDAYS, standUp->when);
     EXPECT_TRUE(IsQueued(report));
@@ -686,14 +686,14 @@ TEST_F(ReminderTest, AnEmptyTextIsRefusedAndALongOneKeepsWholeCharacters)
     AnswerNextBox(editor, IDOK);
     AddText("");
     EXPECT_EQ("错误: 请输入提醒文本！", BoxText);
-    EXPECT_EQ(nullptr, ReminderList->next);
+    EXPECT_EQ(nullptr, FirstMemo());
     EXPECT_EQ(0, Rows());
 
     // 982 bytes and then a character that would end at byte 984
     std::string text = std::string(MEMO_TEXT_MAX - 1, 'x') + "测试";
     AddText(text.c_str());
-    ASSERT_NE(nullptr, ReminderList->next);
-    EXPECT_EQ(std::string(MEMO_TEXT_MAX - 1, 'x'), ((const ReminderEntry *)ReminderList->next->record)->text);
+    ASSERT_NE(nullptr, FirstMemo());
+    EXPECT_EQ(std::string(MEMO_TEXT_MAX - 1, 'x'), ((const ReminderEntry *)FirstMemo()->record)->text);
 }
 
 TEST_F(ReminderTest, DeleteTakesEverySelectedMemoOutOfTheListAndTheQueue)
@@ -713,7 +713,7 @@ TEST_F(ReminderTest, DeleteTakesEverySelectedMemoOutOfTheListAndTheQueue)
     std::string queued, listed;
     for (const ReminderEntry *e = AlarmQueue; e; e = e->queueNext)
         queued += e == ChimeEntry() ? "<chime>|" : std::string(e->text) + "|";
-    for (const ListNode *n = ReminderList->next; n; n = n->next)
+    for (const ListNode *n = FirstMemo(); n; n = n->next)
         listed += std::string(((const ReminderEntry *)n->record)->text) + "|";
     // ten o'clock is the chime's time too: the memo was queued first
     EXPECT_EQ("十点|<chime>|十二点|", queued);
@@ -728,12 +728,12 @@ TEST_F(ReminderTest, ClearAllAsksFirstAndKeepsTheChimeArmed)
     Click(IDC_CLEAR);
     EXPECT_EQ("确认？: 该操作将删除所有备忘数据，并且不可恢复，您确定要这么做吗？", BoxText);
     EXPECT_EQ(2, Rows());
-    ASSERT_NE(nullptr, ReminderList->next);
+    ASSERT_NE(nullptr, FirstMemo());
 
     AnswerNextBox(editor, IDOK);
     Click(IDC_CLEAR);
     EXPECT_EQ(0, Rows());
-    EXPECT_EQ(nullptr, ReminderList->next);
+    EXPECT_EQ(nullptr, FirstMemo());
     // the hourly chime goes on
     EXPECT_EQ(ChimeEntry(), AlarmQueue);
     EXPECT_EQ(nullptr, AlarmQueue->queueNext);

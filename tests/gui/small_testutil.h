@@ -10,7 +10,7 @@
 #include <vector>
 #include "fixture.h"
 #include "../../calendar/calendar.h"
-#include "../../store/records.h"
+#include "../../records/records.h"
 
 // One call of the shell for the tray icon, with the icon's pixels read at once
 // (the program destroys its icon right after the call).

@@ -14,9 +14,9 @@
 #include "../../monthview/monthview.h"
 #include "../../remind/remind.h"
 #include "../../store/config.h"
-#include "../../store/records.h"
+#include "../../records/records.h"
 #include "../../store/recordstore.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 namespace {
 

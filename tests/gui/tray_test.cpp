@@ -9,7 +9,7 @@
 #include "../../monthview/monthview.h"
 #include "../../resources/resource.h"
 #include "../../store/recordstore.h"
-#include "../../store/settings.h"
+#include "../../records/settings.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "calendar/holiday.h"
 #include "calendar/memo.h"
 #include "remind/alarmcalc.h"
-#include "store/settings.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ const uint64_t Wrap32 = 0x100000000ull;
 ReminderEntry *AddMemo(uint32_t when, uint32_t time, const char *text)
 {
     EXPECT_EQ(0, AddReminder(when, time, text));
-    return (ReminderEntry *)ReminderList->next->record;
+    return (ReminderEntry *)FirstMemo()->record;
 }
 
 std::vector<std::string> QueueTexts()
@@ -233,7 +233,7 @@ TEST_F(AlarmTest, OneEntryFiresPerTickAndAFiredMemoStaysInTheList)
     EXPECT_EQ((Texts{"first", "second"}), Alerts);
     EXPECT_FALSE(AlarmDue(~0ull));
     int memos = 0;
-    for (ListNode *n = ReminderList->next; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         memos++;
     EXPECT_EQ(2, memos);
 }
@@ -307,7 +307,7 @@ TEST_F(AlarmTest, RearmQueuesInDueOrderAlertsUntimedMemosAndHolidays)
 
     SYSTEMTIME now = Clock(10, 0, 0);
     // leftovers of an earlier pass are dropped
-    ReminderEntry *stale = (ReminderEntry *)ReminderList->next->next->next->record;
+    ReminderEntry *stale = (ReminderEntry *)FirstMemo()->next->next->record;
     QueueReminder(stale, 1);
     RearmAt(day, &now, 0, Collect);
     EXPECT_EQ((Texts{"half past ten", "<chime>", "at four, added last", "at four, added first"}),
@@ -385,7 +385,7 @@ TEST_F(AlarmTest, ClearAllLeavesOnlyAFreshChimeArmedWhenTheChimeIsOn)
 
         ClearAllMemosAt(&now, 0);
         ASSERT_NE(nullptr, ReminderList);
-        EXPECT_EQ(nullptr, ReminderList->next);
+        EXPECT_EQ(nullptr, FirstMemo());
         EXPECT_EQ(REMINDER_FIXED_SIZE, ReminderList->size);
         if (chimeOn) {
             EXPECT_EQ(Texts{"<chime>"}, QueueTexts());

@@ -1,17 +1,18 @@
 // What the tray icon shows for a day: the colour of its number and its tip.
 #include <gtest/gtest.h>
 #include <string.h>
-#include <filesystem>
+#include <memory>
 #include <string>
 #include "app/traylook.h"
 #include "calendar/daytext.h"
 #include "calendar/holiday.h"
 #include "store/fileio.h"
-#include "store/gbk.h"
-#include "store/recordlist.h"
-#include "store/records.h"
+#include "records/gbk.h"
+#include "records/recordlist.h"
+#include "records/records.h"
 #include "store/recordstore.h"
-#include "store/settings.h"
+#include "records/settings.h"
+#include "tests/testdir.h"
 
 namespace {
 
@@ -21,15 +22,10 @@ const uint32_t MARK = 0x00FF00, HOLIDAY = 0x00FFFF, WEEKEND = 0x0000FF, PLAIN = 
 // empty note store in a private directory.
 class TrayLookTest : public ::testing::Test {
   protected:
-    std::filesystem::path previous, dir;
+    std::unique_ptr<TempWorkDir> work;
     void SetUp() override
     {
-        previous = std::filesystem::current_path();
-        dir = std::filesystem::temp_directory_path() /
-              ("loomtray_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        work.reset(new TempWorkDir("loomtray_"));
         memset(&Settings, 0, sizeof Settings);
         Settings.flags = CTRL_SOLAR_TERMS;
         Settings.colorMark = MARK;
@@ -46,9 +42,7 @@ class TrayLookTest : public ::testing::Test {
         DayNoteStore = nullptr;
         ListFreeAll(&HolidayList);
         memset(&Settings, 0, sizeof Settings);
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
+        work.reset();
     }
     void Mark(PackedDate date, int32_t value)
     {

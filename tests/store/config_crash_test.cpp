@@ -8,10 +8,12 @@
 #include <string>
 #include "calendar/today.h"
 #include "store/config.h"
+#include "app/programfiles.h"
 #include "store/fileio.h"
-#include "store/records.h"
+#include "records/records.h"
 #include "store/recordstore.h"
-#include "store/settings.h"
+#include "tests/testdir.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -32,12 +34,9 @@ void FreshState()
 TEST(ConfigCrashTest, EveryStepLeavesOldOrNew)
 {
     FileFaultReset(-1);
-    const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "loomcfg_crash";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+    const TempWorkDir work("loomcfg_");
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
 
     // The old file: the defaults and one memo.
     FreshState();
@@ -91,15 +90,13 @@ TEST(ConfigCrashTest, EveryStepLeavesOldOrNew)
     int holidays = 0, memos = 0;
     for (ListNode *n = HolidayList; n; n = n->next)
         holidays++;
-    for (ListNode *n = ReminderList->next; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         memos++;
     EXPECT_EQ(holidays, 29);
     EXPECT_EQ(memos, 5);
-    EXPECT_STREQ(((ReminderEntry *)ReminderList->next->record)->text, "新的备忘\r\n第0");
+    EXPECT_STREQ(((ReminderEntry *)FirstMemo()->record)->text, "新的备忘\r\n第0");
 
     FreshState();
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(dir);
 }
 
 }   // namespace

@@ -6,8 +6,9 @@
 #include <vector>
 #include "calendar/today.h"
 #include "store/config.h"
-#include "store/records.h"
-#include "store/settings.h"
+#include "app/programfiles.h"
+#include "records/records.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ class ConfigDamageTest : public StoreDirTest {
         StoreDirTest::SetUp();
         Reset();
         TodayDate.date = PACK_DATE(2024, 6, 15);
+        ConfigPurgeDate = &TodayDate.date;
     }
     void TearDown() override
     {
@@ -128,7 +130,7 @@ TEST_F(ConfigDamageTest, CheckingChangesNothingInTheProgram)
 TEST_F(ConfigDamageTest, AFileThatCannotBeReadGivesDefaultsAndIsNotReplaced)
 {
     std::filesystem::create_directory("dlm.ini");
-    EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_UNREADABLE);
+    EXPECT_EQ(LoadConfigFile("dlm.ini"), CONFIG_UNREADABLE);
     EXPECT_STRNE(ConfigReadError, "");
     EXPECT_EQ(Settings.flags, 0x97u);
     EXPECT_EQ(Names().size(), 30u);

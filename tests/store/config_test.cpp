@@ -7,16 +7,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 #include "calendar/memo.h"
 #include "calendar/today.h"
 #include "store/config.h"
+#include "app/programfiles.h"
 #include "store/fileio.h"
-#include "store/progdir.h"
-#include "store/records.h"
+#include "app/progdir.h"
+#include "records/records.h"
 #include "store/recordstore.h"
-#include "store/settings.h"
+#include "records/settings.h"
+#include "tests/testdir.h"
 
 namespace {
 
@@ -59,7 +62,7 @@ std::vector<std::string> HolidayNames()
 std::vector<std::string> MemoTexts()
 {
     std::vector<std::string> texts;
-    for (ListNode *n = ReminderList ? ReminderList->next : nullptr; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         texts.push_back(((ReminderEntry *)n->record)->text);
     return texts;
 }
@@ -74,7 +77,7 @@ const HolidayEntry *HolidayAt(int index)
 
 const ReminderEntry *MemoAt(int index)
 {
-    ListNode *n = ReminderList ? ReminderList->next : nullptr;
+    ListNode *n = FirstMemo();
     while (n && index-- > 0)
         n = n->next;
     return n ? (const ReminderEntry *)n->record : nullptr;
@@ -88,30 +91,24 @@ void ResetProgramState()
     memset(&Settings, 0, sizeof Settings);
     ConfigChanged = 0;
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     TodayDate.weekday = 6;
 }
 
 class ConfigFileTest : public ::testing::Test {
   protected:
-    std::filesystem::path previous, dir;
+    std::unique_ptr<TempWorkDir> work;
     void SetUp() override
     {
         FileFaultReset(-1);
-        previous = std::filesystem::current_path();
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("loomcfg_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        work.reset(new TempWorkDir("loomcfg_"));
         ResetProgramState();
     }
     void TearDown() override
     {
         ListFreeAll(&HolidayList);
         ListFreeAll(&ReminderList);
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
+        work.reset();
     }
 };
 
@@ -119,7 +116,7 @@ const char kHeader[] = "[CONTROL]\nMonthPos=1,2,3,4,5\n[HOLIDAY]\n";
 
 TEST_F(ConfigFileTest, NoFileGivesDefaultsAndBuiltInHolidays)
 {
-    EXPECT_EQ(ReadConfigFile("dlm.ini"), CONFIG_MISSING);
+    EXPECT_EQ(LoadConfigFile("dlm.ini"), CONFIG_MISSING);
     EXPECT_EQ(Settings.flags, 0x97u);
     EXPECT_EQ(Settings.MonthPos.left, 250);
     EXPECT_EQ(Settings.MonthPos.right, 600);
@@ -293,6 +290,7 @@ TEST_F(ConfigFileTest, PartlyParsedControlValuesKeepTheRest)
 TEST_F(ConfigFileTest, PurgeExpiredMemos)
 {
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     const std::string memos = "[REMIND]\n0=7e8060e,ffffffff,yesterday\n1=7e8060f,ffffffff,today\n"
                               "2=ffffffff,ffffffff,every day\n3=10000000,ffffffff,weekly\n";
     Put("dlm.ini", "[CONTROL]\nControl=20\n" + memos);
@@ -343,6 +341,7 @@ TEST_F(ConfigFileTest, AnOlderFileLoadsExactlyAsBefore)
 TEST_F(ConfigFileTest, YearlyMemosSurviveThePurgeAndTheFile)
 {
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     Put("dlm.ini",
         "[CONTROL]\nControl=20\n[REMIND]\n0=7e8060e,ffffffff,yesterday\n1=3000021d,ffffffff,yearly\n"
         "2=4000048f,a0000,lunar leap\n3=40000c1e,ffffffff,lunar\n");
@@ -503,14 +502,14 @@ TEST_F(ConfigFileTest, LoadAndSaveTheProgramFiles)
 {
     Put("dlm.ini", std::string(kHeader) + "0=8449,元旦\n");
     // The program's files lie beside the executable, wherever the process starts.
-    fakeCommandLine = "\"" + (dir / "Loomhouse.exe").string() + "\" ";
+    fakeCommandLine = "\"" + (work->dir / "Loomhouse.exe").string() + "\" ";
     const char *(*systemCommandLine)() = ReadCommandLine;
     ReadCommandLine = FakeCommandLine;
 #ifdef _WIN32
-    std::filesystem::current_path(previous);
+    std::filesystem::current_path(work->previous);
 #endif
     EXPECT_EQ(LoadConfig(), 0);
-    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), dir));
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), work->dir));
     EXPECT_NE(DayNoteStore, nullptr);
     EXPECT_EQ(HolidayNames(), (std::vector<std::string>{"元旦"}));
     // Moving windows alone does not write the file.

@@ -4,7 +4,7 @@
 #include "store_testutil.h"
 #include "store/config.h"
 #include "store/datalock.h"
-#include "store/records.h"
+#include "records/records.h"
 #ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>

@@ -5,10 +5,10 @@
 #include <string.h>
 #include <string>
 #include <vector>
-#include "store/gb18030.h"
+#include "records/gb18030.h"
 #include "store/config.h"
-#include "store/gbk.h"
-#include "store/records.h"
+#include "records/gbk.h"
+#include "records/records.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
-#include "store/gbk.h"
-#include "store/progdir.h"
-#include "store/records.h"
+#include "records/gbk.h"
+#include "app/progdir.h"
+#include "records/records.h"
 
 namespace {
 
@@ -83,11 +83,11 @@ TEST(RecordTextLimitTest, AddCutsAtCharacterBoundaries)
     EXPECT_EQ(AddChimeEntry(), 3);   // only ever the head of an empty list
     const std::string text = std::string(MEMO_TEXT_MAX - 3, 'm') + "备忘";
     ASSERT_EQ(AddReminder(REMIND_EVERY_DAY, REMIND_NO_TIME, text.c_str()), 0);
-    const ReminderEntry *r = (const ReminderEntry *)ReminderList->next->record;
+    const ReminderEntry *r = (const ReminderEntry *)FirstMemo()->record;
     EXPECT_EQ(std::string(r->text), std::string(MEMO_TEXT_MAX - 3, 'm') + "\xB1\xB8");
     EXPECT_EQ(r->queueNext, nullptr);
     ASSERT_EQ(AddReminder(1, 2, std::string(MEMO_TEXT_MAX + 50, 'z').c_str()), 0);
-    EXPECT_EQ(strlen(((const ReminderEntry *)ReminderList->next->record)->text), (size_t)MEMO_TEXT_MAX);
+    EXPECT_EQ(strlen(((const ReminderEntry *)FirstMemo()->record)->text), (size_t)MEMO_TEXT_MAX);
     ListFreeAll(&ReminderList);
 }
 

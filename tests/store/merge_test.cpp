@@ -9,8 +9,8 @@
 #include "store/config.h"
 #include "store/merge.h"
 #include "store/notesync.h"
-#include "store/records.h"
-#include "store/settings.h"
+#include "records/records.h"
+#include "records/settings.h"
 #include "store_testutil.h"
 
 namespace {
@@ -138,6 +138,7 @@ class TwoWriters : public StoreDirTest {
     {
         StoreDirTest::SetUp();
         TodayDate.date = PACK_DATE(2024, 6, 15);
+        ConfigPurgeDate = &TodayDate.date;
         ListFreeAll(&HolidayList);
         ListFreeAll(&ReminderList);
         memset(&Settings, 0, sizeof Settings);
@@ -154,7 +155,7 @@ class TwoWriters : public StoreDirTest {
 std::vector<std::string> MemoTexts()
 {
     std::vector<std::string> texts;
-    for (ListNode *n = ReminderList ? ReminderList->next : 0; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         texts.push_back(((ReminderEntry *)n->record)->text);
     std::sort(texts.begin(), texts.end());
     return texts;
@@ -201,7 +202,7 @@ TEST_F(TwoWriters, SettingsHolidaysAndMemos)
             break;
         }
     AddHoliday(514, "b ours");
-    for (ListNode *n = ReminderList->next; n;) {
+    for (ListNode *n = FirstMemo(); n;) {
         ListNode *next = n->next;
         const char *text = ((ReminderEntry *)n->record)->text;
         if (!strcmp(text, "m2") || !strcmp(text, "m3"))

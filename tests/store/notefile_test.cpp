@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string>
 #include "store_testutil.h"
-#include "store/gbk.h"
+#include "records/gbk.h"
 #include "store/notefile.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "store/recordlist.h"
+#include "records/recordlist.h"
 
 namespace {
 

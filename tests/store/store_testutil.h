@@ -9,33 +9,26 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 #include "store/fileio.h"
 #include "store/recordstore.h"
+#include "tests/testdir.h"
 
 class StoreDirTest : public ::testing::Test {
   protected:
-    std::filesystem::path previous;
-    std::filesystem::path dir;
+    std::unique_ptr<TempWorkDir> work;
 
     void SetUp() override
     {
         FileFaultReset(-1);
-        previous = std::filesystem::current_path();
-        const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("loomstore_") + info->test_suite_name() + "_" + info->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        work.reset(new TempWorkDir("loomstore_"));
     }
     void TearDown() override
     {
         FileFaultReset(-1);
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
+        work.reset();
     }
 };
 

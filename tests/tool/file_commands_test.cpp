@@ -20,6 +20,25 @@ class FileCommands : public ::testing::Test {
     ScratchDir dir;
 };
 
+// Emptying the text of a marked note leaves a note that was only ever
+// marked: no data block in dlm.db, as the date information dialog's save
+// leaves it (loomcal once kept a 1-byte block of its own).
+TEST_F(FileCommands, AnEmptiedMarkedNoteHasNoDataBlock)
+{
+    ASSERT_EQ(Run({"notes", "set", "2004-01-01", "abc", "--mark"}).status, 0);
+    ASSERT_EQ(Run({"notes", "set", "2004-01-01", ""}).status, 0);
+    EXPECT_EQ(Run({"notes", "list"}).out, "2004-01-01\t1\t\n") << "the mark stays";
+    const std::string db = ReadWholeFile(PathIn(dir, "dlm.db"));
+    ASSERT_GE(db.size(), 288u + 20u);
+    // the one index entry closes the file: key, data offset, data length, children, mark
+    int32_t entry[5];
+    memcpy(entry, db.data() + db.size() - sizeof entry, sizeof entry);
+    EXPECT_EQ(entry[0], 0x07D40101);
+    EXPECT_EQ(entry[1], 0) << "data offset";
+    EXPECT_EQ(entry[2], 0) << "data length";
+    EXPECT_EQ(entry[4], 1) << "mark";
+}
+
 TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
 {
     EXPECT_EQ(Run({"notes", "list"}).out, "");

@@ -11,9 +11,9 @@
 #include "store/config.h"
 #include "store/fileio.h"
 #include "store/notesync.h"
-#include "store/records.h"
+#include "records/records.h"
 #include "store/recordstore.h"
-#include "store/settings.h"
+#include "records/settings.h"
 #include "tool_harness.h"
 
 namespace {
@@ -42,7 +42,7 @@ void ProgramNote(int32_t date, const std::string &text)
 
 void ProgramDeletesMemo(const std::string &text)
 {
-    for (ListNode *n = ReminderList->next; n; n = n->next)
+    for (ListNode *n = FirstMemo(); n; n = n->next)
         if (text == ((ReminderEntry *)n->record)->text) {
             ListFreeNode(n);
             return;
@@ -61,6 +61,7 @@ TEST(ProgramAndLoomcal, NothingIsLostWhileBothSave)
     ASSERT_FALSE(dir.path.empty());
     const std::string ini = PathIn(dir, "dlm.ini"), db = PathIn(dir, "dlm.db");
     TodayDate.date = PACK_DATE(2024, 6, 15);
+    ConfigPurgeDate = &TodayDate.date;
     ListFreeAll(&HolidayList);
     ListFreeAll(&ReminderList);
     ReadConfigFile(ini.c_str());

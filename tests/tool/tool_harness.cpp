@@ -5,7 +5,7 @@
 #ifdef _WIN32
 #include <stdint.h>
 #include <windows.h>
-#include "store/gb18030.h"
+#include "records/gb18030.h"
 #else
 #include <dirent.h>
 #include <fcntl.h>

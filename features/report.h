@@ -3,9 +3,9 @@
 // dialog's box (and for the terminal).
 #pragma once
 #include <stdint.h>
-#include "calendar.h"
-#include "memo.h"
-#include "../store/records.h"
+#include "../calendar/calendar.h"
+#include "../calendar/memo.h"
+#include "../records/records.h"
 
 // Where report text goes: the dialog's edit box, or a plain buffer.
 struct TextSink {
@@ -18,7 +18,6 @@ struct TextSink {
 // solar term first when withTerms) and the memo section, replacing what the
 // sink held.
 void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms);
-void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry);
 void AppendMemoSection(const TextSink *sink, PackedDate date);
 
 // The note of a date as the dialog shows it: mark and text ("" when none).

@@ -1,12 +1,12 @@
 // The date information report, the memo section and the note of a date.
 #include <gtest/gtest.h>
 #include <string.h>
-#include <filesystem>
+#include "tests/testdir.h"
 #include <string>
 #include "calendar/holiday.h"
-#include "calendar/report.h"
+#include "features/report.h"
 #include "store/recordstore.h"
-#include "store/settings.h"
+#include "records/settings.h"
 
 namespace {
 
@@ -195,11 +195,7 @@ TEST(DayNoteViewTest, MarkAndText)
     EXPECT_EQ(none.mark, 0);
     EXPECT_STREQ(none.text, "");
 
-    const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "loom_report_note";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+    const TempWorkDir work("loom_report_");
 
     DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
     ASSERT_NE(DayNoteStore, nullptr);
@@ -222,8 +218,6 @@ TEST(DayNoteViewTest, MarkAndText)
 
     StoreClose(DayNoteStore, "dlm.db");
     DayNoteStore = 0;
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(dir);
 }
 
 }   // namespace

@@ -5,7 +5,7 @@
 // calendar can say them, lunar ones one event per year.
 #pragma once
 #include <stdint.h>
-#include "calendar.h"
+#include "../calendar/calendar.h"
 #include "report.h"
 
 enum { ICS_NOTES = 1 };   // the day notes as all-day events as well

@@ -1,5 +1,5 @@
 #include "progdir.h"
-#include "gbk.h"
+#include "../records/gbk.h"
 #include <string.h>
 #ifdef _WIN32
 #include <windows.h>

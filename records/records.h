@@ -56,6 +56,14 @@ struct ReminderEntry {
 extern RecordList HolidayList;
 extern RecordList ReminderList;   // its head is always the chime entry
 
+// The first memo of ReminderList, past the chime entry; null when there is none.
+inline ListNode *FirstMemo()
+{
+    if (!ReminderList)
+        return 0;
+    return ReminderList->next;
+}
+
 // Adds a record made of the fixed fields and the text (NUL included).
 int AddHoliday(int32_t code, const char *name);
 int AddReminder(uint32_t when, uint32_t time, const char *text);

@@ -5,21 +5,28 @@
 RecordList HolidayList;
 RecordList ReminderList;
 
+// Adds the record made of the fixed fields at the start of scratch and the
+// text, cut to at most limit bytes on a character boundary, with its NUL.
+// scratch holds fixedSize + limit + 1 bytes; the list takes its own copy.
+static int AddWithText(RecordList *list, char *scratch, size_t fixedSize, const char *text, size_t limit)
+{
+    size_t n = GbkCutLength(text, limit);
+    memcpy(scratch + fixedSize, text, n);
+    scratch[fixedSize + n] = 0;
+    return ListAdd(list, scratch, (uint32_t)(fixedSize + n + 1));
+}
+
 int AddHoliday(int32_t code, const char *name)
 {
     if (!name)
         return 3;
-    // Scratch record on the stack: the list takes its own copy.
     union {
         HolidayEntry entry;
         char bytes[HOLIDAY_FIXED_SIZE + HOLIDAY_NAME_MAX + 1];
     } scratch;
     scratch.entry.code = code;
     scratch.entry.nextMatch = 0;
-    size_t n = GbkCutLength(name, HOLIDAY_NAME_MAX);
-    memcpy(scratch.bytes + HOLIDAY_FIXED_SIZE, name, n);
-    scratch.bytes[HOLIDAY_FIXED_SIZE + n] = 0;
-    return ListAdd(&HolidayList, &scratch, (uint32_t)(HOLIDAY_FIXED_SIZE + n + 1));
+    return AddWithText(&HolidayList, scratch.bytes, HOLIDAY_FIXED_SIZE, name, HOLIDAY_NAME_MAX);
 }
 
 int AddReminder(uint32_t when, uint32_t time, const char *text)
@@ -34,10 +41,7 @@ int AddReminder(uint32_t when, uint32_t time, const char *text)
     scratch.entry.time = time;
     scratch.entry.dueTick = 0;
     scratch.entry.queueNext = 0;
-    size_t n = GbkCutLength(text, MEMO_TEXT_MAX);
-    memcpy(scratch.bytes + REMINDER_FIXED_SIZE, text, n);
-    scratch.bytes[REMINDER_FIXED_SIZE + n] = 0;
-    return ListAdd(&ReminderList, &scratch, (uint32_t)(REMINDER_FIXED_SIZE + n + 1));
+    return AddWithText(&ReminderList, scratch.bytes, REMINDER_FIXED_SIZE, text, MEMO_TEXT_MAX);
 }
 
 int AddChimeEntry()

@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include <algorithm>
-#include <filesystem>
+#include "tests/testdir.h"
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 #include "calendar/holiday.h"
-#include "calendar/ics.h"
-#include "store/gbk.h"
+#include "features/ics.h"
+#include "records/gbk.h"
 #include "store/recordstore.h"
 
 namespace {
@@ -352,11 +352,7 @@ TEST_F(IcsTest, IdentitiesStayWhenTheListsChange)
 
 TEST_F(IcsTest, DayNotesOnlyWhenAskedAndOnlyWithText)
 {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "loom_ics_notes";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+    const TempWorkDir work("loom_ics_");
     DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
     ASSERT_NE(DayNoteStore, nullptr);
     const char text[] = "体检;带, 证件";
@@ -378,8 +374,6 @@ TEST_F(IcsTest, DayNotesOnlyWhenAskedAndOnlyWithText)
 
     StoreDiscard(DayNoteStore);
     DayNoteStore = nullptr;
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(IcsRangeTest, RangesOfOneTo201YearsWithin1To9999)

@@ -1,8 +1,8 @@
 #include "report.h"
-#include "holiday.h"
-#include "names.h"
-#include "offdays.h"
-#include "solarterm.h"
+#include "../calendar/holiday.h"
+#include "../calendar/names.h"
+#include "../calendar/offdays.h"
+#include "../calendar/solarterm.h"
 #include "../store/recordstore.h"
 #include <stdio.h>
 #include <stdlib.h>
@@ -14,18 +14,17 @@ static void Append(const TextSink *sink, const char *text)
         sink->append(sink->context, text);
 }
 
-void AppendHolidayLines(const TextSink *sink, const HolidayEntry *entry)
+static void AppendHoliday(const TextSink *sink, HolidayCode code, const char *name)
 {
-    if (!entry)
-        return;
-    if (entry->code < HOLIDAY_SOLAR) {
+    if (code < HOLIDAY_SOLAR) {
         Append(sink, "节气：");
-        Append(sink, entry->name);
+        Append(sink, name);
         return;
     }
     Append(sink, "节日：");
-    Append(sink, entry->name);
-    const char *rule = DescribeHolidayCode(entry->code);
+    Append(sink, name);
+    char described[200];
+    const char *rule = DescribeHolidayCodeInto(code, described, sizeof described);
     if (rule) {
         Append(sink, "\r\n日期：");
         Append(sink, rule);
@@ -39,9 +38,10 @@ static void AppendTermMoment(const TextSink *sink, PackedDate date, int index)
     if (index < 0 || index >= 24)
         return;
     const int year = DATE_YEAR(date);
-    char piece[160];
+    char piece[160], moment[TERM_MOMENT_SIZE];
     if (SolarTermsArePrecise(year)) {
-        snprintf(piece, sizeof piece, "\r\n交节：%s %s（北京时间）", SolarTermNames[index], FormatTermMoment(year, index));
+        snprintf(piece, sizeof piece, "\r\n交节：%s %s（北京时间）", SolarTermNames[index],
+                 FormatTermMomentInto(year, index, moment));
     } else if (year >= 1900 && year <= 2100) {
         snprintf(piece, sizeof piece, "\r\n交节：%s，按平气公式推算，无时刻", SolarTermNames[index]);
     } else {
@@ -51,9 +51,29 @@ static void AppendTermMoment(const TextSink *sink, PackedDate date, int index)
     Append(sink, piece);
 }
 
+// One holiday of the report's section, the section's title before the first.
+struct HolidaySection {
+    const TextSink *sink;
+    PackedDate date;
+    int lines;
+};
+
+static int AppendSectionHoliday(HolidayCode code, const char *name, void *context)
+{
+    HolidaySection *section = (HolidaySection *)context;
+    if (section->lines++ == 0)
+        Append(section->sink, "\r\n\r\n==========◆节日信息◆==========");
+    Append(section->sink, "\r\n\r\n");
+    AppendHoliday(section->sink, code, name);
+    if (code < HOLIDAY_SOLAR)
+        AppendTermMoment(section->sink, section->date, code & 0xFF);
+    return 1;
+}
+
 void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
 {
-    const CalendarDay *rec = GetDayInfo(date);
+    const CalendarDay day = DayInfo(date);
+    const CalendarDay *rec = &day;
     if (sink && sink->replace)
         sink->replace(sink->context, "==========◆日期信息◆==========\r\n\r\n");
 
@@ -91,17 +111,8 @@ void BuildDateReport(const TextSink *sink, PackedDate date, int withTerms)
         Append(sink, piece);
     }
 
-    // HolidaysOn rewrites the shared day record; everything from rec is written by now.
-    const HolidayEntry *chain = HolidaysOn(date, withTerms);
-    if (chain) {
-        Append(sink, "\r\n\r\n==========◆节日信息◆==========");
-        for (const HolidayEntry *e = chain; e; e = e->nextMatch) {
-            Append(sink, "\r\n\r\n");
-            AppendHolidayLines(sink, e);
-            if (e->code < HOLIDAY_SOLAR)
-                AppendTermMoment(sink, date, e->code & 0xFF);
-        }
-    }
+    HolidaySection section = {sink, date, 0};
+    ForEachHolidayOn(date, withTerms, AppendSectionHoliday, &section);
     AppendMemoSection(sink, date);
 }
 
@@ -111,7 +122,7 @@ void AppendMemoSection(const TextSink *sink, PackedDate date)
         return;
     int first = 1;
     // The head of the list is the chime entry, never a memo.
-    for (const ListNode *node = ReminderList->next; node; node = node->next) {
+    for (const ListNode *node = FirstMemo(); node; node = node->next) {
         const ReminderEntry *m = (const ReminderEntry *)node->record;
         if (!MemoAppliesOn(m->when, date))
             continue;

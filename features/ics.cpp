@@ -3,12 +3,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include "holiday.h"
-#include "memo.h"
-#include "offdays.h"
-#include "solarterm.h"
+#include "../calendar/holiday.h"
+#include "../calendar/memo.h"
+#include "../calendar/offdays.h"
+#include "../calendar/solarterm.h"
 #include "../store/fileio.h"
-#include "../store/gbk.h"
+#include "../records/gbk.h"
 #include "../store/recordstore.h"
 
 int IcsRangeValid(int32_t fromYear, int32_t toYear)
@@ -420,9 +420,9 @@ static void WriteTerms(IcsWriter *w)
             e.time = REMIND_NO_TIME;
             e.summary = SolarTermNames[i];
             e.category = "节气";
-            char moment[80];
+            char moment[80], when[TERM_MOMENT_SIZE];
             if (SolarTermsArePrecise(y))
-                snprintf(moment, sizeof moment, "交节时刻 %s（北京时间）", FormatTermMoment(y, i));
+                snprintf(moment, sizeof moment, "交节时刻 %s（北京时间）", FormatTermMomentInto(y, i, when));
             else
                 snprintf(moment, sizeof moment, "按平气公式推算，无时刻");
             e.description = moment;
@@ -579,12 +579,12 @@ static void WriteMemo(IcsWriter *w, const ReminderEntry *m, const char *text, ui
 static void WriteMemos(IcsWriter *w)
 {
     size_t n = 0;
-    for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next)
+    for (ListNode *node = FirstMemo(); node; node = node->next)
         n++;
     uint64_t *keys = (uint64_t *)malloc((n ? n : 1) * sizeof(uint64_t));
     uint32_t *repeat = (uint32_t *)malloc((n ? n : 1) * sizeof(uint32_t));
     size_t i = 0;
-    for (ListNode *node = ReminderList ? ReminderList->next : 0; keys && node; node = node->next, i++) {
+    for (ListNode *node = FirstMemo(); keys && node; node = node->next, i++) {
         const ReminderEntry *m = (const ReminderEntry *)node->record;
         keys[i] = HashOf(m->when, m->time, node->size > REMINDER_FIXED_SIZE ? m->text : "");
     }
@@ -592,7 +592,7 @@ static void WriteMemos(IcsWriter *w)
         w->failed = 1;
     } else {
         i = 0;
-        for (ListNode *node = ReminderList ? ReminderList->next : 0; node; node = node->next, i++) {
+        for (ListNode *node = FirstMemo(); node; node = node->next, i++) {
             const ReminderEntry *m = (const ReminderEntry *)node->record;
             WriteMemo(w, m, node->size > REMINDER_FIXED_SIZE ? m->text : "", repeat[i]);
         }

@@ -12,18 +12,29 @@ static void *CopyRecord(const void *record, uint32_t size)
     return copy;
 }
 
+// A node of nodeSize bytes and *copy the record's copy for it; null, with
+// nothing allocated, when memory ran out.
+static void *NewNodeWithCopy(size_t nodeSize, const void *record, uint32_t size, void **copy)
+{
+    void *node = malloc(nodeSize);
+    if (!node)
+        return 0;
+    *copy = CopyRecord(record, size);
+    if (!*copy) {
+        free(node);
+        return 0;
+    }
+    return node;
+}
+
 // ---- RecordList ----
 
 static ListNode *NewListNode(const void *record, uint32_t size)
 {
-    ListNode *node = (ListNode *)malloc(sizeof(ListNode));
+    void *copy;
+    ListNode *node = (ListNode *)NewNodeWithCopy(sizeof(ListNode), record, size, &copy);
     if (!node)
         return 0;
-    void *copy = CopyRecord(record, size);
-    if (!copy) {
-        free(node);
-        return 0;
-    }
     node->prev = 0;
     node->next = 0;
     node->record = copy;
@@ -153,14 +164,10 @@ TreeNode *TreeInsert(KeyTree *root, int32_t key, const void *record, uint32_t si
         depth++;
     }
 
-    TreeNode *node = (TreeNode *)malloc(sizeof(TreeNode));
+    void *copy;
+    TreeNode *node = (TreeNode *)NewNodeWithCopy(sizeof(TreeNode), record, size, &copy);
     if (!node)
         return 0;
-    void *copy = CopyRecord(record, size);
-    if (!copy) {
-        free(node);
-        return 0;
-    }
     node->left = 0;
     node->right = 0;
     node->key = key;

@@ -1,0 +1,31 @@
+# Fails when a file of a lower layer includes a file of a layer it must not
+# reach: the folders each layer's files may include from. Run by the build
+# (cmake -DSOURCE_DIR=... -DSTAMP=... -P layers.cmake) before the layers compile.
+cmake_minimum_required(VERSION 3.20)
+set(allowed_records records)
+set(allowed_calendar calendar records resources)
+set(allowed_store store records)
+set(allowed_features features calendar store records)
+
+set(faults "")
+foreach(layer records calendar store features)
+  file(GLOB files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp ${SOURCE_DIR}/${layer}/*.inc)
+  foreach(file ${files})
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line ${lines})
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" included "${line}")
+      get_filename_component(target "${SOURCE_DIR}/${layer}/${included}" ABSOLUTE)
+      file(RELATIVE_PATH relative ${SOURCE_DIR} ${target})
+      string(REGEX REPLACE "/.*" "" folder "${relative}")
+      if(NOT folder IN_LIST allowed_${layer} OR relative STREQUAL folder)
+        file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
+        string(APPEND faults "  ${shown} includes \"${included}\": ${layer}/ may include only ${allowed_${layer}}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  message(FATAL_ERROR "Includes across the layers:\n${faults}")
+endif()
+file(TOUCH ${STAMP})
