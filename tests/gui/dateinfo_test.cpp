@@ -177,9 +177,16 @@ struct DateInfoTest : public ::testing::Test {
 
 // ---- the report ----
 
-// What `loomcal report DATE --dir DIR` prints (GBK under Windows), or "<failed>".
-std::string LoomcalReport(const char *dir, PackedDate date)
+// `loomcal report DATE --dir DIR`, started; Printed gives what it printed
+// (GBK under Windows), or "<failed>". Each run is a process start under Wine,
+// so a test starts all of its runs before it reads the first.
+struct LoomcalRun {
+    HANDLE process = 0, output = 0;
+};
+
+LoomcalRun StartLoomcalReport(const char *dir, PackedDate date)
 {
+    LoomcalRun run;
     char exe[MAX_PATH];
     GetModuleFileNameA(0, exe, sizeof exe);
     char *slash = strrchr(exe, '\\');
@@ -191,7 +198,7 @@ std::string LoomcalReport(const char *dir, PackedDate date)
     SECURITY_ATTRIBUTES sa = {sizeof sa, 0, TRUE};
     HANDLE readEnd, writeEnd;
     if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
-        return "<failed>";
+        return run;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -202,18 +209,31 @@ std::string LoomcalReport(const char *dir, PackedDate date)
     PROCESS_INFORMATION pi;
     BOOL started = CreateProcessA(0, command, 0, 0, TRUE, CREATE_NO_WINDOW, 0, 0, &si, &pi);
     CloseHandle(writeEnd);
-    std::string out;
-    if (started) {
-        char buffer[4096];
-        DWORD got;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, 0) && got > 0)
-            out.append(buffer, got);
-        WaitForSingleObject(pi.hProcess, 20000);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+    if (!started) {
+        CloseHandle(readEnd);
+        return run;
     }
-    CloseHandle(readEnd);
-    return started ? out : "<failed>";
+    CloseHandle(pi.hThread);
+    run.process = pi.hProcess;
+    run.output = readEnd;
+    return run;
+}
+
+std::string Printed(LoomcalRun &run)
+{
+    if (!run.process)
+        return "<failed>";
+    // read to the end first: a run whose pipe is full waits for the reader
+    std::string out;
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(run.output, buffer, sizeof buffer, &got, 0) && got > 0)
+        out.append(buffer, got);
+    WaitForSingleObject(run.process, 20000);
+    CloseHandle(run.process);
+    CloseHandle(run.output);
+    run.process = run.output = 0;
+    return out;
 }
 
 std::string WithoutCarriageReturns(const std::string &s)
@@ -241,14 +261,23 @@ TEST_F(DateInfoTest, ShowsTheReportLoomcalPrints)
     // a holiday, a leap month, a solar term, a weekly and a dated memo, no lunar date
     const PackedDate dates[] = {D(2024, 2, 10), D(2023, 3, 22), D(2024, 2, 4),
                                 D(2024, 2, 14), D(2026, 5, 13), D(1900, 1, 30)};
-    for (PackedDate date : dates) {
-        SCOPED_TRACE(date);
-        ASSERT_NE(nullptr, Open(date));
-        std::string shown = Text(dialog, IDC_REPORT);
-        std::string printed = LoomcalReport(dir, date);
-        ASSERT_NE("<failed>", printed);
-        EXPECT_EQ(printed, WithoutCarriageReturns(shown) + "\n");
-        EXPECT_EQ(date, SolarPicker(dialog));
+    const int count = sizeof dates / sizeof dates[0];
+    LoomcalRun runs[count];
+    for (int i = 0; i < count; i++)
+        runs[i] = StartLoomcalReport(dir, dates[i]);
+    // the dialogs while the runs work
+    std::string shown[count];
+    PackedDate picked[count];
+    for (int i = 0; i < count; i++) {
+        picked[i] = Open(dates[i]) ? SolarPicker(dialog) : 0;
+        shown[i] = Text(dialog, IDC_REPORT);
+    }
+    for (int i = 0; i < count; i++) {
+        SCOPED_TRACE(dates[i]);
+        std::string printed = Printed(runs[i]);
+        EXPECT_NE("<failed>", printed);
+        EXPECT_EQ(printed, WithoutCarriageReturns(shown[i]) + "\n");
+        EXPECT_EQ(dates[i], picked[i]);
     }
     EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t1900年1月30日"));
     Open(D(2026, 5, 13));
