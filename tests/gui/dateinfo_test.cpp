@@ -245,27 +245,62 @@ std::string WithoutCarriageReturns(const std::string &s)
     return out;
 }
 
+// The report test's loomcal runs are six process starts under Wine, about a
+// second together: they start with the suite, in a folder of their own with
+// the same configuration, while the other tests' waits leave the processor free.
+// a holiday, a leap month, a solar term, a weekly and a dated memo, no lunar date
+const PackedDate ReportDates[] = {D(2024, 2, 10), D(2023, 3, 22), D(2024, 2, 4),
+                                  D(2024, 2, 14), D(2026, 5, 13), D(1900, 1, 30)};
+const int ReportCount = sizeof ReportDates / sizeof ReportDates[0];
+
+struct LoomcalReports : ::testing::Environment {
+    char dir[MAX_PATH] = "";
+    bool configWritten = false;
+    LoomcalRun runs[ReportCount];
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        snprintf(dir, sizeof dir, "%sloomhouse-report-%lu", temp, (unsigned long)GetCurrentProcessId());
+        CreateDirectoryA(dir, 0);
+        char ini[MAX_PATH * 2];
+        snprintf(ini, sizeof ini, "%s\\dlm.ini", dir);
+        FILE *f = fopen(ini, "wb");
+        if (!f)
+            return;
+        configWritten = fwrite(ConfigText, 1, strlen(ConfigText), f) == strlen(ConfigText);
+        fclose(f);
+        for (int i = 0; i < ReportCount; i++)
+            runs[i] = StartLoomcalReport(dir, ReportDates[i]);
+    }
+    void TearDown() override
+    {
+        for (LoomcalRun &run : runs)
+            Printed(run);
+        char pattern[MAX_PATH * 2];
+        snprintf(pattern, sizeof pattern, "%s\\*", dir);
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA(pattern, &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                char path[MAX_PATH * 2];
+                snprintf(path, sizeof path, "%s\\%s", dir, found.cFileName);
+                DeleteFileA(path);
+            } while (FindNextFileA(h, &found));
+            FindClose(h);
+        }
+        RemoveDirectoryA(dir);
+    }
+};
+LoomcalReports *Reports = (LoomcalReports *)::testing::AddGlobalTestEnvironment(new LoomcalReports);
+
 TEST_F(DateInfoTest, ShowsTheReportLoomcalPrints)
 {
-    // loomcal reads a folder of its own with the same configuration.
-    char dir[MAX_PATH * 2];
-    snprintf(dir, sizeof dir, "%s\\tool", ProgramDir());
-    ASSERT_TRUE(CreateDirectoryA(dir, 0));
-    char ini[MAX_PATH * 2];
-    snprintf(ini, sizeof ini, "%s\\dlm.ini", dir);
-    FILE *f = fopen(ini, "wb");
-    ASSERT_NE(nullptr, f);
-    fwrite(ConfigText, 1, strlen(ConfigText), f);
-    fclose(f);
-
-    // a holiday, a leap month, a solar term, a weekly and a dated memo, no lunar date
-    const PackedDate dates[] = {D(2024, 2, 10), D(2023, 3, 22), D(2024, 2, 4),
-                                D(2024, 2, 14), D(2026, 5, 13), D(1900, 1, 30)};
-    const int count = sizeof dates / sizeof dates[0];
-    LoomcalRun runs[count];
-    for (int i = 0; i < count; i++)
-        runs[i] = StartLoomcalReport(dir, dates[i]);
-    // the dialogs while the runs work
+    ASSERT_TRUE(Reports->configWritten);
+    const PackedDate *dates = ReportDates;
+    const int count = ReportCount;
+    LoomcalRun *runs = Reports->runs;
+    // what the dialog shows for each date, then what loomcal printed
     std::string shown[count];
     PackedDate picked[count];
     for (int i = 0; i < count; i++) {
