@@ -88,11 +88,20 @@ ALERT_TITLE=Loomhouse提醒您
 # Waits for the alert windows to slide away by themselves (ten seconds after
 # their last line). A click would close one at once, but it makes the
 # calendar its owner the active window, which then no longer slides away.
+# On a loaded machine the start-up alert may come more than a second after the
+# calendar, and its ten seconds, the slide and Wine's 2 s hold when a window
+# it manages goes away may take longer than 15 s together.
+alert_shown() { xdotool search --onlyvisible --name "^$ALERT_TITLE\$" >/dev/null 2>&1; }
 wait_for_alerts_to_close() {
   # the start-up alert comes just after the calendar is shown
-  wait_until 1 bash -c "xdotool search --onlyvisible --name '^$ALERT_TITLE\$' >/dev/null 2>&1"
-  wait_until 15 bash -c "! xdotool search --onlyvisible --name '^$ALERT_TITLE\$' >/dev/null 2>&1" ||
-    fail "an alert window stayed open more than 15 s"
+  wait_until 2 alert_shown
+  local started=$SECONDS
+  if ! wait_until 30 bash -c "! xdotool search --onlyvisible --name '^$ALERT_TITLE\$' >/dev/null 2>&1"; then
+    shot "alert-stayed-$(date +%H%M%S)"
+    fail "an alert window stayed open more than 30 s"
+  elif [ $((SECONDS - started)) -gt 15 ]; then
+    echo "e2e: the alert took $((SECONDS - started)) s to go (a loaded machine)"
+  fi
 }
 
 # Starts the program in the run folder (files there stay between starts) and
@@ -126,37 +135,80 @@ kill_program() {
 
 # A docked month window that slid away comes back when the mouse touches its
 # line at the top edge; this brings it in and rests the mouse on its grid.
+# Wine learns where the pointer is only from motion events, so the pointer
+# always moves there in two steps, even when it already rests on the spot: a
+# calendar that thinks the mouse is elsewhere slides away under the next click.
+# 1 when the calendar is not wholly on the screen afterwards.
+month_out() {
+  local screen_width
+  screen_width=$(xdotool getdisplaygeometry 2>/dev/null | cut -d' ' -f1)
+  geometry "$W"
+  [ -n "$Y" ] && [ "$Y" -ge 0 ] && [ "$X" -ge 0 ] && [ $((X + WIDTH)) -le "${screen_width:-1024}" ]
+}
 show_month() {
-  geometry "$W"
-  if [ "${Y:-0}" -lt 0 ]; then
-    xdotool mousemove $((X + 150)) 0; sleep 0.2; xdotool mousemove $((X + 151)) 0
-    wait_until 5 bash -c "xdotool getwindowgeometry --shell $W | grep -qx 'Y=0'"
-  fi
-  geometry "$W"
-  xdotool mousemove $((X + 175)) $((Y + 150)); sleep 0.3
+  local i
+  for i in 1 2 3; do
+    geometry "$W"
+    if [ "${Y:-0}" -lt 0 ]; then
+      xdotool mousemove $((X + 150)) 0; sleep 0.2; xdotool mousemove $((X + 151)) 0
+      wait_until 5 bash -c "xdotool getwindowgeometry --shell $W | grep -qx 'Y=0'"
+      geometry "$W"
+    fi
+    xdotool mousemove $((X + 174)) $((Y + 149)); sleep 0.1
+    xdotool mousemove $((X + 175)) $((Y + 150)); sleep 0.3
+    month_out && return 0
+  done
+  return 1
 }
 
-# Opens the popup menu with a right click at the mouse and chooses the n-th
-# command with the keyboard (separators are skipped): 1 详细信息, 2 记事贴,
-# 3 系统设置, 4 节日设置, 5 放假调休, 6 提醒设置, 7 关于, 8 退出. 1 when no menu came.
+# The visible windows whose height is at least 100 pixels: a popup menu (its
+# eight items), not a day tip, which may show under a resting mouse.
+tall_windows() {
+  timeout 5 xdotool search --onlyvisible --class '.' getwindowgeometry --shell %@ 2>/dev/null |
+    awk -F= '$1 == "WINDOW" { w = $2 } $1 == "HEIGHT" && $2 >= 100 { print w }' | sort
+}
+
+# Opens the popup menu with a right click and chooses the n-th command with
+# the keyboard (separators are skipped): 1 详细信息, 2 记事贴, 3 系统设置,
+# 4 节日设置, 5 放假调休, 6 提醒设置, 7 关于, 8 退出. Before each click the
+# command $2 (show_month unless given) puts the pointer where the click belongs
+# and says whether it is ready; the click comes with a last one-pixel move, so
+# Wine knows the pointer's place. A day tip shows under a mouse resting half a
+# second, and a tip that hides at the click holds the program 2 s under Wine:
+# on a loaded machine that outlasted a wait of 3 s, and the next clicks, on a
+# resting mouse again, met the same tip. So the wait allows 8 s, and a click
+# that brought no menu is tried again with the pointer placed anew; 1 when
+# none came.
 menu_choose() {
-  local n=$1 attempt before i
-  for attempt in 1 2 3; do
-    before=$(timeout 5 xdotool search --onlyvisible --class '.' 2>/dev/null | sort)
-    xdotool click 3
+  local n=$1 prepare=${2:-show_month} attempt before i started where=unknown
+  for attempt in 1 2 3 4; do
+    before=$(tall_windows)
+    if ! $prepare; then
+      where=$(xdotool getmouselocation 2>/dev/null)
+      echo "e2e: the menu's place is not ready (attempt $attempt; pointer $where; calendar at ${X:-?},${Y:-?})"
+      sleep 0.5
+      continue
+    fi
+    started=$(date +%s%N)
+    xdotool mousemove_relative 1 0 click 3
     new_popup() {
-      M=$(comm -13 <(echo "$before") <(timeout 5 xdotool search --onlyvisible --class '.' 2>/dev/null | sort) | head -1)
+      M=$(comm -13 <(echo "$before") <(tall_windows) | head -1)
       [ -n "$M" ]
     }
-    if wait_until 3 new_popup; then
+    if wait_until 8 new_popup; then
+      echo "e2e: the popup menu came $(( ($(date +%s%N) - started) / 1000000 )) ms after the right click (attempt $attempt)"
       sleep 0.2
       for i in $(seq "$n"); do xdotool key Down; sleep 0.05; done
       xdotool key Return
       return 0
     fi
-    xdotool key Escape; sleep 0.3
+    where=$(xdotool getmouselocation 2>/dev/null)
+    geometry "${W:-0}"
+    echo "e2e: no popup menu after a right click (attempt $attempt; pointer $where; calendar at ${X:-?},${Y:-?})"
+    xdotool key Escape; sleep 0.5
   done
-  fail "no popup menu after three right clicks"
+  shot "no-popup-menu-$(date +%H%M%S)"
+  fail "no popup menu after four right clicks, each with the pointer placed anew (pointer $where; calendar at ${X:-?},${Y:-?})"
   return 1
 }
 

@@ -46,9 +46,12 @@ type_note() {
 # Opens the tray icon's menu and chooses item n (see menu_choose).
 tray_choose() {
   wait_window_titled "Wine System Tray" 10 || { fail "no Wine System Tray window"; return 1; }
+  menu_choose "$1" pointer_on_tray_icon
+}
+# The pointer on the tray's first icon, moved there in two steps.
+pointer_on_tray_icon() {
   geometry "$D"
   xdotool mousemove $((X + 10)) $((Y + HEIGHT / 2)); sleep 0.2; xdotool mousemove $((X + 11)) $((Y + HEIGHT / 2)); sleep 0.2
-  menu_choose "$1"
 }
 
 start_program || exit 1

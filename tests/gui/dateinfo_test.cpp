@@ -177,9 +177,16 @@ struct DateInfoTest : public ::testing::Test {
 
 // ---- the report ----
 
-// What `loomcal report DATE --dir DIR` prints (GBK under Windows), or "<failed>".
-std::string LoomcalReport(const char *dir, PackedDate date)
+// `loomcal report DATE --dir DIR`, started; Printed gives what it printed
+// (GBK under Windows), or "<failed>". Each run is a process start under Wine,
+// so a test starts all of its runs before it reads the first.
+struct LoomcalRun {
+    HANDLE process = 0, output = 0;
+};
+
+LoomcalRun StartLoomcalReport(const char *dir, PackedDate date)
 {
+    LoomcalRun run;
     char exe[MAX_PATH];
     GetModuleFileNameA(0, exe, sizeof exe);
     char *slash = strrchr(exe, '\\');
@@ -191,7 +198,7 @@ std::string LoomcalReport(const char *dir, PackedDate date)
     SECURITY_ATTRIBUTES sa = {sizeof sa, 0, TRUE};
     HANDLE readEnd, writeEnd;
     if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
-        return "<failed>";
+        return run;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -202,18 +209,31 @@ std::string LoomcalReport(const char *dir, PackedDate date)
     PROCESS_INFORMATION pi;
     BOOL started = CreateProcessA(0, command, 0, 0, TRUE, CREATE_NO_WINDOW, 0, 0, &si, &pi);
     CloseHandle(writeEnd);
-    std::string out;
-    if (started) {
-        char buffer[4096];
-        DWORD got;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, 0) && got > 0)
-            out.append(buffer, got);
-        WaitForSingleObject(pi.hProcess, 20000);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+    if (!started) {
+        CloseHandle(readEnd);
+        return run;
     }
-    CloseHandle(readEnd);
-    return started ? out : "<failed>";
+    CloseHandle(pi.hThread);
+    run.process = pi.hProcess;
+    run.output = readEnd;
+    return run;
+}
+
+std::string Printed(LoomcalRun &run)
+{
+    if (!run.process)
+        return "<failed>";
+    // read to the end first: a run whose pipe is full waits for the reader
+    std::string out;
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(run.output, buffer, sizeof buffer, &got, 0) && got > 0)
+        out.append(buffer, got);
+    WaitForSingleObject(run.process, 20000);
+    CloseHandle(run.process);
+    CloseHandle(run.output);
+    run.process = run.output = 0;
+    return out;
 }
 
 std::string WithoutCarriageReturns(const std::string &s)
@@ -225,30 +245,92 @@ std::string WithoutCarriageReturns(const std::string &s)
     return out;
 }
 
+// The report test's loomcal runs are six process starts under Wine, about a
+// second together: they start with the suite, in a folder of their own with
+// the same configuration, while the other tests' waits leave the processor free.
+// a holiday, a leap month, a solar term, a weekly and a dated memo, no lunar date
+const PackedDate ReportDates[] = {D(2024, 2, 10), D(2023, 3, 22), D(2024, 2, 4),
+                                  D(2024, 2, 14), D(2026, 5, 13), D(1900, 1, 30)};
+const int ReportCount = sizeof ReportDates / sizeof ReportDates[0];
+
+struct LoomcalReports : ::testing::Environment {
+    char dir[MAX_PATH] = "";
+    bool configWritten = false;
+    LoomcalRun runs[ReportCount];
+    // Filtered out (a run of another test alone), the runs would only cost.
+    static bool ReportTestRuns()
+    {
+        const ::testing::UnitTest *unit = ::testing::UnitTest::GetInstance();
+        for (int i = 0; i < unit->total_test_suite_count(); i++) {
+            const ::testing::TestSuite *suite = unit->GetTestSuite(i);
+            for (int j = 0; j < suite->total_test_count(); j++) {
+                const ::testing::TestInfo *test = suite->GetTestInfo(j);
+                if (!strcmp(suite->name(), "DateInfoTest") && !strcmp(test->name(), "ShowsTheReportLoomcalPrints"))
+                    return test->should_run();
+            }
+        }
+        return false;
+    }
+    void SetUp() override
+    {
+        if (!ReportTestRuns())
+            return;
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        snprintf(dir, sizeof dir, "%sloomhouse-report-%lu", temp, (unsigned long)GetCurrentProcessId());
+        CreateDirectoryA(dir, 0);
+        char ini[MAX_PATH * 2];
+        snprintf(ini, sizeof ini, "%s\\dlm.ini", dir);
+        FILE *f = fopen(ini, "wb");
+        if (!f)
+            return;
+        configWritten = fwrite(ConfigText, 1, strlen(ConfigText), f) == strlen(ConfigText);
+        fclose(f);
+        for (int i = 0; i < ReportCount; i++)
+            runs[i] = StartLoomcalReport(dir, ReportDates[i]);
+    }
+    void TearDown() override
+    {
+        if (!dir[0])
+            return;
+        for (LoomcalRun &run : runs)
+            Printed(run);
+        char pattern[MAX_PATH * 2];
+        snprintf(pattern, sizeof pattern, "%s\\*", dir);
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA(pattern, &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                char path[MAX_PATH * 2];
+                snprintf(path, sizeof path, "%s\\%s", dir, found.cFileName);
+                DeleteFileA(path);
+            } while (FindNextFileA(h, &found));
+            FindClose(h);
+        }
+        RemoveDirectoryA(dir);
+    }
+};
+LoomcalReports *Reports = (LoomcalReports *)::testing::AddGlobalTestEnvironment(new LoomcalReports);
+
 TEST_F(DateInfoTest, ShowsTheReportLoomcalPrints)
 {
-    // loomcal reads a folder of its own with the same configuration.
-    char dir[MAX_PATH * 2];
-    snprintf(dir, sizeof dir, "%s\\tool", ProgramDir());
-    ASSERT_TRUE(CreateDirectoryA(dir, 0));
-    char ini[MAX_PATH * 2];
-    snprintf(ini, sizeof ini, "%s\\dlm.ini", dir);
-    FILE *f = fopen(ini, "wb");
-    ASSERT_NE(nullptr, f);
-    fwrite(ConfigText, 1, strlen(ConfigText), f);
-    fclose(f);
-
-    // a holiday, a leap month, a solar term, a weekly and a dated memo, no lunar date
-    const PackedDate dates[] = {D(2024, 2, 10), D(2023, 3, 22), D(2024, 2, 4),
-                                D(2024, 2, 14), D(2026, 5, 13), D(1900, 1, 30)};
-    for (PackedDate date : dates) {
-        SCOPED_TRACE(date);
-        ASSERT_NE(nullptr, Open(date));
-        std::string shown = Text(dialog, IDC_REPORT);
-        std::string printed = LoomcalReport(dir, date);
-        ASSERT_NE("<failed>", printed);
-        EXPECT_EQ(printed, WithoutCarriageReturns(shown) + "\n");
-        EXPECT_EQ(date, SolarPicker(dialog));
+    ASSERT_TRUE(Reports->configWritten);
+    const PackedDate *dates = ReportDates;
+    const int count = ReportCount;
+    LoomcalRun *runs = Reports->runs;
+    // what the dialog shows for each date, then what loomcal printed
+    std::string shown[count];
+    PackedDate picked[count];
+    for (int i = 0; i < count; i++) {
+        picked[i] = Open(dates[i]) ? SolarPicker(dialog) : 0;
+        shown[i] = Text(dialog, IDC_REPORT);
+    }
+    for (int i = 0; i < count; i++) {
+        SCOPED_TRACE(dates[i]);
+        std::string printed = Printed(runs[i]);
+        EXPECT_NE("<failed>", printed);
+        EXPECT_EQ(printed, WithoutCarriageReturns(shown[i]) + "\n");
+        EXPECT_EQ(dates[i], picked[i]);
     }
     EXPECT_NE(std::string::npos, Text(dialog, IDC_REPORT).find("阳历日期\t1900年1月30日"));
     Open(D(2026, 5, 13));

@@ -28,10 +28,10 @@ inline void CALLBACK CancelTick(HWND, UINT, UINT_PTR, DWORD)
 }   // namespace dialogtest
 
 // While it lives, every enabled dialog of this thread gets the cancel
-// command every 20 ms: a command that opens a modal dialog returns.
+// command every 10 ms (the shortest timer): a command that opens a modal dialog returns.
 struct DialogCanceller {
     UINT_PTR timer;
-    DialogCanceller() { timer = SetTimer(0, 0, 20, dialogtest::CancelTick); }
+    DialogCanceller() { timer = SetTimer(0, 0, 10, dialogtest::CancelTick); }
     ~DialogCanceller() { KillTimer(0, timer); }
 };
 
@@ -108,7 +108,7 @@ inline void MessageBoxText(HWND box, char *text, int size)
     GetDlgItemTextA(box, 0xFFFF, text, size);
 }
 
-// Calls open(), which runs a modal loop, while tick() is called every 15 ms
+// Calls open(), which runs a modal loop, while tick() is called every 10 ms
 // inside that loop until it returns 0. After 10 s every dialog is ended and
 // the run counts as timed out. 1 when the run ended in time.
 inline int RunModalScript(void (*open)(), dialogtest::ScriptTick tick)
@@ -116,7 +116,7 @@ inline int RunModalScript(void (*open)(), dialogtest::ScriptTick tick)
     dialogtest::CurrentScript() = tick;
     dialogtest::ScriptDeadline() = GetTickCount() + 10000;
     dialogtest::ScriptTimedOut() = 0;
-    UINT_PTR timer = SetTimer(0, 0, 15, dialogtest::ScriptTimer);
+    UINT_PTR timer = SetTimer(0, 0, 10, dialogtest::ScriptTimer);
     open();
     KillTimer(0, timer);
     dialogtest::CurrentScript() = 0;

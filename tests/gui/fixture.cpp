@@ -109,25 +109,27 @@ int StartProgramInTempDir(const char *iniText)
         FixedClockSet = 1;
     }
     QuitSeen = 0;
-    DWORD t0 = GetTickCount();
-    int r = InitApplication(GetModuleHandleA(0));
-    fprintf(stderr, "TIMING start %lu\n", GetTickCount() - t0);
-    return r;
+    return InitApplication(GetModuleHandleA(0));
+}
+
+static void DispatchWaiting()
+{
+    MSG m;
+    while (PeekMessageA(&m, 0, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            QuitSeen = 1;
+            continue;
+        }
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
 }
 
 void PumpMessages(int ms)
 {
     DWORD end = GetTickCount() + (DWORD)ms;
     for (;;) {
-        MSG m;
-        while (PeekMessageA(&m, 0, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) {
-                QuitSeen = 1;
-                continue;
-            }
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
+        DispatchWaiting();
         int left = (int)(end - GetTickCount());
         if (left <= 0)
             return;
@@ -135,14 +137,29 @@ void PumpMessages(int ms)
     }
 }
 
+int PumpMessagesUntil(const std::function<bool()> &done, int ms)
+{
+    DWORD end = GetTickCount() + (DWORD)ms;
+    for (;;) {
+        DispatchWaiting();
+        if (done())
+            return 1;
+        int left = (int)(end - GetTickCount());
+        if (left <= 0)
+            return 0;
+        // wakes for every message, and at least every 10 ms for what a
+        // message does not announce (a file another writer replaced)
+        MsgWaitForMultipleObjects(0, 0, FALSE, left < 10 ? (DWORD)left : 10, QS_ALLINPUT);
+    }
+}
+
 void StopProgram()
 {
-    DWORD t0 = GetTickCount();
-    struct P { DWORD t; ~P() { fprintf(stderr, "TIMING stop %lu\n", GetTickCount() - t); } } p = {t0};
     if (MonthWindow && IsWindow(MonthWindow)) {
         DestroyWindow(MonthWindow);
-        for (int i = 0; i < 300 && !QuitSeen; i++)
-            PumpMessages(10);
+        // the shutdown posts the quit message: done as soon as it is taken,
+        // not after a fixed wait
+        PumpMessagesUntil([] { return QuitSeen != 0; }, 3000);
     } else {
         PumpMessages(0);
     }

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include "../../calendar/calendar.h"
 
 // Creates a fresh temporary directory, writes iniText there as "dlm.ini" when
@@ -17,6 +18,11 @@ void StopProgram();
 const char *ProgramDir();
 // Dispatches window messages for about ms milliseconds.
 void PumpMessages(int ms);
+// Dispatches window messages until done() holds (asked after each batch and at
+// least every 10 ms), at most about ms milliseconds. 1 when done() held.
+// Waiting for what a test expects ends as soon as it happened; a fixed wait
+// must cover a loaded machine's worst case every time.
+int PumpMessagesUntil(const std::function<bool()> &done, int ms);
 // 1 once PumpMessages (or StopProgram) has taken the quit message of this run.
 int QuitMessageSeen();
 // Reads a whole file of the program directory; returns its size or -1.
