@@ -57,7 +57,7 @@ LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)
     case IDM_OFFDAYS: return OpenOffDayEditor(window);
     case IDM_REMINDERS: return OpenMemoEditor(window);
     case IDM_SETTINGS: return OpenSettingsDialog(window);
-    default: return DefWindowProcA(window, WM_COMMAND, MAKEWPARAM(id, code), lParam);
+    default: return DefWindowProcW(window, WM_COMMAND, MAKEWPARAM(id, code), lParam);
     }
     RECT rect = DrawingRect();
     DrawMonth(window, MemoryDC, PACK_DATE(y, m, d), &rect);
@@ -66,7 +66,7 @@ LRESULT OnMonthCommand(HWND window, int id, int code, LPARAM lParam)
 
 int ShowPopupMenu(HWND window)
 {
-    HMENU menu = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_POPUP_MENU));
+    HMENU menu = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDR_POPUP_MENU));
     if (!menu)
         return 0;
     POINT cursor;

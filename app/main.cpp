@@ -10,9 +10,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     MSG message;
     // No accelerators and no IsDialogMessage: the modeless windows get no
     // dialog keyboard navigation.
-    while (GetMessageA(&message, 0, 0, 0) > 0) {
+    while (GetMessageW(&message, 0, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return (int)message.wParam;
 }

@@ -87,8 +87,8 @@ static LRESULT MonthNotify(NMHDR *header, LPARAM lParam)
                        DST_BITMAP);
         return CDRF_DODEFAULT;
     }
-    if (header->code == (UINT)TTN_NEEDTEXTA)
-        return ToolbarTipText((NMTTDISPINFOA *)lParam);
+    if (header->code == (UINT)TTN_NEEDTEXTW)
+        return ToolbarTipText((NMTTDISPINFOW *)lParam);
     return 0;
 }
 
@@ -185,6 +185,6 @@ LRESULT CALLBACK MonthWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_EXITSIZEMOVE: return EndMonthDrag(window);
     case WM_TRAYICON: OnTrayIcon(window, lParam); return 0;
     case WM_CALENDAR_CHANGED: OnCalendarChanged(window, (UINT)wParam); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }

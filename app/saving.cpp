@@ -30,7 +30,7 @@ void TellKeptCopy(HWND owner)
     char text[4300];
     snprintf(text, sizeof text, "原文件已损坏，已另存为“%s”，然后写入了新文件。", FileKeptCopyName);
     FileKeptCopyName[0] = 0;
-    MessageBoxA(owner, text, "提示", MB_OK | MB_ICONWARNING);
+    MessageBoxGbk(owner, text, "提示", MB_OK | MB_ICONWARNING);
 }
 
 int SaveConfigNow(HWND owner)

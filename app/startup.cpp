@@ -28,7 +28,7 @@ static int ShutdownDone;
 
 // ---- strings from the resources ----
 
-// LoadStringA writes into a caller's buffer while LoadProgramString hands out
+// LoadStringGbk writes into a caller's buffer while LoadProgramString hands out
 // a pointer that callers keep, so each id gets a buffer of its own, filled once.
 #define STRING_CACHE_FIRST 100
 #define STRING_CACHE_COUNT 32
@@ -41,7 +41,7 @@ static const char *LoadResourceString(int id)
     if (slot < 0 || slot >= STRING_CACHE_COUNT)
         return BuiltInString(id);
     if (!StringCacheLoaded[slot]) {
-        if (LoadStringA(AppInstance, id, StringCache[slot], sizeof StringCache[slot]) <= 0)
+        if (LoadStringGbk(AppInstance, id, StringCache[slot], sizeof StringCache[slot]) <= 0)
             return BuiltInString(id);   // not in this module's table: keep trying next time
         StringCacheLoaded[slot] = 1;
     }
@@ -54,16 +54,16 @@ static void ClearStringCache() { memset(StringCacheLoaded, 0, sizeof StringCache
 
 static int RegisterMonthClass(HINSTANCE instance)
 {
-    WNDCLASSEXA wc;
+    WNDCLASSEXW wc;
     memset(&wc, 0, sizeof wc);
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = MonthWndProc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(0, (LPCSTR)IDC_ARROW);
+    wc.hCursor = LoadCursorW(0, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = MONTH_CLASS;
-    return RegisterClassExA(&wc) != 0;
+    wc.lpszClassName = L"" MONTH_CLASS;
+    return RegisterClassExW(&wc) != 0;
 }
 
 int InitApplication(HINSTANCE instance)
@@ -74,7 +74,7 @@ int InitApplication(HINSTANCE instance)
         // A user who starts the program again is looking for the calendar:
         // the running one comes out. Posted, so a busy first instance cannot
         // hold this one up.
-        HWND running = FindWindowA(MONTH_CLASS, MONTH_TITLE);
+        HWND running = FindWindowW(L"" MONTH_CLASS, L"" MONTH_TITLE);
         if (running && BringOutMessage)
             PostMessageA(running, BringOutMessage, 0, 0);
         // Only a test process ever gets here with the first instance alive in
@@ -89,7 +89,7 @@ int InitApplication(HINSTANCE instance)
     if (!RegisterMonthClass(instance))
         return 0;
     HWND window =
-        CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, MONTH_CLASS, MONTH_TITLE,
+        CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"" MONTH_CLASS, L"" MONTH_TITLE,
                         WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0, 0, instance, 0);
     if (!window)
         return 0;
@@ -136,7 +136,7 @@ int InitApplication(HINSTANCE instance)
     icc.dwICC =
         ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_PAGESCROLLER_CLASS;
     LateInitCommonControlsEx(&icc);
-    MonthTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
+    MonthTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", TTS_ALWAYSTIP, 0, 0, 0, 0, window, 0, instance, 0);
     MonthToolbar = CreateMonthToolbar(window);   // none: the program runs without it
     // Made after the calendar was shown, the controls leave it out of its
     // place among the topmost windows, and Wine then ends its first drag after

@@ -3,6 +3,7 @@
 #include "../winbase/latebind.h"
 #include "shell.h"
 #include "traylook.h"
+#include "../winbase/wintext.h"
 #include <stdio.h>
 #include <string.h>
 #include "../calendar/today.h"
@@ -10,7 +11,7 @@
 #include "../monthview/monthview.h"
 #include "../resources/resource.h"
 
-BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data);
+BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAW data);
 UINT TaskbarCreatedMessage;
 
 // The system's small-icon size: 16 at 96 dpi, more on a scaled primary monitor.
@@ -18,19 +19,21 @@ UINT TaskbarCreatedMessage;
 
 void TrayNotify(HWND window, DWORD message, HICON icon, const char *tip)
 {
-    NOTIFYICONDATAA data;
+    NOTIFYICONDATAW data;
     memset(&data, 0, sizeof data);
     // The structure's first form (88 bytes on 32-bit Windows): every shell
     // takes it, and its 64-byte tip is all the icon shows.
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = window;
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYICON;
     data.hIcon = icon;
-    CutTrayTip(data.szTip, tip);
+    char cut[TRAY_TIP_SIZE];
+    CutTrayTip(cut, tip);
+    CopyGbkToWide(data.szTip, (int)(sizeof data.szTip / sizeof data.szTip[0]), cut);
     // No taskbar, no icon: the program runs on without one.
-    (ShellNotifyIcon ? ShellNotifyIcon : LateShell_NotifyIconA)(message, &data);
+    (ShellNotifyIcon ? ShellNotifyIcon : LateShell_NotifyIconW)(message, &data);
 }
 
 void AddTrayIcon(HWND window)
@@ -73,7 +76,7 @@ HICON MakeDayIconSized(HWND window, int day, COLORREF colour, int size)
                                              "Tahoma")
                                : 0;
         HGDIOBJ oldFont = font ? SelectObject(dc, font) : 0;
-        DrawTextA(dc, number, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        DrawTextGbk(dc, number, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
         if (font) {
             SelectObject(dc, oldFont);
             DeleteObject(font);

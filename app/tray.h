@@ -31,4 +31,4 @@ extern UINT TaskbarCreatedMessage;
 LRESULT OnTaskbarCreated(HWND window);
 
 // Null for the shell's own Shell_NotifyIconA; the tests put a recorder here.
-extern BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAA data);
+extern BOOL(WINAPI *ShellNotifyIcon)(DWORD message, PNOTIFYICONDATAW data);

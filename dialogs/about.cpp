@@ -14,12 +14,12 @@ HINSTANCE(WINAPI *ShellOpen)
 
 #define LINK_COLOUR RGB(0, 0, 255)
 
-BOOL HomePageLink(char *out, int size) { return LoadStringA(AppInstance, IDS_HOME_PAGE, out, size) > 0; }
+BOOL HomePageLink(char *out, int size) { return LoadStringGbk(AppInstance, IDS_HOME_PAGE, out, size) > 0; }
 
 BOOL MailLink(char *out, int size)
 {
     char address[128];
-    if (LoadStringA(AppInstance, IDS_CONTACT_ADDRESS, address, sizeof address) <= 0)
+    if (LoadStringGbk(AppInstance, IDS_CONTACT_ADDRESS, address, sizeof address) <= 0)
         return FALSE;
     int n = snprintf(out, (size_t)size, "mailto:%s" MAIL_SUBJECT_QUERY, address);
     return n > 0 && n < size;
@@ -28,11 +28,11 @@ BOOL MailLink(char *out, int size)
 static INT_PTR InitAboutBox(HWND dialog)
 {
     char text[256];
-    if (LoadStringA(AppInstance, IDS_HOME_PAGE, text, sizeof text) > 0)
-        SetDlgItemTextA(dialog, IDC_WEB_LINK, text);
-    if (LoadStringA(AppInstance, IDS_CONTACT_ADDRESS, text, sizeof text) > 0)
-        SetDlgItemTextA(dialog, IDC_MAIL_LINK, text);
-    SetDlgItemTextA(dialog, IDC_VERSION, "版本 " LOOMHOUSE_VERSION);
+    if (LoadStringGbk(AppInstance, IDS_HOME_PAGE, text, sizeof text) > 0)
+        SetItemTextGbk(dialog, IDC_WEB_LINK, text);
+    if (LoadStringGbk(AppInstance, IDS_CONTACT_ADDRESS, text, sizeof text) > 0)
+        SetItemTextGbk(dialog, IDC_MAIL_LINK, text);
+    SetItemTextGbk(dialog, IDC_VERSION, "版本 " LOOMHOUSE_VERSION);
     return TRUE;
 }
 
@@ -57,7 +57,7 @@ static void OpenLink(HWND dialog, BOOL (*link)(char *, int))
     INT_PTR result = 0;
     if (link(target, sizeof target))
         result = (INT_PTR)ShellOpen(dialog, "open", target, NULL, NULL, SW_SHOWNORMAL);
-    SetDlgItemTextA(dialog, IDC_LINK_STATUS, LinkFailureText(result));
+    SetItemTextGbk(dialog, IDC_LINK_STATUS, LinkFailureText(result));
 }
 
 // The two links in blue on the dialog's face; every other static as it is.
@@ -105,6 +105,6 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT OpenAboutBox(HWND owner)
 {
-    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutBoxProc, 0);
+    DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutBoxProc, 0);
     return 0;
 }

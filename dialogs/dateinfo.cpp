@@ -25,9 +25,9 @@ void AppendEditText(HWND edit, const char *text)
     if (!edit || !text)
         return;
     // One past the end: the control clamps it to the end of its text.
-    LRESULT end = GetWindowTextLengthA(edit) + 1;
+    LRESULT end = GetWindowTextLengthW(edit) + 1;
     SendMessageA(edit, EM_SETSEL, (WPARAM)end, (LPARAM)end);
-    SendMessageA(edit, EM_REPLACESEL, FALSE, (LPARAM)text);
+    SendTextGbk(edit, EM_REPLACESEL, FALSE, text);
 }
 
 // ---- the pickers ----
@@ -62,7 +62,7 @@ static void FillLunarYears(HWND dialog)
     char text[16];
     for (int year = LUNAR_FIRST_YEAR; year <= LUNAR_LAST_YEAR; year++) {
         snprintf(text, sizeof text, "%d年", year);
-        SendDlgItemMessageA(dialog, IDC_LUNAR_YEAR, CB_ADDSTRING, 0, (LPARAM)text);
+        SendItemTextGbk(dialog, IDC_LUNAR_YEAR, CB_ADDSTRING, 0, text);
     }
 }
 
@@ -78,10 +78,10 @@ static void SetLunarChoosers(HWND dialog, PackedDate date)
     char text[16];
     for (int32_t i = 0; i < n; i++) {
         LunarMonthItemText(items[i], text, sizeof text);
-        SendMessageA(months, CB_ADDSTRING, 0, (LPARAM)text);
+        SendTextGbk(months, CB_ADDSTRING, 0, text);
     }
     for (int32_t day = 1; day <= choice.days; day++)
-        SendMessageA(days, CB_ADDSTRING, 0, (LPARAM)LunarDayName(day));
+        SendTextGbk(days, CB_ADDSTRING, 0, LunarDayName(day));
     SendDlgItemMessageA(dialog, IDC_LUNAR_YEAR, CB_SETCURSEL, (WPARAM)choice.year, 0);
     SendMessageA(months, CB_SETCURSEL, (WPARAM)choice.month, 0);
     SendMessageA(days, CB_SETCURSEL, (WPARAM)choice.day, 0);
@@ -89,14 +89,14 @@ static void SetLunarChoosers(HWND dialog, PackedDate date)
 
 // ---- the report and the note ----
 
-static void ReplaceReport(void *context, const char *text) { SetWindowTextA((HWND)context, text); }
+static void ReplaceReport(void *context, const char *text) { SetTextGbk((HWND)context, text); }
 static void AppendReport(void *context, const char *text) { AppendEditText((HWND)context, text); }
 
 static void LoadNote(HWND dialog, PackedDate date)
 {
     DayNoteView view = LoadDayNoteView(date);
     CheckDlgButton(dialog, IDC_MARK, view.mark ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemTextA(dialog, IDC_NOTE_TEXT, view.text);
+    SetItemTextGbk(dialog, IDC_NOTE_TEXT, view.text);
     // Loading is not an edit: the flag that starts a pending edit stays clear.
     SendDlgItemMessageA(dialog, IDC_NOTE_TEXT, EM_SETMODIFY, FALSE, 0);
 }
@@ -142,13 +142,13 @@ static void FillHolidayQuery(HWND dialog)
     HWND list = GetDlgItem(dialog, IDC_HOLIDAY_QUERY);
     for (ListNode *node = HolidayList; node; node = node->next) {
         const HolidayEntry *e = (const HolidayEntry *)node->record;
-        LRESULT i = SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)e->name);
+        LRESULT i = SendTextGbk(list, CB_ADDSTRING, 0, e->name);
         if (i >= 0)
             SendMessageA(list, CB_SETITEMDATA, (WPARAM)i, (LPARAM)e->code);
     }
     // Inserted last, since an insert is never sorted: the title stays at 0
     // whatever the list's collation makes of its leading blank.
-    SendMessageA(list, CB_INSERTSTRING, 0, (LPARAM)QueryTitle);
+    SendTextGbk(list, CB_INSERTSTRING, 0, QueryTitle);
     SendMessageA(list, CB_SETCURSEL, 0, 0);
 }
 
@@ -163,7 +163,7 @@ static void AlignReportValues(HWND pane)
     HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(pane, WM_GETFONT, 0, 0));
     SIZE three, four;
     BOOL measured =
-        GetTextExtentPoint32A(dc, "本年闰", 6, &three) && GetTextExtentPoint32A(dc, "阳历日期", 8, &four);
+        TextExtentGbk(dc, "本年闰", -1, &three) && TextExtentGbk(dc, "阳历日期", -1, &four);
     SelectObject(dc, old);
     ReleaseDC(pane, dc);
     if (!measured || four.cx <= three.cx)
@@ -171,7 +171,7 @@ static void AlignReportValues(HWND pane)
     // Stops are given in dialog units, and controls differ in how they turn
     // those into pixels: a probe stop of 100 units shows this one's scale.
     UINT probe = 100;   // an array of unsigned int, one element: the distance between stops
-    SetWindowTextA(pane, "\tx");
+    SetTextGbk(pane, "\tx");
     SendMessageA(pane, EM_SETTABSTOPS, 1, (LPARAM)&probe);
     int from = (short)LOWORD(SendMessageA(pane, EM_POSFROMCHAR, 0, 0));
     int to = (short)LOWORD(SendMessageA(pane, EM_POSFROMCHAR, 1, 0));
@@ -219,14 +219,11 @@ static void ChoseLunar(HWND dialog, int id, int code)
 
 static void ShowNoDate(HWND dialog, HWND list, LRESULT index, HolidayCode code)
 {
-    LRESULT n = SendMessageA(list, CB_GETLBTEXTLEN, (WPARAM)index, 0);
-    char *name = n >= 0 ? (char *)calloc((size_t)n + 1, 1) : 0;
-    if (name)
-        SendMessageA(list, CB_GETLBTEXT, (WPARAM)index, (LPARAM)name);
+    char name[HOLIDAY_NAME_MAX + 1];
+    ComboTextGbk(list, (WPARAM)index, name, sizeof name);
     char line[HOLIDAY_NAME_MAX + 200];
-    FormatNoDateLine(line, sizeof line, name ? name : "", code, DATE_YEAR(TodayDate.date));
-    free(name);
-    SetDlgItemTextA(dialog, IDC_REPORT, line);
+    FormatNoDateLine(line, sizeof line, name, code, DATE_YEAR(TodayDate.date));
+    SetItemTextGbk(dialog, IDC_REPORT, line);
 }
 
 static void ChoseHoliday(HWND dialog, int code)
@@ -254,17 +251,7 @@ static void NoteNotified(HWND dialog)
 }
 
 // The note's text as typed, or "" when there is none; null when no buffer could be had.
-static char *NoteText(HWND dialog)
-{
-    HWND edit = GetDlgItem(dialog, IDC_NOTE_TEXT);
-    int n = GetWindowTextLengthA(edit);
-    char *text = (char *)calloc((size_t)(n > 0 ? n : 0) + 1, 1);
-    // The length may be reckoned generously for double-byte text; what counts
-    // is what arrives, up to its NUL.
-    if (text && n > 0)
-        GetWindowTextA(edit, text, n + 1);
-    return text;
-}
+static char *NoteText(HWND dialog) { return GetTextGbk(GetDlgItem(dialog, IDC_NOTE_TEXT)); }
 
 // The grid paints marked days in the mark colour: it shows a changed mark now,
 // not at some later redraw; the tray icon shows today's colour.
@@ -299,7 +286,7 @@ static void SaveNote(HWND dialog)
 // 1 when there is no unsaved edit or the user chose to drop it.
 static int MayDropEdit(HWND dialog)
 {
-    return !EditPending(dialog) || MessageBoxA(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
+    return !EditPending(dialog) || MessageBoxGbk(dialog, "你所做的更改还未保存，确实要放弃保存，关闭该窗口吗？",
                                                "放弃更改", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
@@ -366,6 +353,6 @@ INT_PTR CALLBACK DateInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT OpenDateInfo(HWND owner, PackedDate date)
 {
-    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_DATE_INFO), owner, DateInfoProc, (LPARAM)date);
+    DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_DATE_INFO), owner, DateInfoProc, (LPARAM)date);
     return 0;
 }

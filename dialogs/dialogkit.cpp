@@ -1,17 +1,21 @@
 #include "dialogkit.h"
 #include <commctrl.h>
+#include <stdlib.h>
+#include "../winbase/wintext.h"
 #include "../calendar/strings.h"
 
 void AddListColumn(HWND listView, int index, int titleId, int width)
 {
-    LVCOLUMNA column;
+    LVCOLUMNW column;
     ZeroMemory(&column, sizeof column);
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
     column.cx = width;
-    column.pszText = (LPSTR)LoadProgramString(titleId);
+    WCHAR *title = WideFromGbk(LoadProgramString(titleId));
+    column.pszText = title ? title : (WCHAR *)L"";
     column.iSubItem = index;
-    SendMessageA(listView, LVM_INSERTCOLUMNA, (WPARAM)index, (LPARAM)&column);
+    SendMessageW(listView, LVM_INSERTCOLUMNW, (WPARAM)index, (LPARAM)&column);
+    free(title);
 }
 
 void SetDialogModified(HWND dialog, int modified) { SetWindowLongPtrA(dialog, DWLP_USER, modified ? 1 : 0); }
@@ -20,6 +24,6 @@ int DialogModified(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) !=
 
 int SaveErrorBox(HWND owner, UINT buttons)
 {
-    return MessageBoxA(owner, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
-                       buttons | MB_ICONERROR);
+    return MessageBoxGbk(owner, "保存数据时出现错误，无法继续保存！", LoadProgramString(IDS_ERROR),
+                         buttons | MB_ICONERROR);
 }

@@ -46,7 +46,7 @@ void FillHolidayDayList(HWND dialog, int lunar)
     for (; count < target; count++) {
         char text[16];
         HolidaySelectorText(IDC_DAY, count, text, sizeof text);
-        SendMessageA(days, CB_ADDSTRING, 0, (LPARAM)text);
+        SendTextGbk(days, CB_ADDSTRING, 0, text);
     }
     for (; count > target; count--)
         SendMessageA(days, CB_DELETESTRING, (WPARAM)(count - 1), 0);
@@ -61,7 +61,7 @@ static void FillSelector(HWND dialog, int id)
     for (int32_t i = 0; i < HolidaySelectorCount(id); i++) {
         char text[32];
         HolidaySelectorText(id, i, text, sizeof text);
-        SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)text);
+        SendTextGbk(list, CB_ADDSTRING, 0, text);
     }
 }
 
@@ -116,22 +116,16 @@ static void MonthChanged(HWND dialog, int code)
 
 static void NeedName(HWND dialog)
 {
-    MessageBoxA(dialog, LoadProgramString(IDS_NEED_HOLIDAY), LoadProgramString(IDS_ERROR),
+    MessageBoxGbk(dialog, LoadProgramString(IDS_NEED_HOLIDAY), LoadProgramString(IDS_ERROR),
                 MB_OK | MB_ICONERROR);
 }
 
 static void AddFromEditor(HWND dialog)
 {
     HWND edit = GetDlgItem(dialog, IDC_NOTE_TEXT);
-    int n = GetWindowTextLengthA(edit);
-    if (n <= 0) {
-        NeedName(dialog);
-        return;
-    }
-    char *name = (char *)calloc((size_t)n + 1, 1);
+    char *name = GetTextGbk(edit);
     if (!name)
         return;   // out of memory: nothing added, nothing said
-    GetWindowTextA(edit, name, n + 1);
     ListNode *node = name[0] ? AddEditorHoliday(ReadHolidayCodeFromEditor(dialog), name) : 0;
     const int empty = !name[0];
     free(name);
@@ -140,7 +134,7 @@ static void AddFromEditor(HWND dialog)
     if (!node)
         return;
     InsertCallbackRow(node, GetDlgItem(dialog, IDC_LIST_VIEW));
-    SetWindowTextA(edit, "");
+    SetTextGbk(edit, "");
     SetDialogModified(dialog, 1);
 }
 
@@ -151,11 +145,11 @@ static void DeleteSelected(HWND dialog)
         int i = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
         if (i < 0)
             break;
-        LVITEMA item;
+        LVITEMW item;
         ZeroMemory(&item, sizeof item);
         item.mask = LVIF_PARAM;
         item.iItem = i;
-        SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item);
+        SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item);
         SendMessageA(list, LVM_DELETEITEM, (WPARAM)i, 0);
         RemoveHoliday((ListNode *)item.lParam);
         SetDialogModified(dialog, 1);
@@ -164,7 +158,7 @@ static void DeleteSelected(HWND dialog)
 
 static void ClearAll(HWND dialog)
 {
-    if (MessageBoxA(dialog, "该操作将删除所有节日数据，并且不可恢复，您确定要这么做吗？", "确认？",
+    if (MessageBoxGbk(dialog, "该操作将删除所有节日数据，并且不可恢复，您确定要这么做吗？", "确认？",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     SendDlgItemMessageA(dialog, IDC_LIST_VIEW, LVM_DELETEALLITEMS, 0, 0);
@@ -207,13 +201,16 @@ static INT_PTR HolidayEditorCommand(HWND dialog, int id, int code)
 
 // ---- the list view ----
 
-static void RowText(NMLVDISPINFOA *info)
+static void RowText(NMLVDISPINFOW *info)
 {
-    if (info->item.mask & LVIF_TEXT) {
+    if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
         const ListNode *node = (const ListNode *)info->item.lParam;
-        HolidayColumnText(node ? (const HolidayEntry *)node->record : 0, info->item.iSubItem,
-                          info->item.pszText,
-                          (size_t)(info->item.cchTextMax > 0 ? info->item.cchTextMax : 0));
+        // GBK first: at most four bytes for each unit the row has room for
+        char text[HOLIDAY_NAME_MAX + 1];
+        const size_t room = (size_t)info->item.cchTextMax * 4;
+        HolidayColumnText(node ? (const HolidayEntry *)node->record : 0, info->item.iSubItem, text,
+                          room < sizeof text ? room : sizeof text);
+        CopyGbkToWide(info->item.pszText, info->item.cchTextMax, text);
     }
 }
 
@@ -239,7 +236,7 @@ static INT_PTR HolidayListNotify(HWND dialog, NMHDR *header)
     if (header->idFrom != IDC_LIST_VIEW)
         return FALSE;
     switch (header->code) {
-    case LVN_GETDISPINFOA: RowText((NMLVDISPINFOA *)header); return TRUE;
+    case LVN_GETDISPINFOW: RowText((NMLVDISPINFOW *)header); return TRUE;
     case LVN_COLUMNCLICK: SortByColumn(header->hwndFrom, ((NMLISTVIEW *)header)->iSubItem); return TRUE;
     default: return FALSE;
     }
@@ -258,6 +255,6 @@ INT_PTR CALLBACK HolidayEditorProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 LRESULT OpenHolidayEditor(HWND owner)
 {
-    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_HOLIDAYS), owner, HolidayEditorProc, 0);
+    DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_HOLIDAYS), owner, HolidayEditorProc, 0);
     return 0;
 }

@@ -3,11 +3,11 @@
 
 int InsertCallbackRow(const void *record, HWND listView)
 {
-    LVITEMA item;
+    LVITEMW item;
     ZeroMemory(&item, sizeof item);
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = 0;
-    item.pszText = LPSTR_TEXTCALLBACKA;
+    item.pszText = LPSTR_TEXTCALLBACKW;
     item.lParam = (LPARAM)record;
-    return (int)SendMessageA(listView, LVM_INSERTITEMA, 0, (LPARAM)&item);
+    return (int)SendMessageW(listView, LVM_INSERTITEMW, 0, (LPARAM)&item);
 }

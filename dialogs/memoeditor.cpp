@@ -28,11 +28,11 @@ static HWND MemoList(HWND dialog) { return GetDlgItem(dialog, IDC_LIST_VIEW); }
 // The memo node a row refers to.
 static ListNode *RowNode(HWND list, int row)
 {
-    LVITEMA item;
+    LVITEMW item;
     memset(&item, 0, sizeof item);
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item))
+    if (!SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item))
         return 0;
     return (ListNode *)item.lParam;
 }
@@ -82,7 +82,7 @@ static void FillYearlyDays(HWND dialog)
     for (; count < target; count++) {
         char text[16];
         snprintf(text, sizeof text, "%d日", count + 1);
-        SendMessageA(days, CB_ADDSTRING, 0, (LPARAM)text);
+        SendTextGbk(days, CB_ADDSTRING, 0, text);
     }
     for (; count > target; count--)
         SendMessageA(days, CB_DELETESTRING, (WPARAM)(count - 1), 0);
@@ -98,12 +98,12 @@ static void FillYearlyLists(HWND dialog, const SYSTEMTIME *now)
     char text[16];
     for (int month = 1; month <= 12; month++) {
         snprintf(text, sizeof text, "%d月", month);
-        SendDlgItemMessageA(dialog, IDC_YEARLY_MONTH, CB_ADDSTRING, 0, (LPARAM)text);
+        SendItemTextGbk(dialog, IDC_YEARLY_MONTH, CB_ADDSTRING, 0, text);
         snprintf(text, sizeof text, "%s月", LunarMonthName(month));
-        SendDlgItemMessageA(dialog, IDC_LUNAR_MONTH, CB_ADDSTRING, 0, (LPARAM)text);
+        SendItemTextGbk(dialog, IDC_LUNAR_MONTH, CB_ADDSTRING, 0, text);
     }
     for (int day = 1; day <= 30; day++)
-        SendDlgItemMessageA(dialog, IDC_LUNAR_DAY, CB_ADDSTRING, 0, (LPARAM)LunarDayName(day));
+        SendItemTextGbk(dialog, IDC_LUNAR_DAY, CB_ADDSTRING, 0, LunarDayName(day));
     SendDlgItemMessageA(dialog, IDC_YEARLY_MONTH, CB_SETCURSEL, (WPARAM)(now->wMonth - 1), 0);
     FillYearlyDays(dialog);
     SendDlgItemMessageA(dialog, IDC_YEARLY_DAY, CB_SETCURSEL, (WPARAM)(now->wDay - 1), 0);
@@ -120,7 +120,7 @@ static void FillYearlyLists(HWND dialog, const SYSTEMTIME *now)
 static int ColumnWidth(HWND list, int width, const char *widest)
 {
     if (widest) {
-        int needed = (int)SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)widest) + 14;
+        int needed = (int)SendTextGbk(list, LVM_GETSTRINGWIDTHW, 0, widest) + 14;
         if (needed > width)
             return needed;
     }
@@ -132,11 +132,11 @@ static INT_PTR InitMemoEditor(HWND dialog)
     char text[32];
     for (int day = 1; day <= 31; day++) {
         snprintf(text, sizeof text, "每月%d日", day);
-        SendDlgItemMessageA(dialog, IDC_DAY, CB_ADDSTRING, 0, (LPARAM)text);
+        SendItemTextGbk(dialog, IDC_DAY, CB_ADDSTRING, 0, text);
     }
     for (int weekday = 0; weekday < 7; weekday++) {
         snprintf(text, sizeof text, "星期%s", WeekdayName(weekday));
-        SendDlgItemMessageA(dialog, IDC_WEEKDAY, CB_ADDSTRING, 0, (LPARAM)text);
+        SendItemTextGbk(dialog, IDC_WEEKDAY, CB_ADDSTRING, 0, text);
     }
     SendDlgItemMessageA(dialog, IDC_DAY, CB_SETCURSEL, 0, 0);
     SendDlgItemMessageA(dialog, IDC_WEEKDAY, CB_SETCURSEL, 0, 0);
@@ -180,12 +180,7 @@ static int ListIndex(HWND dialog, int id)
 // character. Null when memory ran out.
 static char *ReadMemoText(HWND dialog)
 {
-    HWND edit = GetDlgItem(dialog, IDC_NOTE_TEXT);
-    int length = GetWindowTextLengthA(edit);
-    char *text = (char *)malloc((size_t)length + 1);
-    if (text)
-        GetWindowTextA(edit, text, length + 1);
-    return text;
+    return GetTextGbk(GetDlgItem(dialog, IDC_NOTE_TEXT));
 }
 
 static void AddMemo(HWND dialog)
@@ -195,7 +190,7 @@ static void AddMemo(HWND dialog)
         return;
     if (!text[0]) {
         free(text);
-        MessageBoxA(dialog, LoadProgramString(IDS_NEED_MEMO_TEXT), LoadProgramString(IDS_ERROR),
+        MessageBoxGbk(dialog, LoadProgramString(IDS_NEED_MEMO_TEXT), LoadProgramString(IDS_ERROR),
                     MB_OK | MB_ICONERROR);
         return;
     }
@@ -226,7 +221,7 @@ static void AddMemo(HWND dialog)
     ListNode *node = FirstMemo();
     InsertCallbackRow(node, MemoList(dialog));
     ScheduleReminder((ReminderEntry *)node->record);
-    SetDlgItemTextA(dialog, IDC_NOTE_TEXT, "");
+    SetItemTextGbk(dialog, IDC_NOTE_TEXT, "");
     SetDialogModified(dialog, 1);
 }
 
@@ -247,7 +242,7 @@ static void DeleteSelectedMemos(HWND dialog)
 
 static void ClearMemos(HWND dialog)
 {
-    if (MessageBoxA(dialog, "该操作将删除所有备忘数据，并且不可恢复，您确定要这么做吗？", "确认？",
+    if (MessageBoxGbk(dialog, "该操作将删除所有备忘数据，并且不可恢复，您确定要这么做吗？", "确认？",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     // The rows refer to the nodes about to be freed.
@@ -287,10 +282,10 @@ int ExportCalendarTo(HWND owner, const char *path)
         char done[MAX_PATH + 160];
         snprintf(done, sizeof done, "已导出 %d 个事件（%d年至%d年的节日、节气和备忘）到：\r\n%s", (int)events,
                  year, year + 2, path);
-        MessageBoxA(owner, done, "导出日历", MB_OK | MB_ICONINFORMATION);
+        MessageBoxGbk(owner, done, "导出日历", MB_OK | MB_ICONINFORMATION);
         return 1;
     }
-    MessageBoxA(owner, "导出日历时出现错误，文件未能保存！", LoadProgramString(IDS_ERROR),
+    MessageBoxGbk(owner, "导出日历时出现错误，文件未能保存！", LoadProgramString(IDS_ERROR),
                 MB_OK | MB_ICONERROR);
     return 0;
 }
@@ -309,9 +304,9 @@ static void CloseMemoEditor(HWND dialog)
     EndDialog(dialog, 0);
 }
 
-static void MemoItemText(NMLVDISPINFOA *info)
+static void MemoItemText(NMLVDISPINFOW *info)
 {
-    LVITEMA *item = &info->item;
+    LVITEMW *item = &info->item;
     if (!(item->mask & LVIF_TEXT) || !item->pszText || item->cchTextMax <= 0)
         return;
     const ListNode *node =
@@ -321,24 +316,27 @@ static void MemoItemText(NMLVDISPINFOA *info)
         return;
     }
     const ReminderEntry *memo = (const ReminderEntry *)node->record;
+    // GBK first: at most four bytes for each unit the row has room for
+    char line[1024];
+    const size_t size = (size_t)item->cchTextMax * 4 < sizeof line ? (size_t)item->cchTextMax * 4 : sizeof line;
     const char *text;
     switch (item->iSubItem) {
     case 0: text = FormatMemoWhen(memo->when); break;
     case 1: text = FormatPackedTime((PackedTime)memo->time); break;
-    default: FormatAlertLine(item->pszText, (size_t)item->cchTextMax, memo->text); return;
+    default: FormatAlertLine(line, size, memo->text); text = line; break;
     }
     // 00:00:00 has no text form either, like no time at all
-    GbkCopyCut(item->pszText, text ? text : "[无]", (size_t)item->cchTextMax - 1);
+    CopyGbkToWide(item->pszText, item->cchTextMax, text ? text : "[无]");
 }
 
 // The tip of a row shows the whole memo text, line breaks and all.
-static void MemoInfoTip(NMLVGETINFOTIPA *tip)
+static void MemoInfoTip(NMLVGETINFOTIPW *tip)
 {
     if (!tip->pszText || tip->cchTextMax <= 0)
         return;
     const ListNode *node = RowNode(tip->hdr.hwndFrom, tip->iItem);
     if (node)
-        GbkCopyCut(tip->pszText, ((const ReminderEntry *)node->record)->text, (size_t)tip->cchTextMax - 1);
+        CopyGbkToWide(tip->pszText, tip->cchTextMax, ((const ReminderEntry *)node->record)->text);
 }
 
 static int CALLBACK CompareMemoRows(LPARAM a, LPARAM b, LPARAM column)
@@ -352,8 +350,8 @@ static INT_PTR MemoNotify(HWND dialog, NMHDR *header)
     if (header->idFrom != IDC_LIST_VIEW)
         return FALSE;
     switch (header->code) {
-    case LVN_GETDISPINFOA: MemoItemText((NMLVDISPINFOA *)header); return TRUE;
-    case LVN_GETINFOTIPA: MemoInfoTip((NMLVGETINFOTIPA *)header); return TRUE;
+    case LVN_GETDISPINFOW: MemoItemText((NMLVDISPINFOW *)header); return TRUE;
+    case LVN_GETINFOTIPW: MemoInfoTip((NMLVGETINFOTIPW *)header); return TRUE;
     // ascending by the clicked column, each time anew
     case LVN_COLUMNCLICK:
         SendMessageA(header->hwndFrom, LVM_SORTITEMS, (WPARAM)((NMLISTVIEW *)header)->iSubItem,
@@ -400,6 +398,6 @@ INT_PTR CALLBACK MemoEditorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 LRESULT OpenMemoEditor(HWND owner)
 {
-    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MEMOS), owner, MemoEditorProc, 0);
+    DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_MEMOS), owner, MemoEditorProc, 0);
     return 0;
 }

@@ -25,7 +25,7 @@ static void FillList(HWND dialog)
             continue;   // blank lines and comments are kept in the file, not listed
         char row[1100];
         snprintf(row, sizeof row, "%s%s", line->bad ? "（无法读取，不使用）" : "", line->text);
-        LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)row);
+        LRESULT at = SendTextGbk(list, LB_ADDSTRING, 0, row);
         if (at >= 0)
             SendMessageA(list, LB_SETITEMDATA, (WPARAM)at, (LPARAM)i);
     }
@@ -41,7 +41,9 @@ static void ShowChange(HWND dialog)
 
 static INT_PTR InitOffDayEditor(HWND dialog)
 {
-    SendDlgItemMessageA(dialog, IDC_OFFDAY_NAME, EM_LIMITTEXT, OFFDAY_NAME_SIZE - 1, 0);
+    // The limit counts UTF-16 units; a unit takes at most two bytes of GBK (a
+    // four-byte character is two units), so whatever fits is saved whole.
+    SendDlgItemMessageA(dialog, IDC_OFFDAY_NAME, EM_LIMITTEXT, (OFFDAY_NAME_SIZE - 1) / 2, 0);
     SendDlgItemMessageA(dialog, IDC_OFFDAY_DATE, DTM_SETFORMATA, 0, (LPARAM) "yyyy'-'MM'-'dd");
     SYSTEMTIME *st = SystemTimeFromPackedDate(ShownDate ? ShownDate : TodayDate.date);
     SendDlgItemMessageA(dialog, IDC_OFFDAY_DATE, DTM_SETSYSTEMTIME, GDT_VALID, (LPARAM)st);
@@ -51,7 +53,7 @@ static INT_PTR InitOffDayEditor(HWND dialog)
     if (LoadOffDaysFile(OFFDAYS_FILE) != 0) {
         EnableWindow(GetDlgItem(dialog, IDC_ADD), FALSE);
         EnableWindow(GetDlgItem(dialog, IDC_DELETE), FALSE);
-        SetDlgItemTextA(dialog, IDC_OFFDAY_NOTE, "offdays.txt 无法读取，不能修改。");
+        SetItemTextGbk(dialog, IDC_OFFDAY_NOTE, "offdays.txt 无法读取，不能修改。");
     }
     FillList(dialog);
     return TRUE;
@@ -63,7 +65,7 @@ static void AddDay(HWND dialog)
     if (SendDlgItemMessageA(dialog, IDC_OFFDAY_DATE, DTM_GETSYSTEMTIME, 0, (LPARAM)&st) != GDT_VALID)
         return;
     char name[OFFDAY_NAME_SIZE];
-    GetDlgItemTextA(dialog, IDC_OFFDAY_NAME, name, sizeof name);
+    GetItemTextGbk(dialog, IDC_OFFDAY_NAME, name, sizeof name);
     const int kind = IsDlgButtonChecked(dialog, IDC_OFFDAY_WORK) == BST_CHECKED ? OFFDAY_WORK : OFFDAY_REST;
     if (SetUserOffDay(PackedDateFromSystemTime(&st), kind, name) != 0)
         return;
@@ -98,7 +100,7 @@ static void RowSelected(HWND dialog)
                         (LPARAM)SystemTimeFromPackedDate(line->date));
     CheckRadioButton(dialog, IDC_OFFDAY_REST, IDC_OFFDAY_WORK,
                      line->kind == OFFDAY_WORK ? IDC_OFFDAY_WORK : IDC_OFFDAY_REST);
-    SetDlgItemTextA(dialog, IDC_OFFDAY_NAME, line->name);
+    SetItemTextGbk(dialog, IDC_OFFDAY_NAME, line->name);
 }
 
 static INT_PTR OffDayEditorCommand(HWND dialog, int id, int code)
@@ -129,6 +131,6 @@ INT_PTR CALLBACK OffDayEditorProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 LRESULT OpenOffDayEditor(HWND owner)
 {
-    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_OFFDAYS), owner, OffDayEditorProc, 0);
+    DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_OFFDAYS), owner, OffDayEditorProc, 0);
     return 0;
 }

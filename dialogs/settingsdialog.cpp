@@ -127,6 +127,6 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 LRESULT OpenSettingsDialog(HWND owner)
 {
-    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc, 0);
+    DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, SettingsDialogProc, 0);
     return 0;
 }

@@ -34,13 +34,9 @@ static void LoadNoteText(HWND note)
 // 1 when the edit control's text is in the file.
 static int SaveNoteText(HWND note)
 {
-    HWND edit = GetDlgItem(note, IDC_NOTE_TEXT);
-    int length = GetWindowTextLengthA(edit);
-    char *text = (char *)malloc((size_t)length + 1);
+    char *text = GetTextGbk(GetDlgItem(note, IDC_NOTE_TEXT));
     if (!text)
         return 0;
-    text[0] = 0;
-    GetWindowTextA(edit, text, length + 1);
     int saved = WriteNoteFile(NOTE_FILE_NAME, text) == 0;
     free(text);
     if (saved)
@@ -177,6 +173,6 @@ LRESULT OpenStickyNote(HWND owner)
     if (StickyNoteWindow)
         SlideWindow(StickyNoteWindow, SLIDE_SHOW);
     else
-        CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_STICKY_NOTE), owner, StickyNoteProc, 0);
+        CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_STICKY_NOTE), owner, StickyNoteProc, 0);
     return 0;
 }

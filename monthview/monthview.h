@@ -16,11 +16,11 @@
 extern int32_t MonthDpi;
 #define HEADER_HEIGHT       ScaleForDpi(26, MonthDpi)
 
-// cbSize of the day tools (TTTOOLINFOA, also inside TTHITTESTINFOA). The
+// cbSize of the day tools (TTTOOLINFOW, also inside TTHITTESTINFOW). The
 // structure is 44 bytes in its first form on 32-bit Windows only; on 64-bit
 // its pointers make it larger. The form up to lParam is accepted by the
 // version 5 and the version 6 controls alike, on both.
-#define MONTH_TOOLINFO_SIZE TTTOOLINFOA_V2_SIZE
+#define MONTH_TOOLINFO_SIZE TTTOOLINFOW_V2_SIZE
 
 // Drawing surfaces and controls, created at start-up and kept for the run.
 extern HDC MemoryDC;
@@ -53,7 +53,7 @@ LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, L
 // Shows the hidden toolbar; its buttons act TOOLBAR_ARM_DELAY ms later
 // (TIMER_TOOLBAR_ARM of the toolbar), not on a click that came with it.
 void ShowMonthToolbar(HWND toolbar);
-int ToolbarTipText(NMTTDISPINFOA *info);
+int ToolbarTipText(NMTTDISPINFOW *info);
 // The day under a client point (the tooltip's hit test), or 0.
 PackedDate DayAtPoint(HWND window, LPARAM point);
 

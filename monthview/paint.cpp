@@ -1,5 +1,6 @@
 // The month grid, drawn off-screen into MemoryDC; the window only ever copies it.
 #include <stdio.h>
+#include <stdlib.h>
 #include "monthview.h"
 #include "paintcalc.h"
 #include "../winbase/program.h"
@@ -101,7 +102,7 @@ int RenderBackground(HDC dc, const RECT *rect, COLORREF colour)
 
 static void DrawCentred(HDC dc, const char *text, RECT box, UINT format)
 {
-    DrawTextExA(dc, (LPSTR)text, -1, &box, format, NULL);
+    DrawTextGbk(dc, text, -1, &box, format);
 }
 
 // The small 休 or 班 in the cell's top left corner: a tag filled with the
@@ -144,17 +145,17 @@ static void RemoveDayTools()
 {
     LRESULT count = SendMessageA(MonthTooltip, TTM_GETTOOLCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; i++) {
-        TTTOOLINFOA tool = {};
+        TTTOOLINFOW tool = {};
         tool.cbSize = MONTH_TOOLINFO_SIZE;
-        if (!SendMessageA(MonthTooltip, TTM_ENUMTOOLSA, 0, (LPARAM)&tool))
+        if (!SendMessageW(MonthTooltip, TTM_ENUMTOOLSW, 0, (LPARAM)&tool))
             break;
-        SendMessageA(MonthTooltip, TTM_DELTOOLA, 0, (LPARAM)&tool);
+        SendMessageW(MonthTooltip, TTM_DELTOOLW, 0, (LPARAM)&tool);
     }
 }
 
 static void AddDayTool(HWND window, PackedDate date, const RECT &cell)
 {
-    TTTOOLINFOA tool = {};
+    TTTOOLINFOW tool = {};
     tool.cbSize = MONTH_TOOLINFO_SIZE;
     // No TTF_SUBCLASS: the month window relays its mouse messages to the tooltip
     // itself. A subclassing tool makes every add and delete (31 of each per
@@ -165,24 +166,27 @@ static void AddDayTool(HWND window, PackedDate date, const RECT &cell)
     tool.uId = (UINT_PTR)((uint32_t)date | 0x80000000u);
     tool.rect = cell;
     tool.hinst = AppInstance;
-    tool.lpszText = (LPSTR)DayText(date, TIP_FLAGS | (SolarTermsAreHolidays() ? DAYTEXT_TERMS : 0));
-    SendMessageA(MonthTooltip, TTM_ADDTOOLA, 0, (LPARAM)&tool);
+    WCHAR *tip = WideFromGbk(DayText(date, TIP_FLAGS | (SolarTermsAreHolidays() ? DAYTEXT_TERMS : 0)));
+    tool.lpszText = tip;
+    if (tip)
+        SendMessageW(MonthTooltip, TTM_ADDTOOLW, 0, (LPARAM)&tool);   // the tooltip keeps a copy
+    free(tip);
 }
 
 // What FitFontWidth measures: the widest of the numbers 10 .. days in the big
 // font made that wide.
 struct NumberMeasure {
     HDC dc;
-    LOGFONTA font;
+    LOGFONTW font;
     int days;
 };
 
 static int32_t WidestNumberAt(int32_t width, void *context)
 {
     NumberMeasure *m = (NumberMeasure *)context;
-    LOGFONTA lf = m->font;
+    LOGFONTW lf = m->font;
     lf.lfWidth = width;
-    HFONT font = CreateFontIndirectA(&lf);
+    HFONT font = CreateFontIndirectW(&lf);
     HGDIOBJ old = SelectObject(m->dc, font);
     int32_t widest = 0;
     for (int day = 10; day <= m->days; day++) {
@@ -199,7 +203,7 @@ static int32_t WidestNumberAt(int32_t width, void *context)
 }
 
 // The month number large and faint in the grid, the year small beneath it.
-static void DrawMonthMark(HDC dc, const RECT *R, const LOGFONTA *base, int year, int month)
+static void DrawMonthMark(HDC dc, const RECT *R, const LOGFONTW *base, int year, int month)
 {
     MarkBox grid = {R->left, R->top + HEADER_HEIGHT, R->right, R->bottom};
     MonthMarkPlan plan = PlanMonthMark(grid);
@@ -208,11 +212,11 @@ static void DrawMonthMark(HDC dc, const RECT *R, const LOGFONTA *base, int year,
     const int parts[2] = {MONTH_MARK_PART, YEAR_MARK_PART};
     for (int i = 0; i < 2; i++) {
         SetTextColor(dc, BlendColour(Settings.colorBackground, Settings.colorDefault, parts[i], MARK_WHOLE));
-        LOGFONTA lf = *base;
+        LOGFONTW lf = *base;
         lf.lfHeight = boxes[i]->bottom - boxes[i]->top;
         lf.lfWidth = 0;
         lf.lfWeight = 700;
-        HFONT font = CreateFontIndirectA(&lf);
+        HFONT font = CreateFontIndirectW(&lf);
         HGDIOBJ old = SelectObject(dc, font);
         char text[12];
         snprintf(text, sizeof text, "%d", values[i]);
@@ -245,12 +249,17 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
     const int rows = (first + days) / 7 + ((first + days) % 7 != 0 ? 1 : 0);
     const int cellH = (R.bottom - R.top - HEADER_HEIGHT) / rows;
 
-    LOGFONTA lf;
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    LOGFONTW lf;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    // The face of the dialogs' font, asked for in the GB2312 character set: on
+    // a Windows whose language for non-Unicode programs is not Chinese the
+    // stock font's set is Western, and the font mapper would pick a face
+    // without Chinese characters.
+    lf.lfCharSet = GB2312_CHARSET;
     lf.lfHeight = SMALL_FONT_HEIGHT;
     lf.lfWidth = 0;
     lf.lfWeight = 400;
-    HFONT smallFont = CreateFontIndirectA(&lf);
+    HFONT smallFont = CreateFontIndirectW(&lf);
     DrawMonthMark(dc, &R, &lf, d.year, d.month);
     lf.lfHeight = cellH - SMALL_FONT_HEIGHT;
     lf.lfWidth = colW / 2;
@@ -259,7 +268,7 @@ int DrawMonth(HWND window, HDC dc, PackedDate date, const RECT *rect)
     // font is narrowed until the widest number leaves a pixel to its neighbour.
     NumberMeasure measure = {dc, lf, days};
     lf.lfWidth = FitFontWidth(lf.lfWidth, colW - 1, WidestNumberAt, &measure);
-    HFONT bigFont = CreateFontIndirectA(&lf);
+    HFONT bigFont = CreateFontIndirectW(&lf);
 
     HGDIOBJ oldFont = SelectObject(dc, smallFont);
     DrawWeekdayBand(dc, &R, colW);

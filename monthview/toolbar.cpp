@@ -49,7 +49,7 @@ void SetToolbarPictures(HWND toolbar)
 
 HWND CreateMonthToolbar(HWND window)
 {
-    HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                                    WS_CHILD | CCS_TOP | CCS_NODIVIDER | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, 0, 0,
                                    0, 0, window, (HMENU)(INT_PTR)IDC_TOOLBAR, AppInstance, NULL);
     if (!toolbar)
@@ -70,7 +70,7 @@ HWND CreateMonthToolbar(HWND window)
     // one button over each weekday column
     UINT width = (UINT)MonthDrawingRect.right / 7;
     SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, HEADER_HEIGHT));
-    ToolbarPreviousProc = (WNDPROC)SetWindowLongPtrA(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
+    ToolbarPreviousProc = (WNDPROC)SetWindowLongPtrW(toolbar, GWLP_WNDPROC, (LONG_PTR)ToolbarSubclassProc);
     // The calendar is shown without being activated and seldom becomes the
     // active window; a tooltip without this style shows only for one that is.
     HWND tips = (HWND)SendMessageA(toolbar, TB_GETTOOLTIPS, 0, 0);
@@ -116,15 +116,15 @@ LRESULT CALLBACK ToolbarSubclassProc(HWND window, UINT message, WPARAM wParam, L
             ToolbarArmed = 0;
         break;
     }
-    return CallWindowProcA(ToolbarPreviousProc, window, message, wParam, lParam);
+    return CallWindowProcW(ToolbarPreviousProc, window, message, wParam, lParam);
 }
 
-int ToolbarTipText(NMTTDISPINFOA *info)
+int ToolbarTipText(NMTTDISPINFOW *info)
 {
     int year = DATE_YEAR(ShownDate);
     int month = DATE_MONTH(ShownDate);
-    char *text = info->szText;
-    const size_t size = sizeof info->szText;
+    char text[sizeof info->szText / sizeof info->szText[0]];
+    const size_t size = sizeof text;
     switch (info->hdr.idFrom) {
     case IDM_PREV_YEAR: snprintf(text, size, " 上一年\n%d年%d月", year - 1, month); break;
     case IDM_NEXT_YEAR: snprintf(text, size, " 下一年\n%d年%d月", year + 1, month); break;
@@ -144,22 +144,23 @@ int ToolbarTipText(NMTTDISPINFOA *info)
         snprintf(text, size, "    今日\n%d年%d月%d日", DATE_YEAR(TodayDate.date), DATE_MONTH(TodayDate.date),
                  DATE_DAY(TodayDate.date));
         break;
-    case IDM_SETTINGS: info->lpszText = (LPSTR) "设置"; return 1;
-    case IDM_EXIT: info->lpszText = (LPSTR) "退出"; return 1;
+    case IDM_SETTINGS: snprintf(text, size, "设置"); break;
+    case IDM_EXIT: snprintf(text, size, "退出"); break;
     default: return 0;
     }
-    info->lpszText = text;
+    CopyGbkToWide(info->szText, (int)(sizeof info->szText / sizeof info->szText[0]), text);
+    info->lpszText = info->szText;
     return 1;
 }
 
 PackedDate DayAtPoint(HWND window, LPARAM point)
 {
-    TTHITTESTINFOA hit = {};
+    TTHITTESTINFOW hit = {};
     hit.hwnd = window;
     hit.pt.x = LOWORD(point);
     hit.pt.y = HIWORD(point);
     hit.ti.cbSize = MONTH_TOOLINFO_SIZE;
-    SendMessageA(MonthTooltip, TTM_HITTESTA, 0, (LPARAM)&hit);
+    SendMessageW(MonthTooltip, TTM_HITTESTW, 0, (LPARAM)&hit);
     if (hit.ti.uId == 0)
         return 0;
     return (PackedDate)(hit.ti.uId & 0x7FFFFFFF);

@@ -1,16 +1,25 @@
 // GBK text helpers. A double-byte character is a lead byte 0x81..0xFE followed
-// by a trail byte 0x40..0xFE; trail bytes can look like ASCII ('\\', '@', ...),
-// so text is cut and scanned character by character from its start.
+// by a trail byte 0x40..0xFE; a GB18030 four-byte character is a lead byte, a
+// digit 0x30..0x39, a lead byte and a digit. Trail bytes and digits can look
+// like ASCII ('\\', '@', '5', ...), so text is cut and scanned character by
+// character from its start.
 #pragma once
 #include <stddef.h>
 
 inline int GbkIsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 inline int GbkIsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE; }
-// Bytes taken by the character at p: 2 for a lead byte with a trail byte
-// after it, 1 otherwise (a lone lead byte counts as a character of its own).
+inline int GbkIsDigit(unsigned char c) { return c >= 0x30 && c <= 0x39; }
+// Bytes taken by the character at p in NUL-terminated text: 2 for a lead byte
+// with a trail byte after it, 4 for lead, digit, lead, digit, 1 otherwise (a
+// lone lead byte counts as a character of its own). Never reads past the NUL.
 inline size_t GbkCharLength(const char *p)
 {
-    return (GbkIsLead((unsigned char)p[0]) && GbkIsTrail((unsigned char)p[1])) ? 2 : 1;
+    const unsigned char *u = (const unsigned char *)p;
+    if (!GbkIsLead(u[0]))
+        return 1;
+    if (GbkIsTrail(u[1]))
+        return 2;
+    return (GbkIsDigit(u[1]) && GbkIsLead(u[2]) && GbkIsDigit(u[3])) ? 4 : 1;
 }
 
 // The length of the valid character at p with left bytes available: 1 for
@@ -27,7 +36,8 @@ void GbkCopyCut(char *dst, const char *src, size_t limit);
 // The last occurrence of the single-byte character ch, or null; trail bytes never match.
 const char *GbkFindLast(const char *text, char ch);
 
-// Converts GBK text to UTF-8 through the system's converter (code page 936
-// on Windows, iconv elsewhere). A byte or pair that is not GBK becomes U+FFFD.
-// out must hold 3 * length bytes; no NUL is added. Returns the bytes written.
+// Converts GBK text (with its four-byte sequences) to UTF-8 through the
+// program's own converter (gb18030.h). A byte, pair or four-byte sequence that
+// is no character becomes U+FFFD. out must hold 3 * length bytes; no NUL is
+// added. Returns the bytes written.
 size_t GbkToUtf8(const char *gbk, size_t length, char *out);

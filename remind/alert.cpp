@@ -53,8 +53,8 @@ static INT_PTR InitAlertWindow(HWND dialog)
     AlertBrush = CreateSolidBrush(Settings.colorBackground);
     // No caption shows, but the heading names the window in lists of windows.
     char title[64] = "";
-    GetDlgItemTextA(dialog, IDC_ALERT_TITLE, title, sizeof title);
-    SetWindowTextA(dialog, title);
+    GetItemTextGbk(dialog, IDC_ALERT_TITLE, title, sizeof title);
+    SetTextGbk(dialog, title);
     RoundAlertCorners(dialog);
     RECT client;
     GetClientRect(dialog, &client);
@@ -139,13 +139,13 @@ INT_PTR CALLBACK AlertProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 void ShowAlert(const char *text)
 {
     if (!AlertWindow)
-        AlertWindow = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_ALERT), MonthWindow, AlertProc, 0);
+        AlertWindow = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_ALERT), MonthWindow, AlertProc, 0);
     if (AlertWindow) {
         // A list box line has no room for line breaks; holiday names run to 991 bytes.
         char line[1024];
         FormatAlertLine(line, sizeof line, text);
         HWND list = GetDlgItem(AlertWindow, IDC_ALERT_LIST);
-        SendMessageA(list, LB_INSERTSTRING, 0, (LPARAM)line);
+        SendTextGbk(list, LB_INSERTSTRING, 0, line);
         SendMessageA(list, LB_SETTOPINDEX, 0, 0);
     }
     CountdownSeconds = ALERT_COUNTDOWN;

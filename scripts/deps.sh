@@ -10,6 +10,8 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
+  # the clipboard of the end-to-end tests: text beyond the keyboard's reach
+  xclip
   locales fonts-wqy-microhei
   # Marlett: Wine draws the caption buttons (the sticky note's close box) with it
   fonts-wine
@@ -29,16 +31,19 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Wine takes its ANSI code page from the locale: zh_CN.UTF-8 gives 936 (GBK),
-# but only when the locale is generated; otherwise it silently falls back to 1252.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-  echo "deps: generating the zh_CN.UTF-8 locale"
-  if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
-    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-  elif ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
-    echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+# but only when the locale is generated; otherwise it silently falls back to
+# 1252. en_US.UTF-8 (1252) is the English Windows of LOOM_LOCALE=en_US.UTF-8.
+for loc in zh_CN en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf8\$"; then
+    echo "deps: generating the $loc.UTF-8 locale"
+    if grep -q "^# *$loc.UTF-8 UTF-8" /etc/locale.gen; then
+      sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
+    elif ! grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "$loc.UTF-8 UTF-8" >> /etc/locale.gen
+    fi
+    locale-gen >/dev/null
   fi
-  locale-gen >/dev/null
-fi
+done
 
 # The data generators (scripts/gen/) read npm packages, pinned in
 # scripts/gen/package.json and installed under build/tools, never committed;

@@ -1,8 +1,18 @@
 # Sourced by the scripts that run Windows programs: the Chinese locale, a
 # dedicated Wine prefix and a display (a virtual one when there is none).
+#
+# LOOM_LOCALE=en_US.UTF-8 runs everything as on a Windows whose language for
+# non-Unicode programs is English (ANSI code page 1252): Wine takes the code
+# page from the locale. Such a prefix is a sibling of the Chinese one, named
+# after the locale (build/wineprefix-en_US), and is set up the same way.
 LOOM_ROOT=${LOOM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+LOOM_LOCALE=${LOOM_LOCALE:-zh_CN.UTF-8}
+export LANG=$LOOM_LOCALE LC_ALL=$LOOM_LOCALE
 export WINEPREFIX=${LOOM_WINEPREFIX:-$LOOM_ROOT/build/wineprefix}
+case $LOOM_LOCALE in
+  zh_CN.*) ;;
+  *) WINEPREFIX=$WINEPREFIX-${LOOM_LOCALE%%.*} ;;
+esac
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # no Mono or Gecko installer dialogs when the prefix is made

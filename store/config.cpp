@@ -39,13 +39,19 @@ static size_t EncodeText(const char *text, size_t length, char *out, size_t outS
     const unsigned char *p = (const unsigned char *)text;
     size_t i = 0, o = 0;
     while (i < length && p[i]) {
-        unsigned char piece[2];
+        unsigned char piece[4];
         size_t n;
         if (GbkIsLead(p[i]) && i + 1 < length && GbkIsTrail(p[i + 1])) {
             piece[0] = p[i];
             piece[1] = p[i + 1];
             n = 2;
             i += 2;
+        } else if (GbkIsLead(p[i]) && i + 3 < length && GbkIsDigit(p[i + 1]) && GbkIsLead(p[i + 2]) &&
+                   GbkIsDigit(p[i + 3])) {
+            // a four-byte character: one piece, so that the cut below keeps it whole
+            memcpy(piece, p + i, 4);
+            n = 4;
+            i += 4;
         } else {
             unsigned char c = p[i++];
             unsigned char next = i < length ? p[i] : 0;

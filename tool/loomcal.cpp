@@ -271,10 +271,34 @@ int main(int argc, char **argv)
     int mark = -1;               // notes set keeps the mark unless --mark or --unmark says otherwise
     const char *icsOption = 0;   // the first option of 'ics' seen, to refuse it elsewhere
     int endOfOptions = 0;
+#ifdef _WIN32
+    // the arguments as typed, not as the ANSI code page can hold them
+    int bad = 0;
+    char **wide = WideArguments(&argc, &bad);
+    if (wide)
+        argv = wide;
+    if (bad) {
+        ErrorLine("loomcal: argument %d is not valid text", bad);
+        return EXIT_BAD_ARGUMENT;
+    }
+#endif
     char **positional = (char **)calloc((size_t)argc + 1, sizeof(char *));
     int count = 0;
     if (!positional)
         return EXIT_FAILED;
+#ifndef _WIN32
+    // Every text is converted before anything happens, so that a text that
+    // cannot be stored is refused before a file is touched.
+    for (int i = 1; i < argc; i++) {
+        char *gbk = ArgumentToGbk(argv[i]);
+        if (!gbk) {
+            ErrorLine("loomcal: argument %d is not valid UTF-8 text", i);
+            free(positional);
+            return EXIT_BAD_ARGUMENT;
+        }
+        free(gbk);
+    }
+#endif
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
         if (!endOfOptions && strcmp(arg, "--") == 0) {

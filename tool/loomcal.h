@@ -29,6 +29,11 @@ void ErrorLine(const char *format, ...);
 // Converts a command-line text into GBK; null when it is not valid text.
 // The result is malloc'ed.
 char *ArgumentToGbk(const char *arg);
+#ifdef _WIN32
+// The arguments as GBK from the Unicode command line, malloc'ed; null when
+// memory ran out. *bad: the first one holding half a surrogate pair, or 0.
+char **WideArguments(int *argc, int *bad);
+#endif
 
 // A command-line argument as GBK for a message, from a small ring of static
 // buffers (so a message may quote two arguments).

@@ -1,9 +1,12 @@
 // Output of the terminal calendar: one GBK buffer for stdout, written at the
-// end in the terminal's encoding (UTF-8 through iconv on Linux, GBK as it is
-// on Windows), and the column arithmetic of GBK text.
+// end in the terminal's encoding (UTF-8 on Linux; on Windows the console's
+// Unicode output, or GBK as it is when redirected), and the column arithmetic
+// of GBK text.
 #include "loomcal.h"
+#include "../records/gb18030.h"
 #include "../records/gbk.h"
 #include <errno.h>
+#include <stdint.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,8 +15,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 #else
-#include <iconv.h>
 #include <unistd.h>
 #endif
 
@@ -68,71 +71,57 @@ void OutFormat(const char *format, ...)
 }
 
 #ifndef _WIN32
-// Converts between encodings; the result is malloc'ed and NUL-terminated, or
-// null when the text is not valid in the source encoding.
-static char *Convert(const char *to, const char *from, const char *text, size_t length, size_t *outLen)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1)
-        return 0;
-    size_t capacity = length * 2 + 16;
-    char *result = (char *)malloc(capacity);
-    if (!result) {
-        iconv_close(cd);
-        return 0;
-    }
-    char *in = (char *)text;
-    size_t inLeft = length;
-    char *out = result;
-    size_t outLeft = capacity - 1;
-    size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-    iconv_close(cd);
-    if (rc == (size_t)-1) {
-        free(result);
-        return 0;
-    }
-    *out = 0;
-    if (outLen)
-        *outLen = (size_t)(out - result);
-    return result;
-}
-#endif
-
-#ifndef _WIN32
-// GBK (and its GB18030 four-byte sequences) to UTF-8. A byte the converter
-// refuses becomes \xNN on its own, so that one bad byte never changes how
+// GBK (and its GB18030 four-byte sequences) to UTF-8. A byte that starts no
+// character becomes \xNN on its own, so that one bad byte never changes how
 // the rest of the text is shown. The result is malloc'ed, or null.
 static char *ToUtf8(const char *gbk, size_t length, size_t *outLen)
 {
-    iconv_t cd = iconv_open("UTF-8", "GB18030");
-    if (cd == (iconv_t)-1)
+    char *result = (char *)malloc(length * 4 + 1);   // \xNN: four bytes for one
+    if (!result)
         return 0;
-    size_t capacity = length * 4 + 16;   // \xNN: four bytes for one
-    char *result = (char *)malloc(capacity);
-    if (!result) {
-        iconv_close(cd);
-        return 0;
+    size_t n = 0;
+    for (size_t i = 0; i < length;) {
+        uint32_t cp;
+        size_t used = Gb18030Decode(gbk + i, length - i, &cp);
+        if (used) {
+            n += Utf8Encode(cp, result + n);
+            i += used;
+        } else {
+            snprintf(result + n, 5, "\\x%02X", (unsigned char)gbk[i]);
+            n += 4;
+            i++;
+        }
     }
-    char *in = (char *)gbk;
-    size_t inLeft = length;
-    char *out = result;
-    size_t outLeft = capacity - 1;
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &out, &outLeft) != (size_t)-1)
-            break;
-        if (errno == E2BIG)
-            break;   // cannot happen with four bytes out for each byte in
-        snprintf(out, outLeft, "\\x%02X", (unsigned char)*in);
-        out += 4;
-        outLeft -= 4;
-        in++;
-        inLeft--;
-        iconv(cd, 0, 0, 0, 0);
-    }
-    iconv_close(cd);
-    *out = 0;
-    *outLen = (size_t)(out - result);
+    result[n] = 0;
+    *outLen = n;
     return result;
+}
+#else
+// A console shows the text through its Unicode output, whatever its code
+// page; 1 when stdout is a console and the text went there.
+static int WriteConsoleText(const char *gbk, size_t length)
+{
+    HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode))
+        return 0;
+    uint16_t *wide = (uint16_t *)malloc((length + 1) * sizeof(uint16_t));
+    if (!wide)
+        return 0;
+    size_t n = GbkToUtf16(gbk, length, wide);
+    fflush(stdout);
+    for (size_t at = 0; at < n;) {
+        DWORD written = 0;
+        DWORD chunk = n - at > 8192 ? 8192 : (DWORD)(n - at);
+        if (!WriteConsoleW(console, (const WCHAR *)wide + at, chunk, &written, 0) || written == 0) {
+            if (!stdoutError)
+                stdoutError = EIO;
+            break;
+        }
+        at += written;
+    }
+    free(wide);
+    return 1;
 }
 #endif
 
@@ -142,6 +131,9 @@ static void WriteTerminal(FILE *stream, const char *gbk, size_t length)
     if (length == 0)
         return;
 #ifdef _WIN32
+    // Redirected, the bytes stay the files' own GBK, as they always were.
+    if (stream == stdout && WriteConsoleText(gbk, length))
+        return;
     if (stream == stdout)
         WriteStdout(gbk, length);
     else
@@ -228,14 +220,47 @@ void ErrorLine(const char *format, ...)
     fflush(stderr);
 }
 
+#ifdef _WIN32
+char **WideArguments(int *argc, int *bad)
+{
+    // The command line as typed, whatever the ANSI code page: the program's
+    // own converter makes GBK (with four-byte codes) of it.
+    int n = 0;
+    LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide)
+        return 0;
+    char **args = (char **)calloc((size_t)n + 1, sizeof(char *));
+    *bad = 0;
+    for (int i = 0; args && i < n; i++) {
+        size_t units = wcslen(wide[i]);
+        for (size_t k = 0; k < units && !*bad; k++) {
+            uint16_t u = (uint16_t)wide[i][k];
+            int high = u >= 0xD800 && u <= 0xDBFF, low = u >= 0xDC00 && u <= 0xDFFF;
+            int next = k + 1 < units ? (uint16_t)wide[i][k + 1] : 0;
+            if (low || (high && !(next >= 0xDC00 && next <= 0xDFFF)))
+                *bad = i;   // half a surrogate pair: no character to store
+            if (high)
+                k++;
+        }
+        args[i] = (char *)malloc(4 * units + 1);
+        if (!args[i])
+            return 0;
+        args[i][Utf16ToGbk((const uint16_t *)wide[i], units, args[i])] = 0;
+    }
+    LocalFree(wide);
+    if (args)
+        *argc = n;
+    return args;
+}
+#endif
+
 char *ArgumentToGbk(const char *arg)
 {
 #ifdef _WIN32
-    // The command line of a console program arrives in the ANSI code page,
-    // which is GBK on the systems this program is for.
+    // main took the arguments from the Unicode command line (WideArguments)
     return strdup(arg);
 #else
-    return Convert("GBK", "UTF-8", arg, strlen(arg), 0);
+    return Utf8ToGbk(arg, strlen(arg), 0);
 #endif
 }
 
@@ -263,13 +288,18 @@ const char *ShownArg(const char *arg)
     return slot;
 }
 
+// One column per byte of ASCII and GBK (a double-byte character is two columns
+// wide); a four-byte character (a CJK extension character, an emoji, Hangul)
+// is two columns as well.
+static int CharColumns(size_t bytes) { return bytes == 4 ? 2 : (int)bytes; }
+
 int DisplayWidth(const char *gbk)
 {
     int width = 0;
     const unsigned char *p = (const unsigned char *)gbk;
     while (*p) {
         size_t n = GbkCharLength((const char *)p);
-        width += (int)n;   // one column per byte: a double-byte character is two columns wide
+        width += CharColumns(n);
         p += n;
     }
     return width;
@@ -281,10 +311,10 @@ void OutCell(const char *gbk, int width)
     int used = 0;
     while (*p) {
         size_t n = GbkCharLength((const char *)p);
-        if (used + (int)n > width)
+        if (used + CharColumns(n) > width)
             break;
         OutBytes((const char *)p, n);
-        used += (int)n;
+        used += CharColumns(n);
         p += n;
     }
     while (used < width) {

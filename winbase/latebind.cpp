@@ -22,7 +22,7 @@ typedef BOOL(WINAPI *ImageListDestroyType)(HIMAGELIST);
 typedef BOOL(WINAPI *ChooseColorType)(LPCHOOSECOLORA);
 typedef BOOL(WINAPI *GetSaveFileNameType)(LPOPENFILENAMEA);
 typedef HINSTANCE(WINAPI *ShellExecuteType)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-typedef BOOL(WINAPI *ShellNotifyIconType)(DWORD, PNOTIFYICONDATAA);
+typedef BOOL(WINAPI *ShellNotifyIconType)(DWORD, PNOTIFYICONDATAW);
 typedef BOOL(WINAPI *PlaySoundType)(LPCSTR, HMODULE, DWORD);
 typedef HRESULT(WINAPI *GetDpiForMonitorType)(HMONITOR, int, UINT *, UINT *);
 typedef UINT(WINAPI *GetDpiForWindowType)(HWND);
@@ -71,9 +71,9 @@ HINSTANCE WINAPI LateShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR
     return Function ? Function(window, verb, file, parameters, directory, show) : (HINSTANCE)0;
 }
 
-BOOL WINAPI LateShell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data)
+BOOL WINAPI LateShell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data)
 {
-    LATE(ShellNotifyIconType, "shell32.dll", "Shell_NotifyIconA");
+    LATE(ShellNotifyIconType, "shell32.dll", "Shell_NotifyIconW");
     return Function ? Function(message, data) : FALSE;
 }
 

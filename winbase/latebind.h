@@ -20,7 +20,7 @@ BOOL WINAPI LateChooseColorA(LPCHOOSECOLORA choice);
 BOOL LateGetSaveFileNameA(LPOPENFILENAMEA ofn);
 HINSTANCE WINAPI LateShellExecuteA(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                    INT show);
-BOOL WINAPI LateShell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
+BOOL WINAPI LateShell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 BOOL LatePlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
 
 // Functions that older Windows lack, looked up the same way: without one

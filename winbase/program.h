@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <stdint.h>
+#include "wintext.h"
 
 extern HINSTANCE AppInstance;
 extern HWND MonthWindow;

@@ -90,7 +90,7 @@ static INT_PTR CALLBACK EmptyProc(HWND, UINT message, WPARAM, LPARAM) { return m
 static HWND CreateShown(DLGPROC proc, PackedDate date)
 {
     HWND d =
-        CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_DATE_INFO), MonthWindow, proc, (LPARAM)date);
+        CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_DATE_INFO), MonthWindow, proc, (LPARAM)date);
     if (d) {
         ShowWindow(d, SW_SHOWNA);
         UpdateWindow(d);

@@ -139,10 +139,13 @@ TEST(GbkToUtf8Test, ConvertsAndReplacesWhatIsNotGbk)
 
 TEST_F(IcsTest, LinesAreCrLfFoldedAt75OctetsOnWholeCharactersWithTextsEscaped)
 {
-    // 60 Chinese characters and the characters a TEXT value escapes
+    // 60 Chinese characters, 20 emoji (four bytes in GB18030 and in UTF-8, so
+    // that the folds fall at every offset within one) and the characters a
+    // TEXT value escapes
+    const std::string emoji = "\x94\x39\xFC\x36";   // U+1F600
     std::string text;
     for (int i = 0; i < 20; i++)
-        text += "长备忘";
+        text += "长备忘" + emoji;
     text += "a,b;c\\d\r\ne\nf\tg\x01h";
     AddReminder(PACK_DATE(2024, 5, 1), REMIND_NO_TIME, text.c_str());
     const std::string ics = Build(2024, 2024);
@@ -168,7 +171,7 @@ TEST_F(IcsTest, LinesAreCrLfFoldedAt75OctetsOnWholeCharactersWithTextsEscaped)
     EXPECT_GE(folded, 2);
     std::string expected;
     for (int i = 0; i < 20; i++)
-        expected += Utf8("长备忘");
+        expected += Utf8("长备忘") + "\xF0\x9F\x98\x80";
     expected += "a\\,b\\;c\\\\d\\ne\\nf\tgh";
     bool found = false;
     for (const Event &ev : Events(ics))

@@ -20,7 +20,7 @@ std::string Text(HWND window)
 
 TEST_F(AboutBoxTest, TheLinksShowTheContactPointsAndOpenThroughTheShell)
 {
-    HWND box = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), MonthWindow, AboutBoxProc, 0);
+    HWND box = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_ABOUT), MonthWindow, AboutBoxProc, 0);
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("关于Loomhouse", Text(box));
     HWND web = GetDlgItem(box, IDC_WEB_LINK), mail = GetDlgItem(box, IDC_MAIL_LINK);

@@ -169,7 +169,7 @@ struct DateInfoTest : public ::testing::Test {
     {
         if (dialog)
             DestroyWindow(dialog);
-        dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_DATE_INFO), MonthWindow,
+        dialog = CreateDialogParamW(GetModuleHandleA(0), MAKEINTRESOURCEW(IDD_DATE_INFO), MonthWindow,
                                     DateInfoProc, (LPARAM)date);
         return dialog;
     }
@@ -450,6 +450,32 @@ TEST_F(DateInfoTest, SavesReachTheStoreAndTheFileAtOnce)
     Save(dialog);
     EXPECT_EQ(nullptr, FindDayNote(date));
     EXPECT_FALSE(NoteOnDisk(date).exists);
+}
+
+// The windows are Unicode: a note beyond GBK ("𠀀😀한", typed as UTF-16 the
+// way the keyboard and the clipboard deliver it) reaches the file as GB18030
+// four-byte codes and comes back into the control whole.
+TEST_F(DateInfoTest, TextBeyondGbkIsSavedAsFourByteCodesAndShownWhole)
+{
+    const PackedDate date = D(2026, 3, 5);
+    const WCHAR typed[] = {0xD840, 0xDC00, 0xD83D, 0xDE00, 0xD55C, 0};
+    const char stored[] = "\x95\x32\x82\x36\x94\x39\xFC\x36\x83\x36\x84\x33";
+    ASSERT_NE(nullptr, Open(date));
+    EXPECT_TRUE(IsWindowUnicode(dialog));
+    HWND note = GetDlgItem(dialog, IDC_NOTE_TEXT);
+    for (const WCHAR *p = typed; *p; p++)
+        SendMessageW(note, WM_CHAR, *p, 1);
+    EXPECT_TRUE(Pending(dialog));
+    Save(dialog);
+    EXPECT_EQ(stored, NoteOnDisk(date).text);
+
+    Open(date);
+    WCHAR shown[16] = {};
+    GetWindowTextW(GetDlgItem(dialog, IDC_NOTE_TEXT), shown, 16);
+    EXPECT_EQ(0, wcscmp(typed, shown));
+    WCHAR title[16] = {};
+    GetWindowTextW(dialog, title, 16);
+    EXPECT_EQ(0, wcscmp(L"\x65E5\x671F\x4FE1\x606F", title));   // 日期信息, from the Unicode resource
 }
 
 TEST_F(DateInfoTest, AnEmptiedTextWithTheMarkLeavesAMarkOnlyNote)

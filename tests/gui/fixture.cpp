@@ -25,7 +25,7 @@ static const char *TestCommandLine() { return CommandLineText; }
 // The in-process tests keep out of Wine's notification area: taking an icon
 // out of it waits 2 s for a window manager that bare Xvfb does not have. The
 // tray's own tests record the calls instead; the end-to-end run uses the real one.
-static BOOL WINAPI NoNotificationArea(DWORD message, PNOTIFYICONDATAA data) { return TRUE; }
+static BOOL WINAPI NoNotificationArea(DWORD message, PNOTIFYICONDATAW data) { return TRUE; }
 
 // The slides end where they end without their pauses; the start-up holiday
 // alert alone spent a sixth of a second in them at every start on a holiday.

@@ -96,7 +96,7 @@ struct HolidayEditorTest : public ::testing::Test {
         KillTimer(MonthWindow, TIMER_CLOCK);
         TodayDate.date = D(2026, 6, 1);
         TodayDate.weekday = 1;
-        dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_HOLIDAYS), MonthWindow,
+        dialog = CreateDialogParamW(GetModuleHandleA(0), MAKEINTRESOURCEW(IDD_HOLIDAYS), MonthWindow,
                                     HolidayEditorProc, 0);
         ASSERT_NE(nullptr, dialog);
     }

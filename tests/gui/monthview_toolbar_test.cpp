@@ -1,4 +1,5 @@
 // The navigation toolbar: its buttons, tips and showing and hiding.
+#include <stdlib.h>
 #include <string.h>
 #include "monthview_testutil.h"
 #include "../../calendar/calendar.h"
@@ -9,14 +10,19 @@ namespace {
 // The tip of one button, through the notification the month window gets.
 std::string Tip(UINT_PTR id, int *result = nullptr)
 {
-    NMTTDISPINFOA info = {};
+    NMTTDISPINFOW info = {};
     info.hdr.idFrom = id;
-    info.hdr.code = TTN_NEEDTEXTA;
+    info.hdr.code = TTN_NEEDTEXTW;
     info.lpszText = info.szText;
     int r = ToolbarTipText(&info);
     if (result)
         *result = r;
-    return info.lpszText ? std::string(info.lpszText) : std::string("<null>");
+    if (!info.lpszText)
+        return "<null>";
+    char *gbk = GbkFromWide(info.lpszText);
+    std::string tip = gbk ? gbk : "";
+    free(gbk);
+    return tip;
 }
 
 TEST_F(MonthViewTest, ToolbarHasTheSevenButtonsOverTheWeekdayColumns)
@@ -72,12 +78,14 @@ TEST_F(MonthViewTest, ConstantTipsAndUnknownIds)
     EXPECT_EQ(0, result);
     // the month window answers the toolbar tooltip's request with the same text
     ShownDate = PACK_DATE(2015, 1, 31);
-    NMTTDISPINFOA info = {};
+    NMTTDISPINFOW info = {};
     info.hdr.hwndFrom = (HWND)(INT_PTR)0x1234;   // neither the tooltip nor the toolbar
     info.hdr.idFrom = IDM_PREV_MONTH;
-    info.hdr.code = TTN_NEEDTEXTA;
-    EXPECT_EQ(1, (int)SendMessageA(MonthWindow, WM_NOTIFY, IDM_PREV_MONTH, (LPARAM)&info));
-    EXPECT_STREQ(" 上一月\n2014年12月", info.lpszText);
+    info.hdr.code = TTN_NEEDTEXTW;
+    EXPECT_EQ(1, (int)SendMessageW(MonthWindow, WM_NOTIFY, IDM_PREV_MONTH, (LPARAM)&info));
+    char *tip = GbkFromWide(info.lpszText);
+    EXPECT_STREQ(" 上一月\n2014年12月", tip);
+    free(tip);
 }
 
 TEST_F(MonthViewTest, MouseInTheTopBandShowsTheToolbarAndLeavingHidesIt)

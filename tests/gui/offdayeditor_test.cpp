@@ -46,7 +46,7 @@ struct OffDayEditorTest : public ProgramTest {
     HWND dialog = 0;
     void Open()
     {
-        dialog = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_OFFDAYS), MonthWindow,
+        dialog = CreateDialogParamW(GetModuleHandleA(0), MAKEINTRESOURCEW(IDD_OFFDAYS), MonthWindow,
                                     OffDayEditorProc, 0);
         ASSERT_NE(nullptr, dialog);
     }

@@ -113,7 +113,7 @@ class ReminderTest : public ::testing::Test {
     // The memo editor, modeless so the test can drive it, shown like the modal one.
     HWND OpenEditor()
     {
-        editor = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_MEMOS), MonthWindow, MemoEditorProc, 0);
+        editor = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_MEMOS), MonthWindow, MemoEditorProc, 0);
         EXPECT_NE(nullptr, editor);
         ShowWindow(editor, SW_SHOW);
         return editor;

@@ -18,7 +18,7 @@ struct SettingsTest : SmallWindowsTest {
     HWND dialog = nullptr;
     void Open()
     {
-        dialog = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_SETTINGS), MonthWindow,
+        dialog = CreateDialogParamW(AppInstance, MAKEINTRESOURCEW(IDD_SETTINGS), MonthWindow,
                                     SettingsDialogProc, 0);
         ASSERT_NE(nullptr, dialog);
     }

@@ -50,7 +50,7 @@ void ReadIconPicture(HICON icon, TrayCall *into)
     DeleteObject(info.hbmMask);
 }
 
-static BOOL WINAPI RecordTrayCall(DWORD message, PNOTIFYICONDATAA data)
+static BOOL WINAPI RecordTrayCall(DWORD message, PNOTIFYICONDATAW data)
 {
     TrayCall call;
     call.message = message;
@@ -60,7 +60,9 @@ static BOOL WINAPI RecordTrayCall(DWORD message, PNOTIFYICONDATAA data)
     call.flags = data->uFlags;
     call.callback = data->uCallbackMessage;
     call.hasIcon = data->hIcon != 0;
-    call.tip.assign(data->szTip, strnlen(data->szTip, 64));
+    char *tip = GbkFromWide(data->szTip, (int)wcsnlen(data->szTip, 64));
+    call.tip = tip ? tip : "";
+    free(tip);
     call.width = call.height = 0;
     if (data->hIcon)
         ReadIconPicture(data->hIcon, &call);

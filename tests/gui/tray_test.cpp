@@ -129,7 +129,7 @@ TEST_F(TrayTest, TodaysPictureAndTipFollowTheMarkTheHolidayAndTheWeekend)
     EXPECT_EQ("", TrayCalls[0].tip);
     EXPECT_EQ((DWORD)NIM_MODIFY, TrayCalls[1].message);
     for (const TrayCall &call : TrayCalls) {
-        EXPECT_EQ((DWORD)NOTIFYICONDATAA_V1_SIZE, call.size);
+        EXPECT_EQ((DWORD)NOTIFYICONDATAW_V1_SIZE, call.size);
         EXPECT_EQ(MonthWindow, call.window);
         EXPECT_EQ(0u, call.id);
         EXPECT_EQ((UINT)(NIF_MESSAGE | NIF_ICON | NIF_TIP), call.flags);

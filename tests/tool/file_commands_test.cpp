@@ -81,6 +81,28 @@ TEST_F(FileCommands, NotesRoundTripAcrossInvocations)
     EXPECT_EQ(check.status, 0) << check.out;
 }
 
+// "𠀀😀한": characters beyond GBK, stored as GB18030 four-byte codes
+const char kBeyondGbk[] = "\x95\x32\x82\x36\x94\x39\xFC\x36\x83\x36\x84\x33";
+
+TEST_F(FileCommands, TextBeyondGbkIsStoredAsFourByteCodesAndInvalidTextRefused)
+{
+    ASSERT_EQ(Run({"notes", "set", "2024-05-01", kBeyondGbk}).status, 0);
+    EXPECT_EQ(Run({"notes", "list"}).out, std::string("2024-05-01\t0\t") + kBeyondGbk + "\n");
+    EXPECT_NE(ReadWholeFile(PathIn(dir, "dlm.db")).find(std::string(kBeyondGbk) + '\0'), std::string::npos);
+    // a memo shown in the month's table keeps its columns: two for each character
+    ASSERT_EQ(Run({"memos", "add", "2024-05-02", std::string(kBeyondGbk) + "x"}).status, 0);
+    EXPECT_NE(Run({"memos", "list"}).out.find(std::string(kBeyondGbk) + "x"), std::string::npos);
+#ifndef _WIN32
+    // text that is not UTF-8 is refused with one line before any file is touched
+    const std::string before = ReadWholeFile(PathIn(dir, "dlm.db"));
+    ToolRun bad = Run({"notes", "set", "2024-05-03", std::string(1, RAW_ARGUMENT) + "ok\xFF"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(ReadWholeFile(PathIn(dir, "dlm.db")), before);
+#endif
+}
+
 TEST_F(FileCommands, MemosRoundTripWithBlanksAndLineBreaks)
 {
     ASSERT_EQ(Run({"memos", "add", "2024-02-10", "08:30", "带 红包\n早点出门"}).status, 0);

@@ -3,7 +3,9 @@
 #include <stdlib.h>
 #include <string.h>
 #ifdef _WIN32
+#include <stdint.h>
 #include <windows.h>
+#include "records/gb18030.h"
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -179,7 +181,7 @@ static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::stri
     HANDLE err =
         CreateFileA(process->errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
     HANDLE in = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, 0);
-    STARTUPINFOA si;
+    STARTUPINFOW si;
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -187,10 +189,14 @@ static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::stri
     si.hStdOutput = out;
     si.hStdError = err;
     if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
-        std::vector<char> mutableLine(line.begin(), line.end());
-        mutableLine.push_back(0);
-        process->started = CreateProcessA(tool.c_str(), mutableLine.data(), 0, 0, TRUE, CREATE_NO_WINDOW, 0,
-                                          dir.path.c_str(), &si, &process->pi);
+        // As a console passes what was typed: Unicode, whatever the ANSI code page
+        // (the arguments are GBK with four-byte codes, like the test literals).
+        std::vector<uint16_t> wideLine(line.size() + 1), wideTool(tool.size() + 1), wideDir(dir.path.size() + 1);
+        wideLine[GbkToUtf16(line.data(), line.size(), wideLine.data())] = 0;
+        wideTool[GbkToUtf16(tool.data(), tool.size(), wideTool.data())] = 0;
+        wideDir[GbkToUtf16(dir.path.data(), dir.path.size(), wideDir.data())] = 0;
+        process->started = CreateProcessW((LPCWSTR)wideTool.data(), (LPWSTR)wideLine.data(), 0, 0, TRUE,
+                                          CREATE_NO_WINDOW, 0, (LPCWSTR)wideDir.data(), &si, &process->pi);
     }
     if (!process->started)
         process->startError = GetLastError();
@@ -303,7 +309,7 @@ static ToolProcess *StartBare(const ScratchDir &dir, const std::vector<std::stri
     std::vector<std::string> utf8;
     utf8.push_back(tool);
     for (const std::string &arg : args)
-        utf8.push_back(Convert("UTF-8", "GBK", arg));
+        utf8.push_back(!arg.empty() && arg[0] == RAW_ARGUMENT ? arg.substr(1) : Convert("UTF-8", "GB18030", arg));
     std::vector<char *> argv;
     for (std::string &arg : utf8)
         argv.push_back(&arg[0]);
@@ -345,8 +351,8 @@ ToolRun FinishTool(ToolProcess *process)
             run.status = WEXITSTATUS(status);
         }
     }
-    run.out = Convert("GBK", "UTF-8", ReadWholeFile(process->outPath));
-    run.err = Convert("GBK", "UTF-8", ReadWholeFile(process->errPath));
+    run.out = Convert("GB18030", "UTF-8", ReadWholeFile(process->outPath));
+    run.err = Convert("GB18030", "UTF-8", ReadWholeFile(process->errPath));
     unlink(process->outPath.c_str());
     unlink(process->errPath.c_str());
     delete process;

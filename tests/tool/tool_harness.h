@@ -20,6 +20,10 @@ ScratchDir MakeScratchDir();
 void RemoveScratchDir(const ScratchDir &dir);
 std::string PathIn(const ScratchDir &dir, const char *name);
 
+// An argument starting with this byte goes to loomcal as the bytes after it,
+// not converted (natively: to pass text that is not UTF-8).
+#define RAW_ARGUMENT '\x1B'
+
 // Runs loomcal with "--dir <dir>" and the arguments.
 ToolRun RunTool(const ScratchDir &dir, const std::vector<std::string> &args);
 // Runs loomcal with exactly the arguments given, in the scratch directory.
