@@ -221,11 +221,15 @@ char *Utf8ToGbk(const char *utf8, size_t length, size_t *outLen)
     return out;
 }
 
-size_t GbkUnknownLength(const char *text, size_t left)
+size_t Gb18030DecodeOrMark(const char *text, size_t left, uint32_t *cp)
 {
     const unsigned char *p = (const unsigned char *)text;
     if (left == 0)
         return 0;
+    size_t used = Gb18030Decode(text, left, cp);
+    if (used)
+        return used;
+    *cp = 0xFFFD;
     if (left >= 2 && GbkIsLead(p[0]) && GbkIsTrail(p[1]))
         return 2;
     if (left >= 4 && GbkIsLead(p[0]) && IsDigit(p[1]) && GbkIsLead(p[2]) && IsDigit(p[3]))
@@ -238,11 +242,7 @@ size_t GbkToUtf16(const char *gbk, size_t length, uint16_t *out)
     size_t n = 0;
     for (size_t i = 0; i < length;) {
         uint32_t cp;
-        size_t used = Gb18030Decode(gbk + i, length - i, &cp);
-        if (!used) {
-            cp = 0xFFFD;
-            used = GbkUnknownLength(gbk + i, length - i);
-        }
+        size_t used = Gb18030DecodeOrMark(gbk + i, length - i, &cp);
         if (cp >= 0x10000) {   // four bytes in, two units out
             out[n++] = (uint16_t)(0xD800 + ((cp - 0x10000) >> 10));
             out[n++] = (uint16_t)(0xDC00 + ((cp - 0x10000) & 0x3FF));

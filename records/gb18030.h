@@ -18,10 +18,11 @@ size_t Gb18030Decode(const char *p, size_t left, uint32_t *cp);
 // take GB18030's two- or four-byte code.
 size_t Gb18030Encode(uint32_t cp, char *out);
 
-// The bytes that one character which does not decode stands for: a lead byte
-// with a trail byte, or with digit, lead byte and digit, is one unknown
-// character; any other byte is one on its own.
-size_t GbkUnknownLength(const char *p, size_t left);
+// The character at p as Gb18030Decode reads it, or U+FFFD for bytes that
+// decode to none: a lead byte with a trail byte, or with digit, lead byte and
+// digit, is one unknown character; any other byte is one on its own. Returns
+// the bytes taken (0 only when left is 0).
+size_t Gb18030DecodeOrMark(const char *p, size_t left, uint32_t *cp);
 
 // Strict UTF-8: no overlong forms, surrogates or values beyond U+10FFFF.
 size_t Utf8Decode(const char *p, size_t left, uint32_t *cp);

@@ -75,12 +75,8 @@ size_t GbkToUtf8(const char *gbk, size_t length, char *out)
     size_t written = 0;
     for (size_t i = 0; i < length;) {
         uint32_t cp;
-        size_t used = Gb18030Decode(gbk + i, length - i, &cp);
-        if (!used) {
-            // one U+FFFD for the whole of a pair or four-byte sequence that is no character
-            cp = 0xFFFD;
-            used = GbkUnknownLength(gbk + i, length - i);
-        }
+        // one U+FFFD for the whole of a pair or four-byte sequence that is no character
+        size_t used = Gb18030DecodeOrMark(gbk + i, length - i, &cp);
         written += Utf8Encode(cp, out + written);
         i += used;
     }
