@@ -8,16 +8,9 @@
 #include <filesystem>
 #include <string>
 #include "store/recordstore.h"
+#include "benchstore.h"
 
 namespace {
-
-const int NOTE_COUNT = 100000;
-
-int32_t KeyOf(int i)
-{
-    // Distinct, ascending packed dates from 1800 on (not all are real days).
-    return (1800 + i / 372) << 16 | (1 + i / 31 % 12) << 8 | (1 + i % 31);
-}
 
 void CopyFile(const char *from, const char *to)
 {
@@ -28,20 +21,7 @@ void CopyFile(const char *from, const char *to)
 struct Files {
     Files()
     {
-        std::filesystem::path dir = std::filesystem::temp_directory_path() / "loom_notestore_bench";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
-
-        RecordStore *store = StoreOpen("full.db", 0, 0, 0);
-        char text[64];
-        for (int i = 0; i < NOTE_COUNT; i++) {
-            StoreItem *item = StoreAddItem(&store->root, KeyOf(i));
-            int n = snprintf(text, sizeof text, "note number %d of the bench store", i);
-            StoreSetData(item, text, (uint32_t)n + 1);
-            StoreSetUserValue(item, i % 3 == 0);
-        }
-        StoreClose(store, "full.db");
+        WriteBenchStore("loom_notestore_bench", "full.db");
     }
 };
 

@@ -21,18 +21,10 @@
 #include "../../store/fileio.h"
 #include "../../store/recordstore.h"
 #include "../../records/settings.h"
+#include "benchclock.h"
 
 static const int NOTE_COUNT = 100000;
 
-static double Seconds()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 static int CompareDoubles(const void *a, const void *b)
 {

@@ -11,16 +11,8 @@
 #include "../../store/config.h"
 #include "../../app/programfiles.h"
 #include "../../records/settings.h"
+#include "benchclock.h"
 
-static double Seconds()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 // 120 months, so leap Februaries, six-row months and the lunar new year all take their turn.
 static PackedDate MonthOf(int i) { return PACK_DATE(2015 + i / 12 % 10, i % 12 + 1, 1 + i % 28); }
