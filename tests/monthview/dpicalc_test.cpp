@@ -16,8 +16,9 @@ TEST(ScaleForDpi, RoundsToTheNearestPixelAtTheCommonScales)
     for (const Case &c : cases) {
         EXPECT_EQ(ScaleForDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
         // every scaled 96-dpi size maps back to itself
-        if (c.dpi > 0)
+        if (c.dpi > 0) {
             EXPECT_EQ(UnscaleForDpi(ScaleForDpi(c.value, c.dpi), c.dpi), c.value) << c.value << " at " << c.dpi;
+        }
     }
 }
 
