@@ -63,43 +63,44 @@ PackedDate After(PackedDate shown, int id)
 
 }   // namespace
 
-TEST_F(Commands, NavigationClampsTheDayToTheNewMonth)
+// One command from a shown date: the day is clamped to the new month, the
+// year steps keep the day and roll the leap day over, and today comes back
+// from any month.
+TEST_F(Commands, NavigationFromTheShownDate)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
-    EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 1, 31), IDM_NEXT_MONTH));
-    EXPECT_EQ(PACK_DATE(2005, 2, 28), After(PACK_DATE(2005, 1, 31), IDM_NEXT_MONTH));
-    EXPECT_EQ(PACK_DATE(2000, 2, 29), After(PACK_DATE(2000, 1, 31), IDM_NEXT_MONTH));
-    EXPECT_EQ(PACK_DATE(2100, 2, 28), After(PACK_DATE(2100, 1, 30), IDM_NEXT_MONTH));
-    EXPECT_EQ(PACK_DATE(2004, 6, 30), After(PACK_DATE(2004, 5, 31), IDM_NEXT_MONTH));
-    EXPECT_EQ(PACK_DATE(2004, 2, 29), After(PACK_DATE(2004, 3, 31), IDM_PREV_MONTH));
-    EXPECT_EQ(PACK_DATE(2004, 4, 30), After(PACK_DATE(2004, 5, 31), IDM_PREV_MONTH));
-    EXPECT_EQ(PACK_DATE(2004, 3, 15), After(PACK_DATE(2004, 2, 15), IDM_NEXT_MONTH));
-}
-
-TEST_F(Commands, NavigationAcrossTheYearEnd)
-{
-    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
-    EXPECT_EQ(PACK_DATE(2003, 12, 15), After(PACK_DATE(2004, 1, 15), IDM_PREV_MONTH));
-    EXPECT_EQ(PACK_DATE(2003, 12, 31), After(PACK_DATE(2004, 1, 31), IDM_PREV_MONTH));
-    EXPECT_EQ(PACK_DATE(2005, 1, 31), After(PACK_DATE(2004, 12, 31), IDM_NEXT_MONTH));
-    EXPECT_EQ(PACK_DATE(2005, 1, 1), After(PACK_DATE(2004, 12, 1), IDM_NEXT_MONTH));
-}
-
-TEST_F(Commands, YearStepsKeepTheDayAndRollTheLeapDayOver)
-{
-    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
-    EXPECT_EQ(PACK_DATE(2003, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_PREV_YEAR));
-    EXPECT_EQ(PACK_DATE(2005, 3, 1), After(PACK_DATE(2004, 2, 29), IDM_NEXT_YEAR));
-    EXPECT_EQ(PACK_DATE(2008, 2, 28), After(PACK_DATE(2007, 2, 28), IDM_NEXT_YEAR));
-    EXPECT_EQ(PACK_DATE(2011, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_NEXT_YEAR));
-    EXPECT_EQ(PACK_DATE(2009, 7, 20), After(PACK_DATE(2010, 7, 20), IDM_PREV_YEAR));
-}
-
-TEST_F(Commands, TodayComesBackFromAnyMonth)
-{
-    ASSERT_EQ(1, StartProgramInTempDir(nullptr));
-    EXPECT_EQ(TodayDate.date, After(PACK_DATE(1999, 7, 4), IDM_TODAY));
-    EXPECT_EQ(TodayDate.date, After(PACK_DATE(2050, 12, 31), IDM_TODAY));
+    const PackedDate today = TodayDate.date;
+    const struct {
+        PackedDate shown;
+        int command;
+        PackedDate expected;
+    } steps[] = {
+        {PACK_DATE(2004, 1, 31), IDM_NEXT_MONTH, PACK_DATE(2004, 2, 29)},
+        {PACK_DATE(2005, 1, 31), IDM_NEXT_MONTH, PACK_DATE(2005, 2, 28)},
+        {PACK_DATE(2000, 1, 31), IDM_NEXT_MONTH, PACK_DATE(2000, 2, 29)},
+        {PACK_DATE(2100, 1, 30), IDM_NEXT_MONTH, PACK_DATE(2100, 2, 28)},
+        {PACK_DATE(2004, 5, 31), IDM_NEXT_MONTH, PACK_DATE(2004, 6, 30)},
+        {PACK_DATE(2004, 3, 31), IDM_PREV_MONTH, PACK_DATE(2004, 2, 29)},
+        {PACK_DATE(2004, 5, 31), IDM_PREV_MONTH, PACK_DATE(2004, 4, 30)},
+        {PACK_DATE(2004, 2, 15), IDM_NEXT_MONTH, PACK_DATE(2004, 3, 15)},
+        // across the year's end
+        {PACK_DATE(2004, 1, 15), IDM_PREV_MONTH, PACK_DATE(2003, 12, 15)},
+        {PACK_DATE(2004, 1, 31), IDM_PREV_MONTH, PACK_DATE(2003, 12, 31)},
+        {PACK_DATE(2004, 12, 31), IDM_NEXT_MONTH, PACK_DATE(2005, 1, 31)},
+        {PACK_DATE(2004, 12, 1), IDM_NEXT_MONTH, PACK_DATE(2005, 1, 1)},
+        // a year at a time
+        {PACK_DATE(2004, 2, 29), IDM_PREV_YEAR, PACK_DATE(2003, 3, 1)},
+        {PACK_DATE(2004, 2, 29), IDM_NEXT_YEAR, PACK_DATE(2005, 3, 1)},
+        {PACK_DATE(2007, 2, 28), IDM_NEXT_YEAR, PACK_DATE(2008, 2, 28)},
+        {PACK_DATE(2010, 7, 20), IDM_NEXT_YEAR, PACK_DATE(2011, 7, 20)},
+        {PACK_DATE(2010, 7, 20), IDM_PREV_YEAR, PACK_DATE(2009, 7, 20)},
+        {PACK_DATE(1999, 7, 4), IDM_TODAY, today},
+        {PACK_DATE(2050, 12, 31), IDM_TODAY, today},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(testing::Message() << std::hex << step.shown << " command " << std::dec << step.command);
+        EXPECT_EQ(step.expected, After(step.shown, step.command));
+    }
 }
 
 TEST_F(Commands, ReachTheWindowAsWmCommand)
@@ -139,42 +140,17 @@ TEST_F(Commands, ExitEndsTheProgramWithoutAQuestion)
     EXPECT_TRUE(QuitMessageSeen());
 }
 
-namespace {
-
-int MenuWasOpen;
-HWND ForegroundWhileOpen;
-
-void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
-{
-    // The popup menu window of the system's class "#32768".
-    // tried every 30 ms until the menu shows, for 3 s at most
-    static int tries;
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (!(popup && IsWindowVisible(popup)) && ++tries < 100)
-        return;
-    tries = 0;
-    if (popup && IsWindowVisible(popup))
-        MenuWasOpen = 1;
-    ForegroundWhileOpen = GetForegroundWindow();
-    KillTimer(0, id);
-    EndMenu();
-}
-
-}   // namespace
-
 TEST_F(Commands, ThePopupMenuOpensAtTheCursorAndReturnsWhenClosed)
 {
     ASSERT_EQ(1, StartProgramInTempDir(nullptr));
     SetForegroundWindow(MonthWindow);
     POINT cursor = {400, 100};
     SetCursorPos(cursor.x, cursor.y);
-    MenuWasOpen = 0;
-    UINT_PTR timer = SetTimer(0, 0, 30, CloseOpenMenu);
-    ASSERT_NE(0u, timer);
+    MenuCloser menu;
+    ASSERT_NE(0u, menu.timer);
     DWORD start = GetTickCount();
     EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
-    KillTimer(0, timer);
-    EXPECT_EQ(1, MenuWasOpen);
+    EXPECT_EQ(1, menu.wasOpen);
     EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_TRUE(IsWindow(MonthWindow));
 }
@@ -191,14 +167,13 @@ TEST_F(Commands, ThePopupMenuTracksWithTheCalendarInTheForeground)
     SetForegroundWindow(other);
     ASSERT_EQ(other, GetForegroundWindow());
     SetCursorPos(400, 100);
-    MenuWasOpen = 0;
-    ForegroundWhileOpen = 0;
-    UINT_PTR timer = SetTimer(0, 0, 30, CloseOpenMenu);
-    ASSERT_NE(0u, timer);
-    EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
-    KillTimer(0, timer);
-    EXPECT_EQ(1, MenuWasOpen);
-    EXPECT_EQ(MonthWindow, ForegroundWhileOpen);
+    {
+        MenuCloser menu;
+        ASSERT_NE(0u, menu.timer);
+        EXPECT_EQ(0, ShowPopupMenu(MonthWindow));
+        EXPECT_EQ(1, menu.wasOpen);
+        EXPECT_EQ(MonthWindow, menu.foreground);
+    }
     // (a filter of WM_NULL to WM_NULL would take any message)
     int benign = 0;
     MSG m;

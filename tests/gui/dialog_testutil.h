@@ -35,6 +35,48 @@ struct DialogCanceller {
     ~DialogCanceller() { KillTimer(0, timer); }
 };
 
+// While it lives, a timer looks every 30 ms for the popup menu (the system's
+// class "#32768") and ends it once it shows, or after 3 s: a call that tracks
+// the menu returns. It notes whether the menu showed and which window was in
+// the foreground while it did.
+struct MenuCloser {
+    int wasOpen = 0;
+    HWND foreground = 0;
+    int tries = 0;
+    UINT_PTR timer;
+    static MenuCloser *&Current()
+    {
+        static MenuCloser *current;
+        return current;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        MenuCloser *closer = Current();
+        if (!closer)
+            return;
+        HWND popup = FindWindowA("#32768", nullptr);
+        int open = popup && IsWindowVisible(popup);
+        if (!open && ++closer->tries < 100)
+            return;
+        closer->wasOpen = open;
+        closer->foreground = GetForegroundWindow();
+        KillTimer(0, closer->timer);
+        closer->timer = 0;
+        EndMenu();
+    }
+    MenuCloser()
+    {
+        Current() = this;
+        timer = SetTimer(0, 0, 30, Tick);
+    }
+    ~MenuCloser()
+    {
+        if (timer)
+            KillTimer(0, timer);
+        Current() = nullptr;
+    }
+};
+
 namespace dialogtest {
 
 struct FoundDialog {

@@ -1,6 +1,7 @@
 // The tray icon: the day picture, the calls to the shell, the refreshes and
 // the mouse actions that reach the calendar.
 #include "small_testutil.h"
+#include "dialog_testutil.h"
 #include <string.h>
 #include "../../app/shell.h"
 #include "../../app/tray.h"
@@ -192,22 +193,6 @@ TEST_F(TrayTest, ANewTaskbarGetsTheIconAgainAndMidnightRefreshesIt)
     EXPECT_EQ((UINT)(NIF_MESSAGE | NIF_ICON | NIF_TIP), TrayCalls[0].flags);
 }
 
-int MenuWasOpen;
-
-void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
-{
-    // tried every 30 ms until the menu shows, for 3 s at most
-    static int tries;
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (!(popup && IsWindowVisible(popup)) && ++tries < 100)
-        return;
-    tries = 0;
-    if (popup && IsWindowVisible(popup))
-        MenuWasOpen = 1;
-    KillTimer(0, id);
-    EndMenu();
-}
-
 TEST_F(TrayTest, TheMouseOnTheIconReachesTheCalendar)
 {
     auto Mouse = [](UINT message) { return SendMessageA(MonthWindow, WM_TRAYICON, 0, message); };
@@ -225,13 +210,11 @@ TEST_F(TrayTest, TheMouseOnTheIconReachesTheCalendar)
     KillTimer(MonthWindow, TIMER_AUTOHIDE);
 
     // the right button opens the popup menu at its release
-    MenuWasOpen = 0;
-    UINT_PTR timer = SetTimer(0, 0, 30, CloseOpenMenu);
+    MenuCloser menu;
     EXPECT_EQ(0, Mouse(WM_RBUTTONDOWN));
-    EXPECT_EQ(0, MenuWasOpen);
+    EXPECT_EQ(0, menu.wasOpen);
     EXPECT_EQ(0, Mouse(WM_RBUTTONUP));
-    KillTimer(0, timer);
-    EXPECT_EQ(1, MenuWasOpen);
+    EXPECT_EQ(1, menu.wasOpen);
 }
 
 }   // namespace
