@@ -146,33 +146,9 @@ DiskNote NoteOnDisk(PackedDate date)
     return note;
 }
 
-struct DateInfoTest : public ::testing::Test {
-    HWND dialog = 0;
-    void SetUp() override
-    {
-        ASSERT_EQ(1, StartProgramInTempDir(ConfigText));
-        KillTimer(MonthWindow, TIMER_AUTOHIDE);
-        // Today is set by hand below: the clock's midnight check would see
-        // the real date differ and bring the month back to it.
-        KillTimer(MonthWindow, TIMER_CLOCK);
-        TodayDate.date = D(2026, 6, 1);
-        TodayDate.weekday = 1;
-    }
-    void TearDown() override
-    {
-        if (dialog)
-            DestroyWindow(dialog);
-        StopProgram();
-    }
-    // The same template, modeless, so that the test can send it messages.
-    HWND Open(PackedDate date)
-    {
-        if (dialog)
-            DestroyWindow(dialog);
-        dialog = CreateDialogParamW(GetModuleHandleA(0), MAKEINTRESOURCEW(IDD_DATE_INFO), MonthWindow,
-                                    DateInfoProc, (LPARAM)date);
-        return dialog;
-    }
+struct DateInfoTest : public ModelessDialogTest {
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartOnConfig(ConfigText)); }
+    HWND Open(PackedDate date) { return OpenModeless(IDD_DATE_INFO, DateInfoProc, (LPARAM)date); }
 };
 
 // ---- the report ----

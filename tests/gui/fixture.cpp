@@ -11,6 +11,7 @@
 #include "../../app/progdir.h"
 #include "../../records/records.h"
 #include "../../records/settings.h"
+#include "../../resources/resource.h"
 
 static char Dir[MAX_PATH];
 static char CommandLineText[MAX_PATH + 32];
@@ -213,3 +214,30 @@ void SetTestClock(int year, int month, int day, int hour, int minute, int second
 }
 
 void ReadTestClock(SYSTEMTIME *st) { *st = TestClock; }
+
+void ModelessDialogTest::StartOnConfig(const char *iniText)
+{
+    ASSERT_EQ(1, StartProgramInTempDir(iniText));
+    KillTimer(MonthWindow, TIMER_AUTOHIDE);
+    // Today is set by hand below: the clock's midnight check would see the
+    // test clock's date differ and bring the month back to it.
+    KillTimer(MonthWindow, TIMER_CLOCK);
+    TodayDate.date = PACK_DATE(2026, 6, 1);
+    TodayDate.weekday = 1;
+}
+
+HWND ModelessDialogTest::OpenModeless(int templateId, DLGPROC proc, LPARAM param)
+{
+    if (dialog)
+        DestroyWindow(dialog);
+    dialog = CreateDialogParamW(GetModuleHandleA(0), MAKEINTRESOURCEW(templateId), MonthWindow, proc, param);
+    return dialog;
+}
+
+void ModelessDialogTest::TearDown()
+{
+    if (dialog)
+        DestroyWindow(dialog);
+    dialog = 0;
+    StopProgram();
+}

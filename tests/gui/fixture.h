@@ -45,3 +45,16 @@ struct ProgramTest : public ::testing::Test {
         ReadLocalClock = savedClock;
     }
 };
+
+// The editors' tests: the program started on the test's configuration with
+// today a fixed Monday (1 June 2026) and no timers of its own running, and one
+// dialog of it opened modeless, so that the test can send it messages. Both
+// end with the test.
+struct ModelessDialogTest : public ::testing::Test {
+    HWND dialog = 0;
+    // In SetUp; wrap it in ASSERT_NO_FATAL_FAILURE.
+    void StartOnConfig(const char *iniText);
+    // Replaces the open dialog with a new one of that template.
+    HWND OpenModeless(int templateId, DLGPROC proc, LPARAM param);
+    void TearDown() override;
+};

@@ -85,26 +85,11 @@ std::vector<std::string> ListNames()
 void TypeName(HWND dialog, const char *name) { SetDlgItemTextA(dialog, IDC_NOTE_TEXT, name); }
 void Command(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-struct HolidayEditorTest : public ::testing::Test {
-    HWND dialog = 0;
+struct HolidayEditorTest : public ModelessDialogTest {
     void SetUp() override
     {
-        ASSERT_EQ(1, StartProgramInTempDir(ConfigText));
-        KillTimer(MonthWindow, TIMER_AUTOHIDE);
-        // Today is set by hand below: the clock's midnight check would see
-        // the real date differ and bring the month back to it.
-        KillTimer(MonthWindow, TIMER_CLOCK);
-        TodayDate.date = D(2026, 6, 1);
-        TodayDate.weekday = 1;
-        dialog = CreateDialogParamW(GetModuleHandleA(0), MAKEINTRESOURCEW(IDD_HOLIDAYS), MonthWindow,
-                                    HolidayEditorProc, 0);
-        ASSERT_NE(nullptr, dialog);
-    }
-    void TearDown() override
-    {
-        if (dialog)
-            DestroyWindow(dialog);
-        StopProgram();
+        ASSERT_NO_FATAL_FAILURE(StartOnConfig(ConfigText));
+        ASSERT_NE(nullptr, OpenModeless(IDD_HOLIDAYS, HolidayEditorProc, 0));
     }
 };
 
