@@ -21,18 +21,9 @@ month_shown || exit 1
 # ---- a note and a mark on a day ----
 D1=$(plain_day 0) || { fail "no plain day in $month"; exit 1; }
 date1=$month-$(printf %02d "$D1")
-cell "$D1"
-xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
-xdotool click --repeat 2 --delay 80 1
-if wait_window_titled "日期信息" 10; then
+if open_day_info "$D1"; then
   pass "a double click on $date1 opened the date information dialog"
-  # Focus starts on the solar picker: past the lunar year, month and day and
-  # the holiday list, five tabs to the mark, one more to the note.
-  sleep 0.5
-  for _ in 1 2 3 4 5; do xdotool key Tab; sleep 0.1; done
-  xdotool key space; sleep 0.2
-  xdotool key Tab; sleep 0.1
-  xdotool type --delay 40 "e2e note"; sleep 0.3
+  mark_and_type_note "e2e note"
   shot 10-dateinfo-pending
   xdotool key Tab; sleep 0.1; xdotool key Return   # 保存信息
   sleep 0.5

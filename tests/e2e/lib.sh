@@ -68,6 +68,8 @@ windows_titled() { timeout 5 xdotool search --onlyvisible --name "^$1\$" 2>/dev/
 month_windows() { windows_titled Loomhouse; }
 has_window() { [ -n "$(month_windows)" ]; }
 has_window_titled() { [ -n "$(windows_titled "$1")" ]; }
+program_windows() { timeout 5 xdotool search --all --onlyvisible --pid "$app_pid" --name '^Loomhouse$' 2>/dev/null; }
+has_program_window() { [ -n "$(program_windows)" ]; }
 app_gone() { [ -z "$app_pid" ] || ! kill -0 "$app_pid" 2>/dev/null; }
 
 geometry() {   # sets X Y WIDTH HEIGHT of the window $1
@@ -113,8 +115,10 @@ start_program() {
   xdotool mousemove 900 700
   (cd "$run_dir" && exec wine Loomhouse.exe >>"$art/program.log" 2>&1) &
   app_pid=$!
-  if wait_until 40 has_window; then
-    W=$(month_windows | head -1)
+  # the window of this process (Wine sets _NET_WM_PID): a killed instance's
+  # window may still be listed for a moment, and its id comes again
+  if wait_until 40 has_program_window; then
+    W=$(program_windows | head -1)
     [ "${E2E_KEEP_ALERTS:-0}" = 1 ] || wait_for_alerts_to_close
     return 0
   fi

@@ -58,3 +58,23 @@ month_shown() {
   fail "the month window did not come in (y = $Y)"
   return 1
 }
+
+# A double click on day $1 of this month; 0 once its date information dialog
+# is on the screen (D is the dialog).
+open_day_info() {
+  cell "$1"
+  xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
+  xdotool click --repeat 2 --delay 80 1
+  wait_window_titled "日期信息" 10
+}
+
+# In a date information dialog just opened: ticks the mark and types $1 into
+# the note. Focus starts on the solar picker: past the lunar year, month and
+# day and the holiday list, five tabs reach the mark, one more the note.
+mark_and_type_note() {
+  sleep 0.5
+  for _ in 1 2 3 4 5; do xdotool key Tab; sleep 0.1; done
+  xdotool key space; sleep 0.2
+  xdotool key Tab; sleep 0.1
+  xdotool type --delay 40 "$1"; sleep 0.3
+}

@@ -71,16 +71,8 @@ wait_until 15 bash -c "! xdotool search --onlyvisible --name '^$ALERT_TITLE\$' >
 
 # ---- a note through the date information dialog ----
 month_shown || exit 1
-cell "$D2"
-xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
-xdotool click --repeat 2 --delay 80 1
-if wait_window_titled "日期信息" 10; then
-  sleep 0.5
-  # five tabs to the mark, one more to the note (as in dateinfo_e2e.sh)
-  for _ in 1 2 3 4 5; do xdotool key Tab; sleep 0.1; done
-  xdotool key space; sleep 0.2
-  xdotool key Tab; sleep 0.1
-  xdotool type --delay 40 "program note"; sleep 0.3
+if open_day_info "$D2"; then
+  mark_and_type_note "program note"
   xdotool key Tab; sleep 0.1; xdotool key Return   # 保存信息
   sleep 0.5
   shot 04-dateinfo-saved

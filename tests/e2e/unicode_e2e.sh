@@ -26,10 +26,7 @@ month_shot() {
 # Opens the date information dialog of day $1 of this month; D is the dialog.
 open_dateinfo() {
   month_shown || return 1
-  cell "$1"
-  xdotool mousemove $((CX + 25)) $((CY + CH / 2)); sleep 0.3
-  xdotool click --repeat 2 --delay 80 1
-  wait_window_titled "日期信息" 10 || return 1
+  open_day_info "$1" || return 1
   sleep 0.8
 }
 dialog_shot() {
