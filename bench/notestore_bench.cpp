@@ -7,6 +7,7 @@
 #include <string.h>
 #include <filesystem>
 #include <string>
+#include "store/notesync.h"
 #include "store/recordstore.h"
 #include "benchstore.h"
 
@@ -97,6 +98,26 @@ void BM_SaveAfterOneEdit(benchmark::State &state)
     StoreClose(store, "dlm.db");
 }
 BENCHMARK(BM_SaveAfterOneEdit)->Unit(benchmark::kMillisecond);
+
+// The date information dialog's save: the note into the store, then the
+// store merged with the file under the data lock and the file replaced, as
+// the program does it with loomcal possibly writing the same folder.
+void BM_DialogSave(benchmark::State &state)
+{
+    TheFiles();
+    CopyFile("full.db", "dlm.db");
+    NotesOpen("dlm.db");
+    int round = 0;
+    for (auto _ : state) {
+        const char *text = round % 2 ? "edited" : "edited again";
+        if (SaveDayNote(KeyOf(round * 7 % NOTE_COUNT), round % 3 == 0, text, nullptr) != NOTE_SAVE_STORED ||
+            NotesSync("dlm.db", 1) != 0)
+            state.SkipWithError("the save failed");
+        round++;
+    }
+    NotesDiscard();
+}
+BENCHMARK(BM_DialogSave)->Unit(benchmark::kMillisecond);
 
 void BM_CloseThatCompacts(benchmark::State &state)
 {

@@ -22,6 +22,7 @@
 #include "../../store/recordstore.h"
 #include "../../records/settings.h"
 #include "benchclock.h"
+#include "../../store/notesync.h"
 
 static const int NOTE_COUNT = 100000;
 
@@ -68,7 +69,9 @@ static int BuildStore()
         printf("dateinfo_bench: writing dlm.db failed (%d)\n", saved);
         return 0;
     }
-    DayNoteStore = StoreOpen("dlm.db", 0, 0, 0);
+    // as the program reads it: every note in memory and the file closed, so
+    // that each save can replace it
+    NotesOpen("dlm.db");
     if (!DayNoteStore || DayNoteStore->root.entry.childCount != NOTE_COUNT) {
         printf("dateinfo_bench: dlm.db read back with %d notes\n",
                DayNoteStore ? (int)DayNoteStore->root.entry.childCount : -1);
@@ -191,7 +194,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
            extra <= 20 ? "met" : "NOT met");
     fflush(stdout);
 
-    StoreDiscard(DayNoteStore);
+    NotesDiscard();
     DeleteFileA("dlm.db");
     DeleteFileA("dlm.lock");
     SetCurrentDirectoryA("..");
