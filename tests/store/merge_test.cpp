@@ -2,6 +2,7 @@
 // then the program's saves against another writer's changes in the files.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -338,6 +339,61 @@ TEST_F(TwoWriters, NotesPerDate)
     file = StoreOpen("dlm.db", 0, 0, 0);
     EXPECT_EQ(NotesOf(file), NotesOf(DayNoteStore));
     EXPECT_EQ(NotesOf(file).count(7), 1u);
+    StoreDiscard(file);
+}
+
+// Nobody else wrote the file: the save writes the notes in memory without
+// reading the file back, and every note stays whole, the untouched ones too
+// (their blocks come from the file read at the start), save after save.
+TEST_F(TwoWriters, ASaveOverTheProgramsOwnFileKeepsEveryNote)
+{
+    NoteMap want;
+    for (int32_t d = 1; d <= 40; d++)
+        want[d] = std::to_string(d % 2) + ":note " + std::to_string(d);
+    OtherWriter(want, {});
+    NotesOpen("dlm.db");
+    ASSERT_NE(DayNoteStore, nullptr);
+    const struct {
+        int32_t date;
+        const char *value;   // "mark:text", or null to delete
+    } edits[] = {{3, "1:three, longer than its slot"}, {7, nullptr}, {41, "0:new"}, {3, "0:3"}, {20, "1:"}};
+    for (const auto &e : edits) {
+        SCOPED_TRACE(e.date);
+        if (e.value) {
+            ProgramSets(e.date, e.value);
+            want[e.date] = e.value;
+        } else {
+            StoreDeleteItem(FindDayNote(e.date));
+            want.erase(e.date);
+        }
+        ASSERT_EQ(NotesSync("dlm.db", 1), SAVE_OK);
+        EXPECT_EQ(DayNoteStore->file, nullptr) << "the file is not held open";
+        EXPECT_FALSE(NotesFileChanged("dlm.db"));
+        RecordStore *file = StoreOpen("dlm.db", 0, 0, 0);
+        EXPECT_EQ(NotesOf(file), want);
+        EXPECT_EQ(file->fileState, STORE_FILE_SOUND);
+        StoreDiscard(file);
+    }
+    EXPECT_EQ(NotesOf(DayNoteStore), want);
+}
+
+// Another writer replaced the file with one of the same size within the same
+// tick of the file times, so its stamp is the program's: the save still
+// finds the change (by the file's bytes) and merges instead of writing over it.
+TEST_F(TwoWriters, AReplacementThatKeepsTheStampIsStillMerged)
+{
+    OtherWriter({{1, "0:a"}, {2, "0:b"}}, {});
+    NotesOpen("dlm.db");
+    const auto size = std::filesystem::file_size("dlm.db");
+    const auto time = std::filesystem::last_write_time("dlm.db");
+    OtherWriter({{1, "1:a"}}, {});   // the mark alone: the file keeps its size
+    ASSERT_EQ(std::filesystem::file_size("dlm.db"), size);
+    std::filesystem::last_write_time("dlm.db", time);
+    ASSERT_FALSE(NotesFileChanged("dlm.db")) << "the stamp cannot tell the two files apart";
+    ProgramSets(2, "0:b ours");
+    ASSERT_EQ(NotesSync("dlm.db", 1), SAVE_OK);
+    RecordStore *file = StoreOpen("dlm.db", 0, 0, 0);
+    EXPECT_EQ(NotesOf(file), (NoteMap{{1, "1:a"}, {2, "0:b ours"}}));
     StoreDiscard(file);
 }
 
