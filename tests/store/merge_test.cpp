@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <filesystem>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 #include <map>
 #include <string>
 #include <vector>
@@ -377,6 +383,38 @@ TEST_F(TwoWriters, ASaveOverTheProgramsOwnFileKeepsEveryNote)
     EXPECT_EQ(NotesOf(DayNoteStore), want);
 }
 
+// A file's write time in the platform's own unit, taken and put back whole
+// (the standard library's setter rounds to seconds under MinGW).
+#ifdef _WIN32
+typedef FILETIME WriteTime;
+WriteTime WriteTimeOf(const char *name)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(name, GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+void SetWriteTime(const char *name, WriteTime time)
+{
+    HANDLE file = CreateFileA(name, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                              OPEN_EXISTING, 0, 0);
+    SetFileTime(file, 0, 0, &time);
+    CloseHandle(file);
+}
+#else
+typedef struct timespec WriteTime;
+WriteTime WriteTimeOf(const char *name)
+{
+    struct stat st = {};
+    stat(name, &st);
+    return st.st_mtim;
+}
+void SetWriteTime(const char *name, WriteTime time)
+{
+    const struct timespec times[2] = {{0, UTIME_OMIT}, time};
+    utimensat(AT_FDCWD, name, times, 0);
+}
+#endif
+
 // Another writer replaced the file with one of the same size within the same
 // tick of the file times, so its stamp is the program's: the save still
 // finds the change (by the file's bytes) and merges instead of writing over it.
@@ -385,10 +423,10 @@ TEST_F(TwoWriters, AReplacementThatKeepsTheStampIsStillMerged)
     OtherWriter({{1, "0:a"}, {2, "0:b"}}, {});
     NotesOpen("dlm.db");
     const auto size = std::filesystem::file_size("dlm.db");
-    const auto time = std::filesystem::last_write_time("dlm.db");
+    const WriteTime time = WriteTimeOf("dlm.db");
     OtherWriter({{1, "1:a"}}, {});   // the mark alone: the file keeps its size
     ASSERT_EQ(std::filesystem::file_size("dlm.db"), size);
-    std::filesystem::last_write_time("dlm.db", time);
+    SetWriteTime("dlm.db", time);
     ASSERT_FALSE(NotesFileChanged("dlm.db")) << "the stamp cannot tell the two files apart";
     ProgramSets(2, "0:b ours");
     ASSERT_EQ(NotesSync("dlm.db", 1), SAVE_OK);
